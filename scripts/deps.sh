@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test and benchmark Quarn.
+# Silent when everything is already there; otherwise installs only what is
+# missing. Uses sudo when not run as root.
+set -euo pipefail
+
+# ---- packages the project needs (one per line; append new ones here) ----
+packages=(
+    cmake
+    ninja-build
+    gcc
+    g++
+    clang
+    libgtest-dev
+    googletest
+    libbenchmark-dev
+    pkg-config
+    libfmt-dev
+)
+# --------------------------------------------------------------------------
+
+missing=()
+for pkg in "${packages[@]}"; do
+    # dpkg -s also succeeds for removed packages whose config files remain,
+    # so look at the status line.
+    if ! dpkg -s "$pkg" 2>/dev/null | grep -q '^Status: install ok installed$'; then
+        missing+=("$pkg")
+    fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    exit 0
+fi
+
+if [[ $(id -u) -eq 0 ]]; then
+    as_root=()
+else
+    as_root=(sudo)
+fi
+
+echo "deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,673 @@
+// The layout engine behind quarn::formatter.
+//
+// Operations become tokens in a FIFO queue.  A token whose size (the columns
+// from it to the point where its layout can be decided) is known is laid out
+// as soon as it reaches the head of the queue.  Boxes and break hints get their
+// size later: a scan stack remembers the open boxes and the last hint of each,
+// and fills in their size when the matching close box or the next hint
+// arrives.  When the pending material is at least as wide as the room left on
+// the line, the head is laid out anyway, with its size counted as infinite:
+// it cannot fit.  So the queue never holds much more than a line's worth of
+// columns, time is linear in the output, and nothing recurses on depth.
+#include "quarn/engine.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <deque>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+namespace quarn {
+
+stag::~stag() = default;
+
+std::string_view string_tag::kind_name() const noexcept { return "String_tag"; }
+
+namespace {
+
+std::string default_mark_open(const stag& t) {
+  if (const auto* s = dynamic_cast<const string_tag*>(&t)) return "<" + s->name() + ">";
+  return {};
+}
+
+std::string default_mark_close(const stag& t) {
+  if (const auto* s = dynamic_cast<const string_tag*>(&t)) return "</" + s->name() + ">";
+  return {};
+}
+
+void default_print(const stag&) {}
+
+}  // namespace
+
+stag_functions default_stag_functions() {
+  return {default_mark_open, default_mark_close, default_print, default_print};
+}
+
+namespace detail {
+
+namespace {
+
+// Counted as the size of material whose size is still unknown when it has to
+// be laid out, and the largest margin.
+constexpr long long infinity = 1000000010;
+
+constexpr int default_margin = 78;
+constexpr int default_min_space_left = 10;
+constexpr std::size_t drain_threshold = std::size_t{1} << 16;
+
+enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag };
+
+// Box kinds as the layout sees them: `fits` is a box known to fit its line.
+enum class lk : unsigned char { h, v, hv, hov, b, fits };
+
+struct token {
+  long long size;        // negative while unknown
+  long long length;      // columns this token adds when it stays on the line
+  std::size_t text_off;  // text: absolute offset in the text arena
+  std::size_t text_len;
+  int a;  // break: spaces; begin: indentation
+  int b;  // break: offset
+  tk kind;
+  box_kind box;
+};
+
+struct scan_elem {
+  long long left_total;
+  std::uint64_t seq;  // the token's sequence number in the queue
+  tk kind;
+};
+
+struct format_elem {
+  lk kind;
+  long long width;
+};
+
+constexpr std::uint64_t no_seq = ~std::uint64_t{0};
+
+lk layout_kind(box_kind k) {
+  switch (k) {
+    case box_kind::h: return lk::h;
+    case box_kind::v: return lk::v;
+    case box_kind::hv: return lk::hv;
+    case box_kind::hov: return lk::hov;
+    case box_kind::b: return lk::b;
+  }
+  return lk::hov;
+}
+
+}  // namespace
+
+class engine {
+public:
+  enum class target { buffer, file, stream, functions };
+
+  explicit engine(std::string& buf) : target_(target::buffer), out_(&buf) { init(); }
+  explicit engine(std::FILE* fp) : target_(target::file), file_(fp), out_(&staging_) {
+    if (fp == nullptr) throw std::invalid_argument("quarn::formatter: null FILE*");
+    init();
+  }
+  explicit engine(std::ostream& os) : target_(target::stream), stream_(&os), out_(&staging_) { init(); }
+  explicit engine(output_functions fns) : target_(target::functions), fns_(std::move(fns)), out_(&staging_) {
+    init();
+  }
+  engine(const engine&) = delete;
+  engine& operator=(const engine&) = delete;
+  ~engine() {
+    try {
+      drain();
+    } catch (...) {
+      // A destructor cannot report a failing device.
+    }
+  }
+
+  // ---- device -------------------------------------------------------------
+
+  void drain() {
+    if (target_ == target::buffer || staging_.empty()) return;
+    switch (target_) {
+      case target::file: std::fwrite(staging_.data(), 1, staging_.size(), file_); break;
+      case target::stream: stream_->write(staging_.data(), static_cast<std::streamsize>(staging_.size())); break;
+      case target::functions:
+        if (fns_.write) fns_.write(staging_);
+        break;
+      case target::buffer: break;
+    }
+    staging_.clear();
+  }
+
+  void device_flush() {
+    drain();
+    switch (target_) {
+      case target::file: std::fflush(file_); break;
+      case target::stream: stream_->flush(); break;
+      case target::functions:
+        if (fns_.flush) fns_.flush();
+        break;
+      case target::buffer: break;
+    }
+  }
+
+  void out_string(const char* p, std::size_t n) {
+    out_->append(p, n);
+    if (out_ == &staging_ && staging_.size() >= drain_threshold) drain();
+  }
+  void out_string(std::string_view s) { out_string(s.data(), s.size()); }
+  void out_newline() { out_string("\n", 1); }
+  void out_spaces(long long n) {
+    if (n <= 0) return;
+    out_->append(static_cast<std::size_t>(n), ' ');
+    if (out_ == &staging_ && staging_.size() >= drain_threshold) drain();
+  }
+
+  // ---- queue --------------------------------------------------------------
+
+  bool queue_empty() const { return count_ == 0; }
+  token& at_seq(std::uint64_t seq) { return ring_[(head_ + (seq - head_seq_)) & (ring_.size() - 1)]; }
+  bool in_queue(std::uint64_t seq) const { return seq != no_seq && seq >= head_seq_ && seq - head_seq_ < count_; }
+
+  std::uint64_t push_token(const token& t) {
+    if (count_ == ring_.size()) grow_ring();
+    ring_[(head_ + count_) & (ring_.size() - 1)] = t;
+    ++count_;
+    right_total_ += t.length;
+    return head_seq_ + count_ - 1;
+  }
+
+  void grow_ring() {
+    std::vector<token> bigger(ring_.empty() ? 64 : ring_.size() * 2);
+    for (std::size_t i = 0; i < count_; ++i) bigger[i] = ring_[(head_ + i) & (ring_.size() - 1)];
+    ring_.swap(bigger);
+    head_ = 0;
+  }
+
+  token pop_token() {
+    token t = ring_[head_];
+    head_ = (head_ + 1) & (ring_.size() - 1);
+    --count_;
+    ++head_seq_;
+    return t;
+  }
+
+  void clear_queue() {
+    left_total_ = 1;
+    right_total_ = 1;
+    head_seq_ += count_;
+    head_ = 0;
+    count_ = 0;
+    arena_.clear();
+    arena_base_ = 0;
+    pending_tags_.clear();
+  }
+
+  // Text of queued tokens lives in one arena; the prefix that the layout has
+  // consumed is dropped when it makes up most of the arena.
+  std::size_t arena_store(std::string_view s) {
+    if (count_ == 0) {
+      arena_base_ += arena_.size();
+      arena_.clear();
+    } else if (arena_.size() > 4096) {
+      std::size_t live = arena_.size();
+      for (std::size_t i = 0; i < count_; ++i) {
+        const token& t = ring_[(head_ + i) & (ring_.size() - 1)];
+        if (t.kind == tk::text) {
+          live = t.text_off - arena_base_;
+          break;
+        }
+      }
+      if (live > arena_.size() / 2) {
+        arena_.erase(0, live);
+        arena_base_ += live;
+      }
+    }
+    std::size_t off = arena_base_ + arena_.size();
+    arena_.append(s);
+    return off;
+  }
+  std::string_view arena_text(const token& t) const { return {arena_.data() + (t.text_off - arena_base_), t.text_len}; }
+
+  // ---- layout -------------------------------------------------------------
+
+  void format_pp_text(long long size, std::string_view s) {
+    space_left_ -= size;
+    out_string(s);
+    is_new_line_ = false;
+  }
+
+  void break_new_line(long long offset, long long width) {
+    out_newline();
+    is_new_line_ = true;
+    long long indent = margin_ - width + offset;
+    current_indent_ = std::min<long long>(max_indent_, indent);
+    space_left_ = margin_ - current_indent_;
+    out_spaces(current_indent_);
+  }
+
+  void break_line(long long width) { break_new_line(0, width); }
+
+  void break_same_line(long long spaces) {
+    space_left_ -= spaces;
+    out_spaces(spaces);
+  }
+
+  void force_break_line() {
+    if (fstack_.empty()) {
+      out_newline();
+      return;
+    }
+    const format_elem top = fstack_.back();
+    if (top.width > space_left_ && top.kind != lk::fits && top.kind != lk::h) break_line(top.width);
+  }
+
+  // Drops the token after a conditional text whose line was not just split,
+  // giving its width back.
+  void skip_token() {
+    if (queue_empty()) return;
+    token t = pop_token();
+    if (t.kind == tk::open_tag) pending_tags_.pop_front();
+    left_total_ -= t.length;
+    space_left_ += t.size;
+  }
+
+  void format_token(long long size, const token& t) {
+    switch (t.kind) {
+      case tk::text: format_pp_text(size, arena_text(t)); break;
+      case tk::begin: {
+        long long insertion_point = margin_ - space_left_;
+        if (insertion_point > max_indent_) force_break_line();
+        long long width = space_left_ - t.a;
+        lk kind = layout_kind(t.box);
+        if (kind != lk::v && size <= space_left_) kind = lk::fits;
+        fstack_.push_back({kind, width});
+        break;
+      }
+      case tk::end:
+        if (!fstack_.empty()) fstack_.pop_back();
+        break;
+      case tk::newline:
+        if (fstack_.empty())
+          out_newline();
+        else
+          break_line(fstack_.back().width);
+        break;
+      case tk::if_newline:
+        if (current_indent_ != margin_ - space_left_) skip_token();
+        break;
+      case tk::brk: {
+        if (fstack_.empty()) break;
+        const format_elem top = fstack_.back();
+        switch (top.kind) {
+          case lk::hov:
+            if (size > space_left_)
+              break_new_line(t.b, top.width);
+            else
+              break_same_line(t.a);
+            break;
+          case lk::b:
+            if (is_new_line_)
+              break_same_line(t.a);
+            else if (size > space_left_)
+              break_new_line(t.b, top.width);
+            else if (current_indent_ > margin_ - top.width + t.b)
+              break_new_line(t.b, top.width);
+            else
+              break_same_line(t.a);
+            break;
+          case lk::hv:
+          case lk::v: break_new_line(t.b, top.width); break;
+          case lk::fits:
+          case lk::h: break_same_line(t.a); break;
+        }
+        break;
+      }
+      case tk::open_tag: {
+        // Open-tag tokens leave the queue in order, so theirs is the first.
+        std::shared_ptr<const stag> tag = std::move(pending_tags_.front());
+        pending_tags_.pop_front();
+        std::string marker = fns_tags_.mark_open_stag ? fns_tags_.mark_open_stag(*tag) : default_mark_open(*tag);
+        out_string(marker);
+        mark_stack_.push_back(std::move(tag));
+        break;
+      }
+      case tk::close_tag: {
+        if (mark_stack_.empty()) break;
+        std::shared_ptr<const stag> tag = std::move(mark_stack_.back());
+        mark_stack_.pop_back();
+        std::string marker = fns_tags_.mark_close_stag ? fns_tags_.mark_close_stag(*tag) : default_mark_close(*tag);
+        out_string(marker);
+        break;
+      }
+    }
+  }
+
+  void advance_left() {
+    while (!queue_empty()) {
+      const token& head = ring_[head_];
+      if (head.size < 0 && right_total_ - left_total_ < space_left_) return;
+      token t = pop_token();
+      format_token(t.size < 0 ? infinity : t.size, t);
+      left_total_ += t.length;
+    }
+  }
+
+  void enqueue_advance(const token& t) {
+    push_token(t);
+    advance_left();
+  }
+
+  void enqueue_string_as(long long size, std::string_view s) {
+    if (queue_empty()) {
+      // Nothing is pending: the text can be laid out at once.
+      right_total_ += size;
+      format_pp_text(size, s);
+      left_total_ += size;
+      return;
+    }
+    token t{};
+    t.kind = tk::text;
+    t.size = size;
+    t.length = size;
+    t.text_off = arena_store(s);
+    t.text_len = s.size();
+    enqueue_advance(t);
+  }
+
+  // ---- scan stack ---------------------------------------------------------
+
+  void initialize_scan_stack() {
+    scan_.clear();
+    scan_.push_back({-1, no_seq, tk::text});
+  }
+
+  // Fills in the size of the box or hint on top of the scan stack: `brk`
+  // true for a hint, false for a box.
+  void set_size(bool brk) {
+    const scan_elem top = scan_.back();
+    if (top.left_total < left_total_) {
+      // The element has been laid out already: the stack is obsolete.
+      initialize_scan_stack();
+      return;
+    }
+    bool match = (top.kind == tk::brk && brk) || (top.kind == tk::begin && !brk);
+    if (!match) return;
+    if (in_queue(top.seq)) {
+      token& t = at_seq(top.seq);
+      t.size = right_total_ + t.size;
+    }
+    scan_.pop_back();
+  }
+
+  void scan_push(bool brk, const token& t) {
+    std::uint64_t seq = push_token(t);
+    if (brk) set_size(true);
+    scan_.push_back({right_total_, seq, t.kind});
+  }
+
+  // ---- operations ---------------------------------------------------------
+
+  void open_box_gen(int indent, box_kind kind) {
+    ++depth_;
+    if (depth_ < max_boxes_) {
+      token t{};
+      t.kind = tk::begin;
+      t.size = -right_total_;
+      t.a = indent;
+      t.box = kind;
+      scan_push(false, t);
+    } else if (depth_ == max_boxes_) {
+      enqueue_string_as(static_cast<long long>(ellipsis_.size()), ellipsis_);
+    }
+  }
+
+  void close_box() {
+    if (depth_ <= 1) return;
+    if (depth_ < max_boxes_) {
+      token t{};
+      t.kind = tk::end;
+      push_token(t);
+      set_size(true);
+      set_size(false);
+    }
+    --depth_;
+  }
+
+  void print_as(long long width, std::string_view s) {
+    if (depth_ < max_boxes_) enqueue_string_as(width, s);
+  }
+
+  void print_break(int spaces, int offset) {
+    if (depth_ >= max_boxes_) return;
+    token t{};
+    t.kind = tk::brk;
+    t.size = -right_total_;
+    t.length = spaces;
+    t.a = spaces;
+    t.b = offset;
+    scan_push(true, t);
+  }
+
+  void simple(tk kind) {
+    if (depth_ >= max_boxes_) return;
+    token t{};
+    t.kind = kind;
+    enqueue_advance(t);
+  }
+
+  void open_stag(std::shared_ptr<const stag> tag) {
+    if (!tag) throw std::invalid_argument("quarn::formatter::open_stag: null tag");
+    if (print_tags_) {
+      tag_stack_.push_back(tag);
+      if (fns_tags_.print_open_stag) fns_tags_.print_open_stag(*tag);
+    }
+    if (mark_tags_) {
+      pending_tags_.push_back(std::move(tag));
+      token t{};
+      t.kind = tk::open_tag;
+      push_token(t);
+    }
+  }
+
+  void close_stag() {
+    if (mark_tags_) {
+      token t{};
+      t.kind = tk::close_tag;
+      push_token(t);
+    }
+    if (print_tags_ && !tag_stack_.empty()) {
+      std::shared_ptr<const stag> tag = std::move(tag_stack_.back());
+      tag_stack_.pop_back();
+      if (fns_tags_.print_close_stag) fns_tags_.print_close_stag(*tag);
+    }
+  }
+
+  void rinit() {
+    clear_queue();
+    initialize_scan_stack();
+    fstack_.clear();
+    tag_stack_.clear();
+    mark_stack_.clear();
+    current_indent_ = 0;
+    depth_ = 0;
+    space_left_ = margin_;
+    open_box_gen(0, box_kind::hov);
+  }
+
+  void flush_queue(bool newline) {
+    for (std::size_t n = tag_stack_.size(); n > 0; --n) close_stag();
+    while (depth_ > 1) close_box();
+    right_total_ = left_total_ + infinity;
+    advance_left();
+    if (newline) out_newline();
+    rinit();
+  }
+
+  static long long limit(long long n) { return n < infinity ? n : infinity - 1; }
+
+  void set_min_space_left(long long n) {
+    if (n < 1) return;
+    min_space_left_ = limit(n);
+    max_indent_ = margin_ - min_space_left_;
+  }
+
+  void set_max_indent(long long n) {
+    if (n > 1) set_min_space_left(margin_ - n);
+  }
+
+  void set_margin(long long n) {
+    if (n < 1) return;
+    n = limit(n);
+    // Keep the columns of the current line and of the open boxes.
+    long long delta = n - margin_;
+    margin_ = n;
+    space_left_ += delta;
+    for (format_elem& e : fstack_) e.width += delta;
+    long long new_max_indent =
+        max_indent_ <= margin_ ? max_indent_ : std::max({margin_ - min_space_left_, margin_ / 2, 1LL});
+    set_max_indent(new_max_indent);
+  }
+
+  void init() {
+    reset_settings();
+    rinit();
+  }
+
+  void reset_settings() {
+    margin_ = default_margin;
+    min_space_left_ = default_min_space_left;
+    max_indent_ = margin_ - min_space_left_;
+    max_boxes_ = INT_MAX;
+    ellipsis_.assign(1, '.');
+    mark_tags_ = false;
+    print_tags_ = false;
+    fns_tags_ = default_stag_functions();
+    is_new_line_ = true;
+  }
+
+  // Device.
+  target target_;
+  std::FILE* file_ = nullptr;
+  std::ostream* stream_ = nullptr;
+  output_functions fns_;
+  std::string staging_;
+  std::string* out_;
+
+  // Queue of pending tokens (a ring buffer whose capacity is a power of 2).
+  std::vector<token> ring_;
+  std::size_t head_ = 0;
+  std::size_t count_ = 0;
+  std::uint64_t head_seq_ = 0;
+  std::string arena_;
+  std::size_t arena_base_ = 0;
+  std::deque<std::shared_ptr<const stag>> pending_tags_;  // tags of queued open-tag tokens
+
+  std::vector<scan_elem> scan_;
+  std::vector<format_elem> fstack_;
+  std::vector<std::shared_ptr<const stag>> tag_stack_;
+  std::vector<std::shared_ptr<const stag>> mark_stack_;
+
+  long long margin_ = default_margin;
+  long long min_space_left_ = default_min_space_left;
+  long long max_indent_ = default_margin - default_min_space_left;
+  long long space_left_ = default_margin;
+  long long current_indent_ = 0;
+  bool is_new_line_ = true;
+  long long left_total_ = 1;
+  long long right_total_ = 1;
+  int depth_ = 0;
+  int max_boxes_ = INT_MAX;
+  std::string ellipsis_;
+  bool mark_tags_ = false;
+  bool print_tags_ = false;
+  stag_functions fns_tags_;
+};
+
+}  // namespace detail
+
+formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::engine>(buffer)) {}
+formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::engine>(channel)) {}
+formatter::formatter(std::ostream& stream) : e_(std::make_unique<detail::engine>(stream)) {}
+formatter::formatter(output_functions out) : e_(std::make_unique<detail::engine>(std::move(out))) {}
+formatter::formatter(formatter&&) noexcept = default;
+formatter& formatter::operator=(formatter&&) noexcept = default;
+formatter::~formatter() = default;
+
+void formatter::open_box(box_kind kind, int indent) { e_->open_box_gen(indent, kind); }
+void formatter::close_box() { e_->close_box(); }
+
+void formatter::print_string(std::string_view s) { e_->print_as(static_cast<long long>(s.size()), s); }
+
+void formatter::print_as(int width, std::string_view s) {
+  if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
+  e_->print_as(width, s);
+}
+
+void formatter::print_char(char c) { e_->print_as(1, std::string_view(&c, 1)); }
+
+void formatter::print_int(long long n) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, n);
+  print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
+
+void formatter::print_break(int spaces, int offset) {
+  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+  e_->print_break(spaces, offset);
+}
+
+void formatter::force_newline() { e_->simple(detail::tk::newline); }
+void formatter::print_if_newline() { e_->simple(detail::tk::if_newline); }
+
+void formatter::print_flush() {
+  e_->flush_queue(false);
+  e_->device_flush();
+}
+
+void formatter::print_newline() {
+  e_->flush_queue(true);
+  e_->device_flush();
+}
+
+void formatter::open_stag(std::shared_ptr<const stag> tag) { e_->open_stag(std::move(tag)); }
+void formatter::close_stag() { e_->close_stag(); }
+void formatter::open_tag(std::string name) { e_->open_stag(std::make_shared<const string_tag>(std::move(name))); }
+void formatter::set_mark_tags(bool on) noexcept { e_->mark_tags_ = on; }
+void formatter::set_print_tags(bool on) noexcept { e_->print_tags_ = on; }
+void formatter::set_tags(bool on) noexcept {
+  e_->mark_tags_ = on;
+  e_->print_tags_ = on;
+}
+bool formatter::mark_tags() const noexcept { return e_->mark_tags_; }
+bool formatter::print_tags() const noexcept { return e_->print_tags_; }
+const stag_functions& formatter::get_stag_functions() const noexcept { return e_->fns_tags_; }
+void formatter::set_stag_functions(stag_functions fns) { e_->fns_tags_ = std::move(fns); }
+
+void formatter::set_margin(int n) { e_->set_margin(n); }
+int formatter::margin() const noexcept { return static_cast<int>(e_->margin_); }
+void formatter::set_max_indent(int n) { e_->set_max_indent(n); }
+int formatter::max_indent() const noexcept { return static_cast<int>(e_->max_indent_); }
+void formatter::set_max_boxes(int n) noexcept {
+  if (n > 1) e_->max_boxes_ = n;
+}
+int formatter::max_boxes() const noexcept { return e_->max_boxes_; }
+bool formatter::over_max_boxes() const noexcept { return e_->depth_ >= e_->max_boxes_; }
+void formatter::set_ellipsis_text(std::string s) { e_->ellipsis_ = std::move(s); }
+const std::string& formatter::ellipsis_text() const noexcept { return e_->ellipsis_; }
+int formatter::depth() const noexcept { return e_->depth_; }
+
+void formatter::reset() {
+  e_->reset_settings();
+  e_->rinit();
+  e_->staging_.clear();
+}
+
+void formatter::retarget(std::string& buffer) {
+  if (e_->target_ != detail::engine::target::buffer)
+    throw std::logic_error("quarn::formatter::retarget: not a buffer formatter");
+  e_->out_ = &buffer;
+}
+
+}  // namespace quarn

@@ -1,0 +1,95 @@
+// The standard formatters, string formatting and formatters that share
+// another formatter's tag functions.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "quarn/format.hpp"
+
+namespace quarn {
+
+namespace {
+
+void flush_std_formatters() {
+  stdout_formatter().print_flush();
+  stderr_formatter().print_flush();
+}
+
+formatter* make_std(std::FILE* channel) {
+  // Never destroyed, so that printing from static destructors stays safe;
+  // flushed at exit instead.
+  static const bool registered = [] { return std::atexit(flush_std_formatters) == 0; }();
+  (void)registered;
+  return new formatter(channel);  // NOLINT: intentionally leaked
+}
+
+// String formatters are recycled: making one costs several allocations, and
+// sprint() should cost none beyond its result.  A recycled formatter is reset
+// to every default, so it is indistinguishable from a new one.
+struct string_formatter {
+  std::string buffer;
+  formatter f{buffer};
+};
+
+class lease {
+public:
+  lease() {
+    auto& p = pool();
+    if (p.empty()) {
+      sf_ = std::make_unique<string_formatter>();
+    } else {
+      sf_ = std::move(p.back());
+      p.pop_back();
+    }
+  }
+  lease(const lease&) = delete;
+  lease& operator=(const lease&) = delete;
+  ~lease() {
+    sf_->f.reset();
+    sf_->buffer.clear();
+    auto& p = pool();
+    if (p.size() < 16) p.push_back(std::move(sf_));
+  }
+  string_formatter& operator*() { return *sf_; }
+
+private:
+  static std::vector<std::unique_ptr<string_formatter>>& pool() {
+    thread_local std::vector<std::unique_ptr<string_formatter>> p;
+    return p;
+  }
+  std::unique_ptr<string_formatter> sf_;
+};
+
+}  // namespace
+
+formatter& stdout_formatter() {
+  static formatter* const f = make_std(stdout);
+  return *f;
+}
+
+formatter& stderr_formatter() {
+  static formatter* const f = make_std(stderr);
+  return *f;
+}
+
+formatter with_buffer(std::string& buffer, with_buffer_options options) {
+  formatter f(buffer);
+  if (options.like != nullptr) f.set_stag_functions(options.like->get_stag_functions());
+  return f;
+}
+
+namespace detail {
+
+std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {
+  lease l;
+  string_formatter& sf = *l;
+  if (like != nullptr) sf.f.set_stag_functions(like->get_stag_functions());
+  vfprint(sf.f, fmt, args, n);
+  sf.f.print_flush();
+  return sf.buffer;
+}
+
+}  // namespace detail
+
+}  // namespace quarn

@@ -1,0 +1,244 @@
+// Interpretation of format strings against erased arguments.
+#include <charconv>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "quarn/format.hpp"
+
+namespace quarn::detail {
+
+void format_error(const char* message) {
+  throw invalid_argument(std::string("quarn: bad format string: ") + message);
+}
+
+namespace {
+
+// Appends `s` as %S writes it: in double quotes, escaped.  With `quote` set
+// to '\'' it writes a character literal instead.
+void append_escaped(std::string& out, std::string_view s, char quote) {
+  out += quote;
+  for (unsigned char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\b': out += "\\b"; break;
+      default:
+        if (c == static_cast<unsigned char>(quote)) {
+          out += '\\';
+          out += quote;
+        } else if (c < 32 || c > 126) {
+          out += '\\';
+          out += static_cast<char>('0' + c / 100);
+          out += static_cast<char>('0' + c / 10 % 10);
+          out += static_cast<char>('0' + c % 10);
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += quote;
+}
+
+// Builds the printf directive for `spec` with C length modifier `length` and
+// conversion `conv`.
+std::string printf_directive(const conv_spec& spec, const char* length, char conv) {
+  std::string d = "%";
+  if (spec.minus) d += '-';
+  if (spec.zero) d += '0';
+  if (spec.plus) d += '+';
+  if (spec.space) d += ' ';
+  if (spec.hash) d += '#';
+  if (spec.width >= 0) d += std::to_string(spec.width);
+  if (spec.precision >= 0) d += '.' + std::to_string(spec.precision);
+  d += length;
+  d += conv;
+  return d;
+}
+
+template <class V>
+std::string c_format(const std::string& directive, V value) {
+  char buf[128];
+  int n = std::snprintf(buf, sizeof buf, directive.c_str(), value);
+  if (n < 0) throw std::runtime_error("quarn: number formatting failed");
+  if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
+  std::string big(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(big.data(), big.size(), directive.c_str(), value);
+  big.resize(static_cast<std::size_t>(n));
+  return big;
+}
+
+bool plain(const conv_spec& s) {
+  return !s.minus && !s.zero && !s.plus && !s.space && !s.hash && s.width < 0 && s.precision < 0;
+}
+
+class interpreter {
+public:
+  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(f), args_(args), n_(n) {}
+
+  void error(const char* message) { format_error(message); }
+  void text(std::string_view s) { emit(s); }
+  void open_box(box_kind kind, int indent) { f_.open_box(kind, indent); }
+  void close_box() { f_.close_box(); }
+  void brk(int spaces, int offset) { f_.print_break(spaces, offset); }
+  void force_newline() { f_.force_newline(); }
+  void print_newline() { f_.print_newline(); }
+  void flush() { f_.print_flush(); }
+  void open_tag(std::string_view name) {
+    // With tags off the engine ignores the tag: do not build it.
+    if (f_.mark_tags() || f_.print_tags()) f_.open_tag(std::string(name));
+  }
+  void close_tag() { f_.close_stag(); }
+  void width(int w) { width_ = w; }
+
+  void conv(const conv_spec& spec) {
+    const format_arg& a = take(spec.conv);
+    switch (spec.conv) {
+      case 'd':
+      case 'i': return integer(a, spec, true);
+      case 'u':
+      case 'x':
+      case 'X':
+      case 'o': return integer(a, spec, false);
+      case 'f':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G': return padded(c_format(printf_directive(spec, "", spec.conv), a.v.d), spec);
+      case 's': {
+        std::string_view s(a.v.s.p, a.v.s.n);
+        if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < s.size())
+          s = s.substr(0, static_cast<std::size_t>(spec.precision));
+        return padded(s, spec);
+      }
+      case 'S': {
+        std::string out;
+        out.reserve(a.v.s.n + 2);
+        append_escaped(out, std::string_view(a.v.s.p, a.v.s.n), '"');
+        return padded(out, spec);
+      }
+      case 'c': return padded(std::string_view(&a.v.c, 1), spec);
+      case 'C': {
+        std::string out;
+        append_escaped(out, std::string_view(&a.v.c, 1), '\'');
+        return padded(out, spec);
+      }
+      case 'b':
+      case 'B': return padded(a.v.b ? "true" : "false", spec);
+      case 'a': {
+        const format_arg& value = take_value();
+        width_ = -1;
+        a.print_next(f_, a, value);
+        return;
+      }
+      case 't':
+        width_ = -1;
+        a.print_unit(f_, a);
+        return;
+      default: error("unknown conversion");
+    }
+  }
+
+  void finish() {
+    if (next_ != n_) error("more arguments were given than the format string uses");
+  }
+
+private:
+  // The next argument, checked against conversion `conv` (checked formats
+  // were matched at compile time; runtime ones are matched here).
+  const format_arg& take(char conv) {
+    if (next_ >= n_) error("the format string needs more arguments than were given");
+    const format_arg& a = args_[next_++];
+    bool ok = false;
+    switch (conv) {
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'x':
+      case 'X':
+      case 'o': ok = a.kind == arg_kind::integer; break;
+      case 'f':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G': ok = a.kind == arg_kind::floating; break;
+      case 's':
+      case 'S': ok = a.kind == arg_kind::string; break;
+      case 'c':
+      case 'C': ok = a.kind == arg_kind::character; break;
+      case 'b':
+      case 'B': ok = a.kind == arg_kind::boolean; break;
+      case 'a': ok = a.print_next != nullptr; break;
+      case 't': ok = a.print_unit != nullptr; break;
+      default: break;
+    }
+    if (!ok) {
+      if (a.kind == arg_kind::other && a.obj == nullptr && a.fn == nullptr)
+        error("a null C string was given");
+      error("an argument does not match its conversion");
+    }
+    return a;
+  }
+
+  const format_arg& take_value() {
+    if (next_ >= n_) error("%a needs two arguments: a printer and its value");
+    return args_[next_++];
+  }
+
+  void emit(std::string_view s) {
+    if (width_ >= 0) {
+      f_.print_as(width_, s);
+      width_ = -1;
+    } else {
+      f_.print_string(s);
+    }
+  }
+
+  void padded(std::string_view s, const conv_spec& spec) {
+    if (spec.width < 0 || static_cast<std::size_t>(spec.width) <= s.size() || spec.conv == 'f' ||
+        spec.conv == 'e' || spec.conv == 'E' || spec.conv == 'g' || spec.conv == 'G')
+      return emit(s);
+    std::string out;
+    std::size_t fill = static_cast<std::size_t>(spec.width) - s.size();
+    if (!spec.minus) out.append(fill, ' ');
+    out += s;
+    if (spec.minus) out.append(fill, ' ');
+    emit(out);
+  }
+
+  void integer(const format_arg& a, const conv_spec& spec, bool as_signed) {
+    unsigned long long bits = a.v.u;
+    if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
+    bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
+    if (plain(spec) && (spec.conv == 'd' || spec.conv == 'i' || spec.conv == 'u')) {
+      char buf[24];
+      auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))
+                        : std::to_chars(buf, buf + sizeof buf, bits);
+      return emit(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+    }
+    char conv = spec.conv == 'i' ? 'd' : spec.conv;
+    if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
+    std::string text = conv == 'd' ? c_format(printf_directive(spec, "ll", conv), static_cast<long long>(bits))
+                                   : c_format(printf_directive(spec, "ll", conv), bits);
+    emit(text);
+  }
+
+  formatter& f_;
+  const format_arg* args_;
+  std::size_t n_;
+  std::size_t next_ = 0;
+  int width_ = -1;
+};
+
+}  // namespace
+
+void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n) {
+  interpreter in(f, args, n);
+  parse_format(fmt, in);
+  in.finish();
+}
+
+}  // namespace quarn::detail

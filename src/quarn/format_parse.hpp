@@ -1,0 +1,255 @@
+// The format-string language: one parser, used at compile time to check a
+// format string against its arguments and at run time to interpret it.
+//
+// Box and break directives ("@" ...):
+//   "@["  "@[<n>"           open a b box of indentation n (default 0)
+//   "@[<k>" "@[<k n>"       open a box of kind k (h, v, hv, hov, b), indentation n
+//   "@]"                    close the innermost box
+//   "@ "  "@,"              break hint of 1 or 0 spaces, offset 0
+//   "@;"  "@;<n>" "@;<n o>" break hint of n spaces (default 1) and offset o
+//   "@\n"                   forced new line
+//   "@."                    flush, with a new line
+//   "@?"                    flush
+//   "@{<name>"  "@}"        open a string tag, close the innermost tag
+//   "@<n>"                  the next conversion counts as n columns
+//   "@@"  "@%"              a literal "@" or "%"
+//   "@" before any other character, or at the end, prints "@" literally.
+//
+// Conversions ("%" [flags] [width] [.precision] [l|L|n] conversion):
+//   d i        an integer in decimal
+//   u x X o    an integer read as unsigned at its own width: decimal, hex, octal
+//   f e E g G  a floating-point number as C's printf writes it; "%g" has six
+//              significant digits, an exponent below 1e-4 or from 1e6, and no
+//              trailing zeros
+//   s          a string
+//   S          a string in double quotes, with \" \\ \n \t \r \b escaped and
+//              other bytes outside 32..126 written as \ddd (three decimal digits)
+//   c  C       a char; C writes it quoted and escaped like S
+//   b  B       a bool: true or false
+//   a          two arguments: a printer and a value; applies the printer
+//   t          one argument: a callable taking the formatter
+//   %  @  ,    a literal "%", a literal "@", nothing
+//   !          flush
+// Flags are any of "-0+ #" with their printf meaning; the width pads the text
+// with spaces (or zeros for numbers with "0").  The length modifiers l, L and
+// n are accepted for compatibility; an integer's width is its C++ type's.
+// Every other character prints unchanged.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "quarn/engine.hpp"
+
+namespace quarn::detail {
+
+struct conv_spec {
+  bool minus = false, zero = false, plus = false, space = false, hash = false;
+  int width = -1;      // -1: none
+  int precision = -1;  // -1: none
+  char length = 0;     // 0, 'l', 'L' or 'n'
+  char conv = 0;
+};
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Parses the number at s[i..] into n; returns false when there is none.
+constexpr bool parse_int(std::string_view s, std::size_t& i, int& n, bool allow_sign) {
+  bool neg = false;
+  if (allow_sign && i < s.size() && s[i] == '-') {
+    neg = true;
+    ++i;
+  }
+  if (i >= s.size() || !is_digit(s[i])) return false;
+  long long v = 0;
+  while (i < s.size() && is_digit(s[i])) {
+    v = v * 10 + (s[i] - '0');
+    if (v > 1000000000) return false;
+    ++i;
+  }
+  n = static_cast<int>(neg ? -v : v);
+  return true;
+}
+
+constexpr void skip_blanks(std::string_view s, std::size_t& i) {
+  while (i < s.size() && s[i] == ' ') ++i;
+}
+
+// Walks format string `s`, calling the handler for each piece:
+//   text(string_view)  open_box(box_kind, int)  close_box()  brk(int, int)
+//   force_newline()  print_newline()  flush()  open_tag(string_view)
+//   close_tag()  width(int)  conv(const conv_spec&)  error(const char*)
+// After error() the walk stops.
+template <class Handler>
+constexpr void parse_format(std::string_view s, Handler& h) {
+  std::size_t i = 0, lit = 0;
+  auto flush_text = [&](std::size_t end) {
+    if (end > lit) h.text(s.substr(lit, end - lit));
+  };
+  while (i < s.size()) {
+    char c = s[i];
+    if (c != '@' && c != '%') {
+      ++i;
+      continue;
+    }
+    flush_text(i);
+    std::size_t start = i;
+    ++i;
+    if (c == '@') {
+      if (i >= s.size()) {
+        h.text(s.substr(start, 1));
+        lit = i;
+        continue;
+      }
+      char d = s[i++];
+      switch (d) {
+        case '[': {
+          box_kind kind = box_kind::b;
+          int indent = 0;
+          if (i < s.size() && s[i] == '<') {
+            ++i;
+            skip_blanks(s, i);
+            std::size_t w = i;
+            while (i < s.size() && s[i] >= 'a' && s[i] <= 'z') ++i;
+            std::string_view word = s.substr(w, i - w);
+            if (word == "h")
+              kind = box_kind::h;
+            else if (word == "v")
+              kind = box_kind::v;
+            else if (word == "hv")
+              kind = box_kind::hv;
+            else if (word == "hov")
+              kind = box_kind::hov;
+            else if (word == "b" || word.empty())
+              kind = box_kind::b;
+            else
+              return h.error("unknown box kind in \"@[<...>\" (expected h, v, hv, hov or b)");
+            skip_blanks(s, i);
+            if (i < s.size() && s[i] != '>' && !parse_int(s, i, indent, true))
+              return h.error("bad indentation in \"@[<...>\"");
+            skip_blanks(s, i);
+            if (i >= s.size() || s[i] != '>') return h.error("unterminated \"@[<...>\"");
+            ++i;
+          }
+          h.open_box(kind, indent);
+          break;
+        }
+        case ']': h.close_box(); break;
+        case ' ': h.brk(1, 0); break;
+        case ',': h.brk(0, 0); break;
+        case ';': {
+          int spaces = 1, offset = 0;
+          if (i < s.size() && s[i] == '<') {
+            ++i;
+            skip_blanks(s, i);
+            if (!parse_int(s, i, spaces, false)) return h.error("bad number of spaces in \"@;<n off>\"");
+            skip_blanks(s, i);
+            if (i < s.size() && s[i] != '>' && !parse_int(s, i, offset, true))
+              return h.error("bad offset in \"@;<n off>\"");
+            skip_blanks(s, i);
+            if (i >= s.size() || s[i] != '>') return h.error("unterminated \"@;<n off>\"");
+            ++i;
+          }
+          h.brk(spaces, offset);
+          break;
+        }
+        case '\n': h.force_newline(); break;
+        case '.': h.print_newline(); break;
+        case '?': h.flush(); break;
+        case '{': {
+          if (i >= s.size() || s[i] != '<') return h.error("\"@{\" must be followed by \"<tag>\"");
+          std::size_t n = ++i;
+          while (i < s.size() && s[i] != '>') ++i;
+          if (i >= s.size()) return h.error("unterminated \"@{<tag>\"");
+          h.open_tag(s.substr(n, i - n));
+          ++i;
+          break;
+        }
+        case '}': h.close_tag(); break;
+        case '<': {
+          int w = 0;
+          if (!parse_int(s, i, w, false) || i >= s.size() || s[i] != '>')
+            return h.error("bad \"@<n>\" (expected a number of columns)");
+          ++i;
+          h.width(w);
+          break;
+        }
+        case '@':
+        case '%': h.text(s.substr(i - 1, 1)); break;
+        default:
+          // Not a directive: both characters print as they are.
+          lit = start;
+          continue;
+      }
+      lit = i;
+      continue;
+    }
+    // A conversion.
+    conv_spec spec;
+    for (; i < s.size(); ++i) {
+      char f = s[i];
+      if (f == '-')
+        spec.minus = true;
+      else if (f == '0')
+        spec.zero = true;
+      else if (f == '+')
+        spec.plus = true;
+      else if (f == ' ')
+        spec.space = true;
+      else if (f == '#')
+        spec.hash = true;
+      else
+        break;
+    }
+    if (i < s.size() && is_digit(s[i])) parse_int(s, i, spec.width, false);
+    if (i < s.size() && s[i] == '.') {
+      ++i;
+      spec.precision = 0;
+      if (i < s.size() && is_digit(s[i])) parse_int(s, i, spec.precision, false);
+    }
+    if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) spec.length = s[i++];
+    if (i >= s.size()) return h.error("incomplete conversion at the end of the format string");
+    spec.conv = s[i++];
+    switch (spec.conv) {
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'x':
+      case 'X':
+      case 'o': break;
+      case 'f':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
+      case 's':
+      case 'S':
+      case 'c':
+      case 'C':
+      case 'b':
+      case 'B':
+      case 'a':
+      case 't':
+        if (spec.length != 0) return h.error("a length modifier (l, L, n) applies to integer conversions only");
+        break;
+      case '%':
+      case '@':
+      case ',':
+      case '!':
+        if (i - start != 2) return h.error("\"%%\", \"%@\", \"%,\" and \"%!\" take no flags or width");
+        break;
+      default: return h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
+    }
+    switch (spec.conv) {
+      case '%':
+      case '@': h.text(s.substr(i - 1, 1)); break;
+      case ',': break;
+      case '!': h.flush(); break;
+      default: h.conv(spec);
+    }
+    lit = i;
+  }
+  flush_text(s.size());
+}
+
+}  // namespace quarn::detail

@@ -1,0 +1,43 @@
+// The printer type.
+//
+// A printer of T is any callable `void(formatter&, const T&)`.  Combinators
+// accept any such callable; quarn::t<T> holds one when a printer must be
+// stored or passed across a library boundary.
+#pragma once
+
+#include <concepts>
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+#include "quarn/engine.hpp"
+
+namespace quarn {
+
+/// The empty value: printers of nothing (separators, fixed texts) take it.
+struct unit {
+  friend constexpr bool operator==(unit, unit) noexcept { return true; }
+};
+
+/// P prints values of T.
+template <class P, class T>
+concept printer_of = std::invocable<const P&, formatter&, const T&>;
+
+/// An owning, type-erased printer of T.
+template <class T>
+class t {
+public:
+  t() = default;  ///< Prints nothing.
+  template <class P>
+    requires(!std::same_as<std::remove_cvref_t<P>, t> && printer_of<std::remove_cvref_t<P>, T>)
+  t(P&& p) : fn_(std::forward<P>(p)) {}  // NOLINT: implicit by design
+
+  void operator()(formatter& f, const T& v) const {
+    if (fn_) fn_(f, v);
+  }
+
+private:
+  std::function<void(formatter&, const T&)> fn_;
+};
+
+}  // namespace quarn

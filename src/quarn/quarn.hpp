@@ -1,0 +1,8 @@
+// Quarn: pretty-printing combinators over a box layout engine.
+#pragma once
+
+#include "quarn/engine.hpp"
+#include "quarn/failure.hpp"
+#include "quarn/format.hpp"
+#include "quarn/printer.hpp"
+#include "quarn/result.hpp"

@@ -1,0 +1,61 @@
+// Results: a value (Ok) or an error (Error).
+#pragma once
+
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+namespace quarn {
+
+/// A successful value, convertible to any result<T, E> whose T it converts to.
+template <class T>
+struct Ok {
+  T value;
+};
+template <class T>
+Ok(T) -> Ok<T>;
+
+/// An error value, convertible to any result<T, E> whose E it converts to.
+template <class E>
+struct Error {
+  E error;
+};
+template <class E>
+Error(E) -> Error<E>;
+
+/// An error carrying a message text, as made by error_msg().
+struct Msg {
+  std::string message;
+  friend bool operator==(const Msg&, const Msg&) = default;
+};
+
+/// Either a value of T or an error of E.
+template <class T, class E>
+class result {
+public:
+  template <class U>
+    requires std::is_convertible_v<U, T>
+  result(Ok<U> ok) : v_(std::in_place_index<0>, std::move(ok.value)) {}  // NOLINT: implicit by design
+  template <class G>
+    requires std::is_convertible_v<G, E>
+  result(Error<G> err) : v_(std::in_place_index<1>, std::move(err.error)) {}  // NOLINT
+
+  [[nodiscard]] bool is_ok() const noexcept { return v_.index() == 0; }
+  [[nodiscard]] bool is_error() const noexcept { return v_.index() == 1; }
+  explicit operator bool() const noexcept { return is_ok(); }
+
+  /// The value; throws std::bad_variant_access on an error.
+  [[nodiscard]] const T& value() const& { return std::get<0>(v_); }
+  [[nodiscard]] T& value() & { return std::get<0>(v_); }
+  /// The error; throws std::bad_variant_access on a value.
+  [[nodiscard]] const E& error() const& { return std::get<1>(v_); }
+  [[nodiscard]] E& error() & { return std::get<1>(v_); }
+
+  friend bool operator==(const result&, const result&) = default;
+
+private:
+  std::variant<T, E> v_;
+};
+
+}  // namespace quarn

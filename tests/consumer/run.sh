@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs a Quarn build tree into a scratch prefix, then builds and runs the
+# consumer in this folder against it twice: through find_package(quarn) and
+# through pkg-config.
+#
+# usage: run.sh BUILD_DIR WORK_DIR CXX CMAKE GENERATOR LIBDIR [EXTRA_FLAGS]
+#   EXTRA_FLAGS are added when compiling and linking the consumer (the
+#   sanitizer flags when the library was built with them).
+set -euo pipefail
+
+if [[ $# -lt 6 ]]; then
+    echo "usage: $0 BUILD_DIR WORK_DIR CXX CMAKE GENERATOR LIBDIR [EXTRA_FLAGS]" >&2
+    exit 2
+fi
+build_dir=$1
+work_dir=$2
+cxx=$3
+cmake=$4
+generator=$5
+libdir=$6
+extra_flags=${7:-}
+here=$(cd "$(dirname "$0")" && pwd)
+
+prefix=$work_dir/prefix
+rm -rf "$work_dir"
+mkdir -p "$work_dir"
+
+echo "== install into $prefix"
+"$cmake" --install "$build_dir" --prefix "$prefix" > "$work_dir/install.log"
+
+echo "== find_package consumer"
+"$cmake" -S "$here" -B "$work_dir/cmake-build" -G "$generator" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_CXX_FLAGS="$extra_flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$extra_flags" \
+    -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
+    -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF > "$work_dir/configure.log"
+"$cmake" --build "$work_dir/cmake-build"
+"$work_dir/cmake-build/consumer"
+
+echo "== pkg-config consumer"
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+# Only the scratch install may answer, never a copy installed on the system.
+export PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH
+pkg_flags=$(pkg-config --cflags --libs quarn)
+echo "pkg-config: $pkg_flags"
+# The installed headers must compile cleanly for users with strict warnings.
+# shellcheck disable=SC2086 # flag lists are meant to be split
+"$cxx" $extra_flags -Wall -Wextra -Wpedantic -Werror \
+    "$here/main.cpp" $pkg_flags -o "$work_dir/consumer-pc"
+LD_LIBRARY_PATH=$prefix/$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} "$work_dir/consumer-pc"
