@@ -43,17 +43,17 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
   out += quote;
 }
 
-// Builds the printf directive for `spec` with C length modifier `length` and
+// Builds the printf directive for `cv` with C length modifier `length` and
 // conversion `conv`.
-std::string printf_directive(const conv_spec& spec, const char* length, char conv) {
+std::string printf_directive(const conversion& cv, const char* length, char conv) {
   std::string d = "%";
-  if (spec.minus) d += '-';
-  if (spec.zero) d += '0';
-  if (spec.plus) d += '+';
-  if (spec.space) d += ' ';
-  if (spec.hash) d += '#';
-  if (spec.width >= 0) d += std::to_string(spec.width);
-  if (spec.precision >= 0) d += '.' + std::to_string(spec.precision);
+  if (cv.minus) d += '-';
+  if (cv.zero) d += '0';
+  if (cv.plus) d += '+';
+  if (cv.space) d += ' ';
+  if (cv.hash) d += '#';
+  if (cv.width >= 0) d += std::to_string(cv.width);
+  if (cv.precision >= 0) d += '.' + std::to_string(cv.precision);
   d += length;
   d += conv;
   return d;
@@ -71,7 +71,7 @@ std::string c_format(const std::string& directive, V value) {
   return big;
 }
 
-bool plain(const conv_spec& s) {
+bool plain(const conversion& s) {
   return !s.minus && !s.zero && !s.plus && !s.space && !s.hash && s.width < 0 && s.precision < 0;
 }
 
@@ -94,40 +94,40 @@ public:
   void close_tag() { f_.close_stag(); }
   void width(int w) { width_ = w; }
 
-  void conv(const conv_spec& spec) {
-    const format_arg& a = take(spec.conv);
-    switch (spec.conv) {
+  void conv(const conversion& cv) {
+    const format_arg& a = take(cv.conv);
+    switch (cv.conv) {
       case 'd':
-      case 'i': return integer(a, spec, true);
+      case 'i': return integer(a, cv, true);
       case 'u':
       case 'x':
       case 'X':
-      case 'o': return integer(a, spec, false);
+      case 'o': return integer(a, cv, false);
       case 'f':
       case 'e':
       case 'E':
       case 'g':
-      case 'G': return padded(c_format(printf_directive(spec, "", spec.conv), a.v.d), spec);
+      case 'G': return padded(c_format(printf_directive(cv, "", cv.conv), a.v.d), cv);
       case 's': {
         std::string_view s(a.v.s.p, a.v.s.n);
-        if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < s.size())
-          s = s.substr(0, static_cast<std::size_t>(spec.precision));
-        return padded(s, spec);
+        if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
+          s = s.substr(0, static_cast<std::size_t>(cv.precision));
+        return padded(s, cv);
       }
       case 'S': {
         std::string out;
         out.reserve(a.v.s.n + 2);
         append_escaped(out, std::string_view(a.v.s.p, a.v.s.n), '"');
-        return padded(out, spec);
+        return padded(out, cv);
       }
-      case 'c': return padded(std::string_view(&a.v.c, 1), spec);
+      case 'c': return padded(std::string_view(&a.v.c, 1), cv);
       case 'C': {
         std::string out;
         append_escaped(out, std::string_view(&a.v.c, 1), '\'');
-        return padded(out, spec);
+        return padded(out, cv);
       }
       case 'b':
-      case 'B': return padded(a.v.b ? "true" : "false", spec);
+      case 'B': return padded(a.v.b ? "true" : "false", cv);
       case 'a': {
         const format_arg& value = take_value();
         width_ = -1;
@@ -197,32 +197,32 @@ private:
     }
   }
 
-  void padded(std::string_view s, const conv_spec& spec) {
-    if (spec.width < 0 || static_cast<std::size_t>(spec.width) <= s.size() || spec.conv == 'f' ||
-        spec.conv == 'e' || spec.conv == 'E' || spec.conv == 'g' || spec.conv == 'G')
+  void padded(std::string_view s, const conversion& cv) {
+    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size() || cv.conv == 'f' ||
+        cv.conv == 'e' || cv.conv == 'E' || cv.conv == 'g' || cv.conv == 'G')
       return emit(s);
     std::string out;
-    std::size_t fill = static_cast<std::size_t>(spec.width) - s.size();
-    if (!spec.minus) out.append(fill, ' ');
+    std::size_t fill = static_cast<std::size_t>(cv.width) - s.size();
+    if (!cv.minus) out.append(fill, ' ');
     out += s;
-    if (spec.minus) out.append(fill, ' ');
+    if (cv.minus) out.append(fill, ' ');
     emit(out);
   }
 
-  void integer(const format_arg& a, const conv_spec& spec, bool as_signed) {
+  void integer(const format_arg& a, const conversion& cv, bool as_signed) {
     unsigned long long bits = a.v.u;
     if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
     bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
-    if (plain(spec) && (spec.conv == 'd' || spec.conv == 'i' || spec.conv == 'u')) {
+    if (plain(cv) && (cv.conv == 'd' || cv.conv == 'i' || cv.conv == 'u')) {
       char buf[24];
       auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))
                         : std::to_chars(buf, buf + sizeof buf, bits);
       return emit(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
     }
-    char conv = spec.conv == 'i' ? 'd' : spec.conv;
+    char conv = cv.conv == 'i' ? 'd' : cv.conv;
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
-    std::string text = conv == 'd' ? c_format(printf_directive(spec, "ll", conv), static_cast<long long>(bits))
-                                   : c_format(printf_directive(spec, "ll", conv), bits);
+    std::string text = conv == 'd' ? c_format(printf_directive(cv, "ll", conv), static_cast<long long>(bits))
+                                   : c_format(printf_directive(cv, "ll", conv), bits);
     emit(text);
   }
 

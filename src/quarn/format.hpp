@@ -124,10 +124,10 @@ struct format_checker {
   constexpr void open_tag(std::string_view) {}
   constexpr void close_tag() {}
   constexpr void width(int) {}
-  constexpr void conv(const conv_spec& spec) {
+  constexpr void conv(const conversion& cv) {
     if (next >= N) return error("the format string needs more arguments than were given");
     const arg_info& a = args[next];
-    switch (spec.conv) {
+    switch (cv.conv) {
       case 'd':
       case 'i':
       case 'u':
@@ -389,14 +389,14 @@ template <class... Args>
 }
 
 /// The formatted message as an error, convertible to any
-/// quarn::result<T, std::string>.
+/// quarn::outcome<T, std::string>.
 template <class... Args>
 [[nodiscard]] Error<std::string> error(format_string<Args...> fmt, const Args&... args) {
   return Error<std::string>{sprint<Args...>(fmt, args...)};
 }
 
 /// The formatted message as a Msg error, convertible to any
-/// quarn::result<T, quarn::Msg>.
+/// quarn::outcome<T, quarn::Msg>.
 template <class... Args>
 [[nodiscard]] Error<Msg> error_msg(format_string<Args...> fmt, const Args&... args) {
   return Error<Msg>{Msg{sprint<Args...>(fmt, args...)}};

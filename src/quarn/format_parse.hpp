@@ -43,7 +43,7 @@
 
 namespace quarn::detail {
 
-struct conv_spec {
+struct conversion {
   bool minus = false, zero = false, plus = false, space = false, hash = false;
   int width = -1;      // -1: none
   int precision = -1;  // -1: none
@@ -78,7 +78,7 @@ constexpr void skip_blanks(std::string_view s, std::size_t& i) {
 // Walks format string `s`, calling the handler for each piece:
 //   text(string_view)  open_box(box_kind, int)  close_box()  brk(int, int)
 //   force_newline()  print_newline()  flush()  open_tag(string_view)
-//   close_tag()  width(int)  conv(const conv_spec&)  error(const char*)
+//   close_tag()  width(int)  conv(const conversion&)  error(const char*)
 // After error() the walk stops.
 template <class Handler>
 constexpr void parse_format(std::string_view s, Handler& h) {
@@ -185,32 +185,32 @@ constexpr void parse_format(std::string_view s, Handler& h) {
       continue;
     }
     // A conversion.
-    conv_spec spec;
+    conversion cv;
     for (; i < s.size(); ++i) {
       char f = s[i];
       if (f == '-')
-        spec.minus = true;
+        cv.minus = true;
       else if (f == '0')
-        spec.zero = true;
+        cv.zero = true;
       else if (f == '+')
-        spec.plus = true;
+        cv.plus = true;
       else if (f == ' ')
-        spec.space = true;
+        cv.space = true;
       else if (f == '#')
-        spec.hash = true;
+        cv.hash = true;
       else
         break;
     }
-    if (i < s.size() && is_digit(s[i])) parse_int(s, i, spec.width, false);
+    if (i < s.size() && is_digit(s[i])) parse_int(s, i, cv.width, false);
     if (i < s.size() && s[i] == '.') {
       ++i;
-      spec.precision = 0;
-      if (i < s.size() && is_digit(s[i])) parse_int(s, i, spec.precision, false);
+      cv.precision = 0;
+      if (i < s.size() && is_digit(s[i])) parse_int(s, i, cv.precision, false);
     }
-    if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) spec.length = s[i++];
+    if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) cv.length = s[i++];
     if (i >= s.size()) return h.error("incomplete conversion at the end of the format string");
-    spec.conv = s[i++];
-    switch (spec.conv) {
+    cv.conv = s[i++];
+    switch (cv.conv) {
       case 'd':
       case 'i':
       case 'u':
@@ -230,7 +230,7 @@ constexpr void parse_format(std::string_view s, Handler& h) {
       case 'B':
       case 'a':
       case 't':
-        if (spec.length != 0) return h.error("a length modifier (l, L, n) applies to integer conversions only");
+        if (cv.length != 0) return h.error("a length modifier (l, L, n) applies to integer conversions only");
         break;
       case '%':
       case '@':
@@ -240,12 +240,12 @@ constexpr void parse_format(std::string_view s, Handler& h) {
         break;
       default: return h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
     }
-    switch (spec.conv) {
+    switch (cv.conv) {
       case '%':
       case '@': h.text(s.substr(i - 1, 1)); break;
       case ',': break;
       case '!': h.flush(); break;
-      default: h.conv(spec);
+      default: h.conv(cv);
     }
     lit = i;
   }

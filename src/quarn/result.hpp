@@ -8,7 +8,7 @@
 
 namespace quarn {
 
-/// A successful value, convertible to any result<T, E> whose T it converts to.
+/// A successful value, convertible to any outcome<T, E> whose T it converts to.
 template <class T>
 struct Ok {
   T value;
@@ -16,7 +16,7 @@ struct Ok {
 template <class T>
 Ok(T) -> Ok<T>;
 
-/// An error value, convertible to any result<T, E> whose E it converts to.
+/// An error value, convertible to any outcome<T, E> whose E it converts to.
 template <class E>
 struct Error {
   E error;
@@ -30,16 +30,17 @@ struct Msg {
   friend bool operator==(const Msg&, const Msg&) = default;
 };
 
-/// Either a value of T or an error of E.
+/// Either a value of T (Ok) or an error of E (Error).  (quarn::result is the
+/// printer of outcomes.)
 template <class T, class E>
-class result {
+class outcome {
 public:
   template <class U>
     requires std::is_convertible_v<U, T>
-  result(Ok<U> ok) : v_(std::in_place_index<0>, std::move(ok.value)) {}  // NOLINT: implicit by design
+  outcome(Ok<U> ok) : v_(std::in_place_index<0>, std::move(ok.value)) {}  // NOLINT: implicit by design
   template <class G>
     requires std::is_convertible_v<G, E>
-  result(Error<G> err) : v_(std::in_place_index<1>, std::move(err.error)) {}  // NOLINT
+  outcome(Error<G> err) : v_(std::in_place_index<1>, std::move(err.error)) {}  // NOLINT
 
   [[nodiscard]] bool is_ok() const noexcept { return v_.index() == 0; }
   [[nodiscard]] bool is_error() const noexcept { return v_.index() == 1; }
@@ -52,7 +53,7 @@ public:
   [[nodiscard]] const E& error() const& { return std::get<1>(v_); }
   [[nodiscard]] E& error() & { return std::get<1>(v_); }
 
-  friend bool operator==(const result&, const result&) = default;
+  friend bool operator==(const outcome&, const outcome&) = default;
 
 private:
   std::variant<T, E> v_;
