@@ -19,13 +19,20 @@ struct unit {
   friend constexpr bool operator==(unit, unit) noexcept { return true; }
 };
 
+/// Base of the library's printer types.  It only marks them, so that the
+/// `+` operator (sequencing) applies to printers and to nothing else.
+struct printer_tag {};
+
+template <class P>
+concept library_printer = std::derived_from<std::remove_cvref_t<P>, printer_tag>;
+
 /// P prints values of T.
 template <class P, class T>
 concept printer_of = std::invocable<const P&, formatter&, const T&>;
 
 /// An owning, type-erased printer of T.
 template <class T>
-class t {
+class t : public printer_tag {
 public:
   t() = default;  ///< Prints nothing.
   template <class P>

@@ -6,3 +6,7 @@
 #include "quarn/format.hpp"
 #include "quarn/printer.hpp"
 #include "quarn/result.hpp"
+#include "quarn/combinators.hpp"
+#include "quarn/scalars.hpp"
+#include "quarn/collections.hpp"
+#include "quarn/dump.hpp"

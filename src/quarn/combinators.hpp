@@ -1,0 +1,388 @@
+// The basic combinators: printers of nothing or of a fixed text, adapters,
+// separators, sequencing, generic iteration, boxes and brackets.
+//
+// Every combinator returns a printer: a function object callable as
+// `p(formatter&, const V&)`.  The composition is built when the combinator is
+// called; applying the printer only runs it.  Printers that ignore their
+// value accept a value of any type.
+#pragma once
+
+#include <concepts>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "quarn/engine.hpp"
+#include "quarn/format.hpp"
+#include "quarn/printer.hpp"
+
+namespace quarn {
+
+namespace detail {
+
+// A printer that ignores its value: F is called with the formatter alone.
+template <class F>
+struct constant_printer : printer_tag {
+  F fn;
+  void operator()(formatter& f) const { fn(f); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    fn(f);
+  }
+};
+
+template <class F>
+constant_printer<F> constant(F fn) {
+  return {{}, std::move(fn)};
+}
+
+struct nop_body {
+  void operator()(formatter&) const {}
+};
+
+struct break_body {
+  int spaces;
+  void operator()(formatter& f) const { f.print_break(spaces, 0); }
+};
+
+struct punct_break_body {
+  char punct;
+  void operator()(formatter& f) const {
+    f.print_string(std::string_view(&punct, 1));
+    f.print_break(1, 0);
+  }
+};
+
+}  // namespace detail
+
+/// Prints nothing.
+inline constexpr detail::constant_printer<detail::nop_body> nop{};
+
+/// The output of a format string that takes no argument; ignores its value.
+struct any_printer : printer_tag {
+  std::string fmt;
+  void operator()(formatter& f) const { detail::vfprint(f, fmt, nullptr, 0); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    detail::vfprint(f, fmt, nullptr, 0);
+  }
+};
+[[nodiscard]] inline any_printer any(format_string<> fmt) { return {{}, std::string(fmt.get())}; }
+
+/// Prints `fn(v)` with `p`.
+template <class F, class P>
+struct using_printer : printer_tag {
+  F fn;
+  P p;
+  template <class V>
+    requires std::invocable<const F&, const V&> && printer_of<P, std::invoke_result_t<const F&, const V&>>
+  void operator()(formatter& f, const V& v) const {
+    p(f, std::invoke(fn, v));
+  }
+};
+template <class F, class P>
+[[nodiscard]] using_printer<F, P> using_(F fn, P p) {
+  return {{}, std::move(fn), std::move(p)};
+}
+
+/// Prints `c` with `p`, whatever value it is given.
+template <class P, class C>
+  requires printer_of<P, C>
+struct const_printer : printer_tag {
+  P p;
+  C c;
+  void operator()(formatter& f) const { p(f, c); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    p(f, c);
+  }
+};
+template <class P, class C>
+  requires printer_of<P, C>
+[[nodiscard]] const_printer<P, C> const_(P p, C c) {
+  return {{}, std::move(p), std::move(c)};
+}
+
+/// A format string as a printer of its arguments: `quarn::quarn<int>("x =@ %d")`
+/// is a printer of int.
+template <class... Args>
+struct format_printer : printer_tag {
+  std::string fmt;
+  void operator()(formatter& f, const Args&... args) const {
+    auto a = detail::make_args<Args...>(args...);
+    detail::vfprint(f, fmt, a.data(), a.size());
+  }
+};
+template <class... Args>
+[[nodiscard]] format_printer<Args...> quarn(format_string<Args...> fmt) {
+  return {{}, std::string(fmt.get())};
+}
+
+/// A break hint of 0 spaces.
+inline constexpr detail::constant_printer<detail::break_body> cut{{}, {0}};
+/// A break hint of 1 space.
+inline constexpr detail::constant_printer<detail::break_body> sp{{}, {1}};
+/// A break hint of `n` spaces.
+[[nodiscard]] constexpr detail::constant_printer<detail::break_body> sps(int n) { return {{}, {n}}; }
+/// "," then a break hint of 1 space.
+inline constexpr detail::constant_printer<detail::punct_break_body> comma{{}, {','}};
+/// ";" then a break hint of 1 space.
+inline constexpr detail::constant_printer<detail::punct_break_body> semi{{}, {';'}};
+
+/// `p1` then `p2`, on the same value.
+template <class P1, class P2>
+struct append_printer : printer_tag {
+  P1 p1;
+  P2 p2;
+  void operator()(formatter& f) const
+    requires std::invocable<const P1&, formatter&> && std::invocable<const P2&, formatter&>
+  {
+    p1(f);
+    p2(f);
+  }
+  template <class V>
+    requires printer_of<P1, V> && printer_of<P2, V>
+  void operator()(formatter& f, const V& v) const {
+    p1(f, v);
+    p2(f, v);
+  }
+};
+template <class P1, class P2>
+[[nodiscard]] append_printer<P1, P2> append(P1 p1, P2 p2) {
+  return {{}, std::move(p1), std::move(p2)};
+}
+
+/// `p1 + p2` is append(p1, p2).  One side at least must be a printer of the
+/// library (or a quarn::t); the other may be any callable.
+template <class P1, class P2>
+  requires(library_printer<P1> || library_printer<P2>)
+[[nodiscard]] append_printer<std::remove_cvref_t<P1>, std::remove_cvref_t<P2>> operator+(P1&& p1, P2&& p2) {
+  return {{}, std::forward<P1>(p1), std::forward<P2>(p2)};
+}
+
+/// Options of the printers that take a separator.
+struct sep_options {
+  /// Printed between consecutive elements (never before the first or after
+  /// the last).
+  t<unit> sep = cut;
+};
+
+namespace detail {
+
+// The per-element step shared by iter and concat: `sep` before every element
+// but the first.
+struct separated {
+  const t<unit>& sep;
+  formatter& f;
+  bool first = true;
+  void before() {
+    if (first)
+      first = false;
+    else
+      sep(f, unit{});
+  }
+};
+
+}  // namespace detail
+
+/// Every printer of `ps` on the same value, in order, with `sep` between.
+template <class V>
+struct concat_printer : printer_tag {
+  std::vector<t<V>> ps;
+  t<unit> sep;
+  void operator()(formatter& f, const V& v) const {
+    detail::separated s{sep, f};
+    for (const t<V>& p : ps) {
+      s.before();
+      p(f, v);
+    }
+  }
+};
+template <class V>
+[[nodiscard]] concat_printer<V> concat(std::vector<t<V>> ps, sep_options o = {}) {
+  return {{}, std::move(ps), std::move(o.sep)};
+}
+
+/// Prints a container through its traversal: `iterate(visit, c)` must call
+/// `visit(element)` once per element, in order.  Each element is printed by
+/// `p`, with `sep` between elements.
+template <class Iterate, class P>
+struct iter_printer : printer_tag {
+  Iterate iterate;
+  P p;
+  t<unit> sep;
+  template <class C>
+  void operator()(formatter& f, const C& c) const {
+    detail::separated s{sep, f};
+    iterate(
+        [&](const auto& e) {
+          static_assert(printer_of<P, std::remove_cvref_t<decltype(e)>>,
+                        "quarn::iter: the element printer cannot print the container's elements");
+          s.before();
+          p(f, e);
+        },
+        c);
+  }
+};
+template <class Iterate, class P>
+[[nodiscard]] iter_printer<Iterate, P> iter(Iterate iterate, P p, sep_options o = {}) {
+  return {{}, std::move(iterate), std::move(p), std::move(o.sep)};
+}
+
+/// As iter(), for traversals that call `visit(key, value)`; `p` prints the
+/// binding as a std::pair of references to the key and the value.
+template <class Iterate, class P>
+struct iter_bindings_printer : printer_tag {
+  Iterate iterate;
+  P p;
+  t<unit> sep;
+  template <class C>
+  void operator()(formatter& f, const C& c) const {
+    detail::separated s{sep, f};
+    iterate(
+        [&](const auto& k, const auto& v) {
+          using binding = std::pair<const std::remove_cvref_t<decltype(k)>&, const std::remove_cvref_t<decltype(v)>&>;
+          static_assert(printer_of<P, binding>,
+                        "quarn::iter_bindings: the binding printer cannot print the (key, value) pairs");
+          s.before();
+          p(f, binding(k, v));
+        },
+        c);
+  }
+};
+template <class Iterate, class P>
+[[nodiscard]] iter_bindings_printer<Iterate, P> iter_bindings(Iterate iterate, P p, sep_options o = {}) {
+  return {{}, std::move(iterate), std::move(p), std::move(o.sep)};
+}
+
+/// `p` inside a box of the given kind and indentation.
+template <class P>
+struct box_printer : printer_tag {
+  P p;
+  box_kind kind;
+  int indent;
+  void operator()(formatter& f) const
+    requires std::invocable<const P&, formatter&>
+  {
+    f.open_box(kind, indent);
+    p(f);
+    f.close_box();
+  }
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    f.open_box(kind, indent);
+    p(f, v);
+    f.close_box();
+  }
+};
+
+/// Options of the box combinators.
+struct box_options {
+  int indent = 0;  ///< New lines start this far right of the box's column.
+};
+
+/// A b box: fills lines, and also splits when that moves the line left.
+template <class P>
+[[nodiscard]] box_printer<P> box(P p, box_options o = {}) {
+  return {{}, std::move(p), box_kind::b, o.indent};
+}
+/// An h box: never splits a line.
+template <class P>
+[[nodiscard]] box_printer<P> hbox(P p) {
+  return {{}, std::move(p), box_kind::h, 0};
+}
+/// A v box: every break hint splits the line.
+template <class P>
+[[nodiscard]] box_printer<P> vbox(P p, box_options o = {}) {
+  return {{}, std::move(p), box_kind::v, o.indent};
+}
+/// An hv box: all hints split or none does.
+template <class P>
+[[nodiscard]] box_printer<P> hvbox(P p, box_options o = {}) {
+  return {{}, std::move(p), box_kind::hv, o.indent};
+}
+/// An hov box: hints split only when the next piece does not fit.
+template <class P>
+[[nodiscard]] box_printer<P> hovbox(P p, box_options o = {}) {
+  return {{}, std::move(p), box_kind::hov, o.indent};
+}
+
+namespace detail {
+
+/// `open`, `p` on the value, `close`; no box.
+template <class P>
+struct surround_printer : printer_tag {
+  std::string_view open;
+  std::string_view close;
+  P p;
+  void operator()(formatter& f) const
+    requires std::invocable<const P&, formatter&>
+  {
+    f.print_string(open);
+    p(f);
+    f.print_string(close);
+  }
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    f.print_string(open);
+    p(f, v);
+    f.print_string(close);
+  }
+};
+template <class P>
+surround_printer<P> surround(std::string_view open, std::string_view close, P p) {
+  return {{}, open, close, std::move(p)};
+}
+
+/// "[|", `p`, "|]" in a b box of indentation 2.
+template <class P>
+box_printer<surround_printer<P>> oxford_brackets(P p) {
+  return box(surround("[|", "|]", std::move(p)), {.indent = 2});
+}
+
+/// Prints a mark counted as one column, whatever its length in bytes.
+struct mark_printer : printer_tag {
+  std::string mark;
+  void operator()(formatter& f) const { f.print_as(1, mark); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    f.print_as(1, mark);
+  }
+};
+
+}  // namespace detail
+
+/// "(", `p`, ")" in a b box of indentation 1.
+template <class P>
+[[nodiscard]] box_printer<detail::surround_printer<P>> parens(P p) {
+  return box(detail::surround("(", ")", std::move(p)), {.indent = 1});
+}
+/// "[", `p`, "]" in a b box of indentation 1.
+template <class P>
+[[nodiscard]] box_printer<detail::surround_printer<P>> brackets(P p) {
+  return box(detail::surround("[", "]", std::move(p)), {.indent = 1});
+}
+/// "{", `p`, "}" in a b box of indentation 1.
+template <class P>
+[[nodiscard]] box_printer<detail::surround_printer<P>> braces(P p) {
+  return box(detail::surround("{", "}", std::move(p)), {.indent = 1});
+}
+
+/// Options of quote().
+struct quote_options {
+  std::string mark = "\"";  ///< Counted as one column, so a UTF-8 quotation mark works.
+};
+
+/// The mark, `p`, the mark, in a b box of indentation 1.
+template <class P>
+[[nodiscard]] auto quote(P p, quote_options o = {}) {
+  detail::mark_printer m{{}, std::move(o.mark)};
+  return box(append(append(m, std::move(p)), m), {.indent = 1});
+}
+
+}  // namespace quarn

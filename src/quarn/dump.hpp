@@ -1,0 +1,231 @@
+// Printers that show values in a source-like syntax, for debugging output:
+// strings quoted and escaped, options as None or Some, lists in brackets with
+// semicolons, records in braces, and containers without a literal syntax as a
+// parenthesised form that starts with the container's kind:
+//
+//   quarn::dump::list(quarn::int_)        [1; 2; 3]
+//   quarn::dump::option(quarn::dump::string)   Some "x"
+//   quarn::dump::stack(quarn::int_)       (stack 3 2 1)
+//   quarn::dump::record({quarn::dump::field("x", &point::x, quarn::int_), ...})
+//                                         { "x" = 1;
+//                                           "y" = 2 }
+#pragma once
+
+#include <concepts>
+#include <functional>
+#include <queue>
+#include <stack>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "quarn/collections.hpp"
+#include "quarn/combinators.hpp"
+#include "quarn/format.hpp"
+#include "quarn/scalars.hpp"
+
+namespace quarn::dump {
+
+/// The name of a portable signal number (-1 "SIGABRT" to -28 "SIGXFSZ");
+/// any other number prints as "SIG(n)".
+struct signal_printer : printer_tag {
+  template <detail::integer I>
+  void operator()(formatter& f, const I& n) const {
+    print(f, static_cast<long long>(n));
+  }
+  static void print(formatter& f, long long n);
+};
+inline constexpr signal_printer signal{};
+
+/// The portable number of an operating-system signal (SIGINT gives -6), or
+/// `posix_signal` itself when it has none (so that signal prints "SIG(n)").
+[[nodiscard]] int portable_signal(int posix_signal) noexcept;
+
+/// A Unicode scalar value as "U+" and at least four upper-case hex digits.
+struct uchar_printer : printer_tag {
+  template <class C>
+    requires std::same_as<C, char32_t> || detail::integer<C>
+  void operator()(formatter& f, const C& c) const {
+    fprint(f, "U+%04X", static_cast<unsigned long>(c));
+  }
+};
+inline constexpr uchar_printer uchar{};
+
+/// A string in double quotes, escaped as "%S" does.
+struct string_printer : printer_tag {
+  template <class S>
+    requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
+  void operator()(formatter& f, const S& s) const {
+    fprint(f, "%S", std::string_view(s));
+  }
+};
+inline constexpr string_printer string{};
+
+/// «(a, b)»: each component in its own box, a comma and a break between.
+template <class P1, class P2>
+[[nodiscard]] auto pair(P1 p1, P2 p2) {
+  return parens(quarn::pair(box(std::move(p1)), box(std::move(p2)), {.sep = comma}));
+}
+
+/// "None", or «Some v» with the value in a box indented 2 from "Some".
+template <class P>
+struct option_printer : printer_tag {
+  P p;
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const std::optional<V>& v) const {
+    if (v)
+      fprint(f, "@[<2>Some@ @[%a@]@]", p, *v);
+    else
+      f.print_string("None");
+  }
+};
+template <class P>
+[[nodiscard]] option_printer<P> option(P p) {
+  return {{}, std::move(p)};
+}
+
+/// «Ok v» or «Error e», boxed as option() boxes «Some v».
+template <class POk, class PError>
+struct result_printer : printer_tag {
+  POk ok;
+  PError error;
+  template <class T, class E>
+    requires printer_of<POk, T> && printer_of<PError, E>
+  void operator()(formatter& f, const outcome<T, E>& r) const {
+    if (r.is_ok())
+      fprint(f, "@[<2>Ok@ @[%a@]@]", ok, r.value());
+    else
+      fprint(f, "@[<2>Error@ @[%a@]@]", error, r.error());
+  }
+#if defined(__cpp_lib_expected) && __cpp_lib_expected >= 202202L
+  template <class T, class E>
+    requires printer_of<POk, T> && printer_of<PError, E>
+  void operator()(formatter& f, const std::expected<T, E>& r) const {
+    if (r.has_value())
+      fprint(f, "@[<2>Ok@ @[%a@]@]", ok, *r);
+    else
+      fprint(f, "@[<2>Error@ @[%a@]@]", error, r.error());
+  }
+#endif
+};
+template <class POk, class PError>
+[[nodiscard]] result_printer<POk, PError> result(POk ok, PError error) {
+  return {{}, std::move(ok), std::move(error)};
+}
+
+/// «[1; 2; 3]», each element in its own box.
+template <class P>
+[[nodiscard]] auto list(P p) {
+  return brackets(quarn::list(box(std::move(p)), {.sep = semi}));
+}
+
+/// «[|1; 2; 3|]», each element in its own box.
+template <class P>
+[[nodiscard]] auto array(P p) {
+  return detail::oxford_brackets(quarn::array(box(std::move(p)), {.sep = semi}));
+}
+
+/// «[1; 2]», the sequence walked once.
+template <class P>
+[[nodiscard]] auto seq(P p) {
+  return brackets(quarn::seq(box(std::move(p)), {.sep = semi}));
+}
+
+/// «(name e1 e2 ...)»: `name` printed on the whole container, then the
+/// elements through `iterate` (as for quarn::iter), each in its own box.
+template <class Iterate, class Name, class P>
+[[nodiscard]] auto iter(Iterate iterate, Name name, P p) {
+  return parens(append(append(std::move(name), sp), quarn::iter(std::move(iterate), box(std::move(p)), {.sep = sp})));
+}
+
+/// «(name (k1, v1) (k2, v2) ...)», the bindings through `iterate` (as for
+/// quarn::iter_bindings), each printed as a pair.
+template <class Iterate, class Name, class PKey, class PValue>
+[[nodiscard]] auto iter_bindings(Iterate iterate, Name name, PKey pk, PValue pv) {
+  return parens(append(append(std::move(name), sp),
+                       quarn::iter_bindings(std::move(iterate), dump::pair(std::move(pk), std::move(pv)), {.sep = sp})));
+}
+
+namespace walk {
+
+struct map_bindings {
+  template <class Visit, class M>
+  void operator()(Visit&& visit, const M& m) const {
+    for (const auto& kv : m) visit(kv.first, kv.second);
+  }
+};
+
+struct queue_elements {
+  template <class Visit, class T, class C>
+  void operator()(Visit&& visit, const std::queue<T, C>& q) const {
+    for (const auto& e : quarn::detail::adaptor_access<std::queue<T, C>>::get(q)) visit(e);
+  }
+};
+
+struct stack_elements {
+  template <class Visit, class T, class C>
+  void operator()(Visit&& visit, const std::stack<T, C>& s) const {
+    const C& c = quarn::detail::adaptor_access<std::stack<T, C>>::get(s);
+    for (auto it = c.rbegin(); it != c.rend(); ++it) visit(*it);
+  }
+};
+
+}  // namespace walk
+
+/// «(hashtbl (k1, v1) (k2, v2))» for any map-like range, in its own order.
+template <class PKey, class PValue>
+[[nodiscard]] auto hashtbl(PKey pk, PValue pv) {
+  return iter_bindings(walk::map_bindings{}, any("hashtbl"), std::move(pk), std::move(pv));
+}
+
+/// «(queue 1 2 3)», oldest first.
+template <class P>
+[[nodiscard]] auto queue(P p) {
+  return iter(walk::queue_elements{}, any("queue"), std::move(p));
+}
+
+/// «(stack 3 2 1)», top first.
+template <class P>
+[[nodiscard]] auto stack(P p) {
+  return iter(walk::stack_elements{}, any("stack"), std::move(p));
+}
+
+/// Options of field().
+struct field_options {
+  /// Prints the label; by default quoted, as dump::string does.
+  t<std::string> label = dump::string;
+};
+
+/// «"label" = value» in a box of indentation 1: the value is `prj(record)`
+/// (any callable, a pointer to member included), printed by `p`.
+template <class Prj, class P>
+struct field_printer : printer_tag {
+  std::string label;
+  Prj prj;
+  P p;
+  t<std::string> label_printer;
+  template <class R>
+    requires std::invocable<const Prj&, const R&> &&
+             printer_of<P, std::remove_cvref_t<std::invoke_result_t<const Prj&, const R&>>>
+  void operator()(formatter& f, const R& r) const {
+    decltype(auto) v = std::invoke(prj, r);  // projected once, before printing
+    fprint(f, "@[<1>%a =@ %a@]", label_printer, label, p, v);
+  }
+};
+template <class Prj, class P>
+[[nodiscard]] field_printer<Prj, P> field(std::string label, Prj prj, P p, field_options o = {}) {
+  return {{}, std::move(label), std::move(prj), std::move(p), std::move(o.label)};
+}
+
+/// «{ f1;
+///    f2 }»: the fields one per line (all on one line when there is one),
+/// each field printer applied to the whole record.
+template <class R>
+[[nodiscard]] auto record(std::vector<t<R>> fields) {
+  return box(quarn::detail::surround("{ ", " }", vbox(concat(std::move(fields), {.sep = any(";@,")}))),
+             {.indent = 2});
+}
+
+}  // namespace quarn::dump

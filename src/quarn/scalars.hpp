@@ -1,0 +1,163 @@
+// Printers of scalars: booleans, integers of each width, floats, characters,
+// strings, and exceptions.
+//
+// Each printer accepts exactly the values its type holds: an integer printer
+// takes integers that convert to its type without narrowing, so printing a
+// double with int_ or an int64_t with int32 is a compile error.
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "quarn/engine.hpp"
+#include "quarn/failure.hpp"
+#include "quarn/printer.hpp"
+
+namespace quarn {
+
+namespace detail {
+
+template <class I>
+concept integer = std::integral<I> && !std::same_as<I, bool> && !std::same_as<I, char> &&
+                  !std::same_as<I, wchar_t> && !std::same_as<I, char8_t> && !std::same_as<I, char16_t> &&
+                  !std::same_as<I, char32_t>;
+
+// I converts to Target without narrowing.
+template <class I, class Target>
+concept fits = integer<I> && requires(I v) { Target{v}; };
+
+void print_signed(formatter& f, long long v);
+void print_unsigned(formatter& f, unsigned long long v);
+void print_g(formatter& f, double x);
+
+}  // namespace detail
+
+/// "true" or "false".
+struct bool_printer : printer_tag {
+  template <std::same_as<bool> B>
+  void operator()(formatter& f, const B& b) const {
+    f.print_bool(b);
+  }
+};
+inline constexpr bool_printer bool_{};
+
+
+/// An integer in decimal, of type `Signed`.  The unsigned variants read the
+/// same bits as unsigned (a narrower value widened with its sign first), and
+/// also accept the unsigned type of the same width.
+template <class Signed, bool Unsigned>
+struct integer_printer : printer_tag {
+  using unsigned_type = std::make_unsigned_t<Signed>;
+  template <class I>
+    requires detail::fits<I, Signed> || (Unsigned && detail::fits<I, unsigned_type>)
+  void operator()(formatter& f, const I& v) const {
+    if constexpr (Unsigned)
+      detail::print_unsigned(f, static_cast<unsigned_type>(static_cast<Signed>(v)));
+    else
+      detail::print_signed(f, v);
+  }
+};
+
+/// The native integer (long long).
+inline constexpr integer_printer<long long, false> int_{};
+/// A pointer-wide integer.
+inline constexpr integer_printer<std::intptr_t, false> nativeint{};
+inline constexpr integer_printer<std::int32_t, false> int32{};
+inline constexpr integer_printer<std::int64_t, false> int64{};
+/// The native integer read as unsigned: uint of -1 is 18446744073709551615.
+inline constexpr integer_printer<long long, true> uint{};
+inline constexpr integer_printer<std::intptr_t, true> unativeint{};
+/// uint32 of -1 is 4294967295.
+inline constexpr integer_printer<std::int32_t, true> uint32{};
+inline constexpr integer_printer<std::int64_t, true> uint64{};
+
+/// A float as "%g" writes it: six significant digits, an exponent below 1e-4
+/// or from 1e6, no trailing zeros; "inf", "-inf" and "nan" otherwise.
+struct float_printer : printer_tag {
+  template <std::floating_point F>
+  void operator()(formatter& f, const F& x) const {
+    detail::print_g(f, static_cast<double>(x));
+  }
+};
+inline constexpr float_printer float_{};
+
+namespace detail {
+/// floor(x + 0.5): halves go toward positive infinity.
+double round(double x);
+/// x rounded to d fractional digits; whole numbers (and zeros) unchanged.
+double round_dfrac(int d, double x);
+/// x rounded to d + 1 significant digits; zeros give +0, infinities stay.
+double round_dsig(int d, double x);
+}  // namespace detail
+
+/// "%g" of the float rounded to `d` fractional digits, halves up.
+struct float_dfrac_printer : printer_tag {
+  int d;
+  template <std::floating_point F>
+  void operator()(formatter& f, const F& x) const {
+    detail::print_g(f, detail::round_dfrac(d, static_cast<double>(x)));
+  }
+};
+[[nodiscard]] constexpr float_dfrac_printer float_dfrac(int d) { return {{}, d}; }
+
+/// "%g" of the float rounded to `d` + 1 significant digits, halves up.  An
+/// infinity prints as itself ("inf", "-inf"), not as not-a-number.
+struct float_dsig_printer : printer_tag {
+  int d;
+  template <std::floating_point F>
+  void operator()(formatter& f, const F& x) const {
+    detail::print_g(f, detail::round_dsig(d, static_cast<double>(x)));
+  }
+};
+[[nodiscard]] constexpr float_dsig_printer float_dsig(int d) { return {{}, d}; }
+
+/// One byte, one column.
+struct char_printer : printer_tag {
+  template <std::same_as<char> C>
+  void operator()(formatter& f, const C& c) const {
+    f.print_char(c);
+  }
+};
+inline constexpr char_printer char_{};
+
+/// The bytes of a string, as they are.
+struct string_printer : printer_tag {
+  template <class S>
+    requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
+  void operator()(formatter& f, const S& s) const {
+    f.print_string(std::string_view(s));
+  }
+};
+inline constexpr string_printer string{};
+
+/// The current contents of a text buffer (a std::string), unchanged.
+struct buffer_printer : printer_tag {
+  void operator()(formatter& f, const std::string& b) const { f.print_string(b); }
+};
+inline constexpr buffer_printer buffer{};
+
+/// An exception as its dynamic type (demangled) and its message, for
+/// instance «std::invalid_argument: bad width».  Takes a std::exception or a
+/// std::exception_ptr (which may hold an exception of any type).
+struct exn_printer : printer_tag {
+  void operator()(formatter& f, const std::exception& e) const;
+  void operator()(formatter& f, const std::exception_ptr& e) const;
+};
+inline constexpr exn_printer exn{};
+
+/// An exception and the stack recorded where it was raised, in a v box:
+/// "Exception: " and the exception, then one line per frame, or "No
+/// backtrace available." when the backtrace is empty.  Takes a
+/// quarn::failure (with its own backtrace, if any) or a pair of an exception
+/// and a backtrace.
+struct exn_backtrace_printer : printer_tag {
+  void operator()(formatter& f, const failure& e) const;
+  void operator()(formatter& f, const std::pair<std::exception_ptr, backtrace>& eb) const;
+};
+inline constexpr exn_backtrace_printer exn_backtrace{};
+
+}  // namespace quarn

@@ -1,0 +1,135 @@
+// Scalar printers: integers, floats and exceptions.
+#include "quarn/scalars.hpp"
+
+#include <cxxabi.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <typeinfo>
+
+#include "quarn/format.hpp"
+
+namespace quarn {
+
+namespace detail {
+
+void print_signed(formatter& f, long long v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  f.print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+void print_unsigned(formatter& f, unsigned long long v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  f.print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+void print_g(formatter& f, double x) {
+  char buf[32];
+  int n = std::snprintf(buf, sizeof buf, "%g", x);
+  f.print_string(std::string_view(buf, static_cast<std::size_t>(n)));
+}
+
+double round(double x) { return std::floor(x + 0.5); }
+
+double round_dfrac(int d, double x) {
+  if (x - round(x) == 0) return x;
+  double m = std::pow(10.0, static_cast<double>(d));
+  return std::floor(x * m + 0.5) / m;
+}
+
+double round_dsig(int d, double x) {
+  if (x == 0) return 0.0;
+  // The scaling below would turn an infinity into not-a-number.
+  if (std::isinf(x)) return x;
+  double m = std::pow(10.0, std::floor(std::log10(std::fabs(x))));
+  return round_dfrac(d, x / m) * m;
+}
+
+}  // namespace detail
+
+namespace {
+
+std::string demangle(const char* name) {
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> d(abi::__cxa_demangle(name, nullptr, nullptr, &status), std::free);
+  return status == 0 && d ? std::string(d.get()) : std::string(name);
+}
+
+void print_exception(formatter& f, const std::string& type, const char* what) {
+  f.print_string(type);
+  if (what != nullptr && *what != '\0') {
+    f.print_string(": ");
+    f.print_string(what);
+  }
+}
+
+// The lines of a backtrace, each ending with a new line, as the backtrace
+// printer walks them: every line on its own line of the enclosing v box, the
+// final new line left out.
+void pp_backtrace_str(formatter& f, const std::string& s) {
+  if (s.empty()) {
+    f.print_string("No backtrace available.");
+    return;
+  }
+  const std::size_t last = s.size() - 1;
+  std::size_t start = 0;
+  for (std::size_t cur = 0;; ++cur) {
+    if (cur == last) {
+      f.print_string(std::string_view(s).substr(start, last - start));
+      return;
+    }
+    if (s[cur] == '\n') {
+      f.print_string(std::string_view(s).substr(start, cur - start));
+      f.print_cut();
+      start = cur + 1;
+    }
+  }
+}
+
+std::string backtrace_text(const backtrace* bt) {
+  std::string text;
+  if (bt == nullptr) return text;
+  for (const std::string& line : bt->lines()) {
+    text += "Called from ";
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace
+
+void exn_printer::operator()(formatter& f, const std::exception& e) const {
+  print_exception(f, demangle(typeid(e).name()), e.what());
+}
+
+void exn_printer::operator()(formatter& f, const std::exception_ptr& e) const {
+  if (!e) {
+    f.print_string("no exception");
+    return;
+  }
+  try {
+    std::rethrow_exception(e);
+  } catch (const std::exception& ex) {
+    (*this)(f, ex);
+  } catch (...) {
+    const std::type_info* t = abi::__cxa_current_exception_type();
+    print_exception(f, t != nullptr ? demangle(t->name()) : std::string("unknown exception"), nullptr);
+  }
+}
+
+void exn_backtrace_printer::operator()(formatter& f, const failure& e) const {
+  fprint(f, "@[<v>Exception: %a@,%a@]", exn, static_cast<const std::exception&>(e), pp_backtrace_str,
+         backtrace_text(e.backtrace()));
+}
+
+void exn_backtrace_printer::operator()(formatter& f, const std::pair<std::exception_ptr, backtrace>& eb) const {
+  fprint(f, "@[<v>Exception: %a@,%a@]", exn, eb.first, pp_backtrace_str, backtrace_text(&eb.second));
+}
+
+}  // namespace quarn
