@@ -1,0 +1,248 @@
+// Format strings: every directive and conversion, with the exact text it
+// produces, and the errors of strings checked only at run time.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include <quarn/quarn.hpp>
+
+namespace {
+
+template <class T>
+struct conv_case {
+  std::string_view fmt;
+  T value;
+  std::string_view want;
+};
+
+// Runs each case through the run-time interpreter, which is the one that
+// compile-time-checked strings use too.
+template <class T>
+void check_table(std::initializer_list<conv_case<T>> cases) {
+  for (const auto& c : cases)
+    EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt), c.value), c.want) << "format \"" << c.fmt << "\"";
+}
+
+const std::string s30a(30, 'a');
+const std::string s30b(30, 'b');
+const std::string s30c(30, 'c');
+const std::string s70(70, 'x');
+
+// Formats into a string formatter with tag marking on, then flushes.
+template <class... Args>
+std::string marked(quarn::format_string<Args...> fmt, const Args&... args) {
+  std::string buf;
+  quarn::formatter f(buf);
+  f.set_mark_tags(true);
+  quarn::fprint<Args...>(f, fmt, args...);
+  f.print_flush();
+  return buf;
+}
+
+TEST(FormatConversions, SignedDecimal) {
+  check_table<int>({{"%d", 42, "42"},     {"%i", -42, "-42"},     {"%d", 0, "0"},        {"%02d", 5, "05"},
+                    {"%02d", -5, "-5"},   {"%03d", -5, "-05"},    {"%+d", 5, "+5"},      {"% d", 5, " 5"},
+                    {"%4d|", 5, "   5|"}, {"%-4d|", 5, "5   |"},  {"%.3d", 7, "007"},    {"%ld", -3, "-3"},
+                    {"%Ld", -3, "-3"},    {"%nd", -3, "-3"},      {"%02Ld", 7, "07"}});
+  check_table<long long>({{"%d", INT64_MIN, "-9223372036854775808"}, {"%i", INT64_MAX, "9223372036854775807"}});
+  check_table<signed char>({{"%d", -5, "-5"}});
+  check_table<unsigned long long>(
+      {{"%d", UINT64_MAX, "18446744073709551615"}, {"%21d", UINT64_MAX, " 18446744073709551615"}});
+}
+
+TEST(FormatConversions, UnsignedReadsAtTheTypesWidth) {
+  check_table<std::int32_t>({{"%u", -1, "4294967295"}, {"%x", -1, "ffffffff"}, {"%X", -2, "FFFFFFFE"},
+                             {"%o", -1, "37777777777"}, {"%lu", -1, "4294967295"}, {"%Lu", -1, "4294967295"},
+                             {"%nu", -1, "4294967295"}, {"%08x", -1, "ffffffff"}, {"%010x", -1, "00ffffffff"}});
+  check_table<std::int64_t>({{"%u", -1, "18446744073709551615"}, {"%x", -1, "ffffffffffffffff"}});
+  check_table<long long>(
+      {{"%u", -1, "18446744073709551615"}, {"%X", -1, "FFFFFFFFFFFFFFFF"}, {"%o", -1, "1777777777777777777777"}});
+  check_table<std::int16_t>({{"%u", -1, "65535"}, {"%x", -1, "ffff"}});
+  check_table<std::int8_t>({{"%x", -1, "ff"}, {"%d", -1, "-1"}});
+  check_table<unsigned>({{"%u", 4000000000U, "4000000000"}, {"%d", 4000000000U, "4000000000"}});
+}
+
+TEST(FormatConversions, HexWidthsAndFlags) {
+  check_table<int>({{"%01x", 0xab, "ab"},     {"%02x", 0xab, "ab"},       {"%03x", 0xab, "0ab"},
+                    {"%04x", 0xab, "00ab"},   {"%05x", 0xab, "000ab"},    {"%06x", 0xab, "0000ab"},
+                    {"%07x", 0xab, "00000ab"}, {"%08x", 0xab, "000000ab"}, {"%04X", 0xab, "00AB"},
+                    {"%#x", 255, "0xff"},     {"%5x|", 255, "   ff|"},    {"%-5x|", 255, "ff   |"}});
+}
+
+TEST(FormatConversions, FloatingPoint) {
+  check_table<double>({{"%g", 0.0001, "0.0001"},      {"%g", 0.00001, "1e-05"},       {"%g", 123456.0, "123456"},
+                       {"%g", 1234567.0, "1.23457e+06"}, {"%g", 0.5, "0.5"},          {"%g", 100.0, "100"},
+                       {"%g", -2.5, "-2.5"},          {"%G", 0.00001, "1E-05"},       {"%f", 3.14159, "3.141590"},
+                       {"%.2f", 3.14159, "3.14"},     {"%8.3f|", 3.14159, "   3.142|"}, {"%08.2f", -1.5, "-0001.50"},
+                       {"%e", 12345.678, "1.234568e+04"}, {"%.2E", 0.000123, "1.23E-04"}});
+  check_table<float>({{"%g", 0.25f, "0.25"}});
+}
+
+TEST(FormatConversions, Strings) {
+  check_table<std::string_view>({{"%s", "abc", "abc"},
+                                 {"%s", "", ""},
+                                 {"%5s|", "ab", "   ab|"},
+                                 {"%-5s|", "ab", "ab   |"},
+                                 {"%2s", "abcdef", "abcdef"},
+                                 {"%.2s", "abcdef", "ab"},
+                                 {"%S", "say \"hi\"", "\"say \\\"hi\\\"\""},
+                                 {"%S", "a\\b", "\"a\\\\b\""},
+                                 {"%S", "\n\t\r\b", "\"\\n\\t\\r\\b\""},
+                                 {"%S", "\001\037\177\xff", "\"\\001\\031\\127\\255\""},
+                                 {"%S", "\xc3\xa9", "\"\\195\\169\""},
+                                 {"%S", "it's ~", "\"it's ~\""},
+                                 {"%8S|", "ab", "    \"ab\"|"}});
+  // Every byte counts, the NUL included.
+  EXPECT_EQ(quarn::sprint("%S", std::string("a\0b", 3)), "\"a\\000b\"");
+  EXPECT_EQ(quarn::sprint("%s", std::string("a\0b", 3)), std::string("a\0b", 3));
+  // C strings, std::string and string views all print as strings.
+  const char* cs = "c";
+  EXPECT_EQ(quarn::sprint("%s%s%s", cs, std::string("d"), std::string_view("e")), "cde");
+}
+
+TEST(FormatConversions, CharsAndBools) {
+  check_table<char>({{"%c", 'x', "x"}, {"%3c|", 'x', "  x|"}, {"%C", 'x', "'x'"}, {"%C", '\'', "'\\''"},
+                     {"%C", '\\', "'\\\\'"}, {"%C", '\n', "'\\n'"}, {"%C", '\001', "'\\001'"}});
+  check_table<bool>({{"%b", true, "true"}, {"%B", false, "false"}, {"%6b|", true, "  true|"}});
+}
+
+TEST(FormatDirectives, Literals) {
+  struct {
+    std::string_view fmt, want;
+  } cases[] = {{"100%%", "100%"}, {"a@@b", "a@b"},  {"a@%b", "a%b"}, {"a%@b", "a@b"}, {"a%,b", "ab"},
+               {"a@", "a@"},      {"a@xb", "a@xb"}, {"", ""}};
+  for (const auto& c : cases) EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt)), c.want) << c.fmt;
+}
+
+TEST(FormatDirectives, FlushAndNewLines) {
+  std::string buf;
+  quarn::formatter f(buf);
+  // Text inside an open box waits for the box's size to be known.
+  quarn::fprint(f, "@[abc");
+  EXPECT_EQ(buf, "");
+  quarn::fprint(f, "%!");
+  EXPECT_EQ(buf, "abc");
+  quarn::fprint(f, "@[def@?");
+  EXPECT_EQ(buf, "abcdef");
+  quarn::fprint(f, "@[ghi@.");
+  EXPECT_EQ(buf, "abcdefghi\n");
+
+  EXPECT_EQ(quarn::sprint("a@.b"), "a\nb");
+  // A flush resets the column: the next line is measured from 0 again.
+  EXPECT_EQ(quarn::sprint("%s@?@[%s@ %s@]", s70, s30a, s30b), s70 + s30a + " " + s30b);
+  // A forced new line goes to the current box's indentation.
+  EXPECT_EQ(quarn::sprint("@[<h>a@\nb@]"), "a\nb");
+  EXPECT_EQ(quarn::sprint("@[<hov 2>ab@\ncd@]"), "ab\n  cd");
+  EXPECT_EQ(quarn::sprint("xx@[<v 1>ab@\ncd@]"), "xxab\n   cd");
+}
+
+TEST(FormatDirectives, WidthHint) {
+  const std::string ten = "0123456789";
+  // 70 + 1 + 10 columns do not fit in 78; counted as 1 column, the text does.
+  EXPECT_EQ(quarn::sprint("@[%s@ %s@]", s70, ten), s70 + "\n" + ten);
+  EXPECT_EQ(quarn::sprint("@[%s@ @<1>%s@]", s70, ten), s70 + " " + ten);
+  EXPECT_EQ(quarn::sprint("@[%s@ @<1>0123456789@]", s70), s70 + " " + ten);
+  // The hint counts for the column that follows too.
+  EXPECT_EQ(quarn::sprint("@[@<0>%s%s@ %s@]", s70, s30a, s30b), s70 + s30a + " " + s30b);
+  // It applies to the next piece only.
+  EXPECT_EQ(quarn::sprint("@[@<1>%s%s@ %s@]", ten, s70, ten), ten + s70 + "\n" + ten);
+}
+
+TEST(FormatDirectives, Tags) {
+  EXPECT_EQ(marked("@{<b>x@}"), "<b>x</b>");
+  EXPECT_EQ(marked("a@{<b>x@{<i>y@}@}z"), "a<b>x<i>y</i></b>z");
+  // Markers take no room on the line.
+  EXPECT_EQ(marked("@[%s@ @{<some-long-tag-name>abc@}@]", s70), s70 + " <some-long-tag-name>abc</some-long-tag-name>");
+  // With tag marking off (the default) tags leave no trace.
+  EXPECT_EQ(quarn::sprint("@{<b>x@}"), "x");
+}
+
+TEST(FormatDirectives, Boxes) {
+  const std::string A = s30a, B = s30b, C = s30c;
+  struct {
+    std::string_view fmt;
+    std::string a, b, c, want;
+  } cases[] = {
+      // h: never split.
+      {"@[<h>%s@ %s@ %s@]", A, B, C, A + " " + B + " " + C},
+      // v: every hint splits.
+      {"@[<v 2>%s@ %s@ %s@]", "a", "b", "c", "a\n  b\n  c"},
+      // hv: all on one line, or every hint split.
+      {"@[<hv 2>%s@ %s@ %s@]", "a", "b", "c", "a b c"},
+      {"@[<hv 2>%s@ %s@ %s@]", A, B, C, A + "\n  " + B + "\n  " + C},
+      // hov, b and the default box: fill the line.
+      {"@[<hov 2>%s@ %s@ %s@]", A, B, C, A + " " + B + "\n  " + C},
+      {"@[<b 2>%s@ %s@ %s@]", A, B, C, A + " " + B + "\n  " + C},
+      {"@[<2>%s@ %s@ %s@]", A, B, C, A + " " + B + "\n  " + C},
+      {"@[%s@ %s@ %s@]", A, B, C, A + " " + B + "\n" + C},
+      {"@[< hov  3 >%s@ %s@ %s@]", A, B, C, A + " " + B + "\n   " + C},
+      // A cut prints nothing when the line is not split.
+      {"@[<h>%s@,%s@,%s@]", "a", "b", "c", "abc"},
+      {"@[<v>%s@,%s@,%s@]", "a", "b", "c", "a\nb\nc"},
+      // Custom hints: spaces when not split, offset when split.
+      {"@[<h>%s@;<3 0>%s@;%s@]", "a", "b", "c", "a   b c"},
+      {"@[<v 2>%s@;<1 3>%s@;<1 -2>%s@]", "a", "b", "c", "a\n     b\nc"},
+      // A box indents from the column where it opens.
+      {"ab@[<v 1>%s@ %s@ %s@]", "c", "d", "e", "abc\n   d\n   e"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt), c.a, c.b, c.c), c.want) << c.fmt;
+}
+
+TEST(FormatDirectives, StructuralBoxBreaksBackToItsIndentation) {
+  // The outer box does not fit on one line.  After the nested box left the
+  // line indented by 4, a b box splits rather than go on to the right of
+  // its own indentation; an hov box does not.
+  const std::string z(10, 'z');
+  EXPECT_EQ(quarn::sprint("@[<b>@[<v 4>%s@ y@]@ %s@]", s70, z), s70 + "\n    y\n" + z);
+  EXPECT_EQ(quarn::sprint("@[<hov>@[<v 4>%s@ y@]@ %s@]", s70, z), s70 + "\n    y " + z);
+  // A box that fits prints every hint as spaces, whatever its kind.
+  EXPECT_EQ(quarn::sprint("@[<b>@[<v 4>x@ y@]@ z@]"), "x\n    y z");
+}
+
+TEST(FormatDirectives, HintsOutsideAnyBox) {
+  // The engine's outermost box never measures its last hint.
+  EXPECT_EQ(quarn::sprint("a@ b"), "a\nb");
+  EXPECT_EQ(quarn::sprint("@[a@ b@]"), "a b");
+}
+
+void print_pair(quarn::formatter& f, const std::pair<int, int>& p) { quarn::fprint(f, "@[<1>(%d,@ %d)@]", p.first, p.second); }
+
+TEST(FormatConversions, Printers) {
+  auto angle = [](quarn::formatter& f, int v) { quarn::fprint(f, "<%d>", v); };
+  EXPECT_EQ(quarn::sprint("x%ay", angle, 5), "x<5>y");
+  EXPECT_EQ(quarn::sprint("%a %a", angle, 1, angle, 2), "<1> <2>");
+  EXPECT_EQ(quarn::sprint("%a", print_pair, std::pair{1, 2}), "(1, 2)");
+  EXPECT_EQ(quarn::sprint("%a", &print_pair, std::pair{3, 4}), "(3, 4)");
+  // A printer's boxes and hints join the layout around it.
+  EXPECT_EQ(quarn::sprint("@[<v 2>%s@ %a@]", s70, print_pair, std::pair{1, 2}), s70 + "\n  (1, 2)");
+  EXPECT_EQ(quarn::sprint("[%t]", [](quarn::formatter& f) { f.print_string("t"); }), "[t]");
+  // Arguments after a printer line up with the conversions after it.
+  EXPECT_EQ(quarn::sprint("%a-%t-%d", angle, 1, [](quarn::formatter& f) { f.print_int(2); }, 3), "<1>-2-3");
+}
+
+TEST(FormatRuntime, CheckedWhileInterpreted) {
+  auto p = [](quarn::formatter& f, int v) { f.print_int(v); };
+  const char* null_cstr = nullptr;
+  EXPECT_EQ(quarn::sprint(quarn::runtime("%d-%s-%a"), 1, "two", p, 3), "1-two-3");
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%d %d"), 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%d"), 1, 2), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%d"), "x"), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%s"), 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%c"), 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%b"), 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%f"), 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%s"), null_cstr), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%a"), p), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%a"), p, "x"), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%t"), 1), std::invalid_argument);
+  for (std::string_view bad : {"%q", "%", "%5", "%ls", "%5%", "@[<", "@[<hov 2", "@[<zz 2>", "@[<2x>", "@;<1",
+                               "@;<x>", "@{b", "@{<b", "@<x>", "@<3"})
+    EXPECT_THROW((void)quarn::sprint(quarn::runtime(bad)), std::invalid_argument) << bad;
+}
+
+}  // namespace
