@@ -15,6 +15,8 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <deque>
 #include <ostream>
 #include <stdexcept>
@@ -63,11 +65,18 @@ enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open
 // Box kinds as the layout sees them: `fits` is a box known to fit its line.
 enum class lk : unsigned char { h, v, hv, hov, b, fits };
 
+// Texts of up to this many bytes are kept in the token itself; longer ones
+// in the engine's text arena.
+constexpr std::size_t inline_text = 16;
+
 struct token {
-  long long size;        // negative while unknown
-  long long length;      // columns this token adds when it stays on the line
-  std::size_t text_off;  // text: absolute offset in the text arena
-  std::size_t text_len;
+  long long size;    // negative while unknown
+  long long length;  // columns this token adds when it stays on the line
+  union {
+    char chars[inline_text];  // text: the bytes, when text_len <= inline_text
+    std::size_t text_off;     // text: absolute offset in the text arena otherwise
+  };
+  std::uint32_t text_len;
   int a;  // break: spaces; begin: indentation
   int b;  // break: offset
   tk kind;
@@ -165,12 +174,12 @@ public:
   // ---- queue --------------------------------------------------------------
 
   bool queue_empty() const { return count_ == 0; }
-  token& at_seq(std::uint64_t seq) { return ring_[(head_ + (seq - head_seq_)) & (ring_.size() - 1)]; }
+  token& at_seq(std::uint64_t seq) { return ring_[(head_ + (seq - head_seq_)) & mask_]; }
   bool in_queue(std::uint64_t seq) const { return seq != no_seq && seq >= head_seq_ && seq - head_seq_ < count_; }
 
   std::uint64_t push_token(const token& t) {
     if (count_ == ring_.size()) grow_ring();
-    ring_[(head_ + count_) & (ring_.size() - 1)] = t;
+    ring_[(head_ + count_) & mask_] = t;
     ++count_;
     right_total_ += t.length;
     return head_seq_ + count_ - 1;
@@ -178,14 +187,15 @@ public:
 
   void grow_ring() {
     std::vector<token> bigger(ring_.empty() ? 64 : ring_.size() * 2);
-    for (std::size_t i = 0; i < count_; ++i) bigger[i] = ring_[(head_ + i) & (ring_.size() - 1)];
+    for (std::size_t i = 0; i < count_; ++i) bigger[i] = ring_[(head_ + i) & mask_];
     ring_.swap(bigger);
+    mask_ = ring_.size() - 1;
     head_ = 0;
   }
 
   token pop_token() {
     token t = ring_[head_];
-    head_ = (head_ + 1) & (ring_.size() - 1);
+    head_ = (head_ + 1) & mask_;
     --count_;
     ++head_seq_;
     return t;
@@ -211,8 +221,8 @@ public:
     } else if (arena_.size() > 4096) {
       std::size_t live = arena_.size();
       for (std::size_t i = 0; i < count_; ++i) {
-        const token& t = ring_[(head_ + i) & (ring_.size() - 1)];
-        if (t.kind == tk::text) {
+        const token& t = ring_[(head_ + i) & mask_];
+        if (t.kind == tk::text && t.text_len > inline_text) {
           live = t.text_off - arena_base_;
           break;
         }
@@ -226,7 +236,10 @@ public:
     arena_.append(s);
     return off;
   }
-  std::string_view arena_text(const token& t) const { return {arena_.data() + (t.text_off - arena_base_), t.text_len}; }
+  std::string_view text_of(const token& t) const {
+    if (t.text_len <= inline_text) return {t.chars, t.text_len};
+    return {arena_.data() + (t.text_off - arena_base_), t.text_len};
+  }
 
   // ---- layout -------------------------------------------------------------
 
@@ -273,7 +286,7 @@ public:
 
   void format_token(long long size, const token& t) {
     switch (t.kind) {
-      case tk::text: format_pp_text(size, arena_text(t)); break;
+      case tk::text: format_pp_text(size, text_of(t)); break;
       case tk::begin: {
         long long insertion_point = margin_ - space_left_;
         if (insertion_point > max_indent_) force_break_line();
@@ -369,8 +382,13 @@ public:
     t.kind = tk::text;
     t.size = size;
     t.length = size;
-    t.text_off = arena_store(s);
-    t.text_len = s.size();
+    if (s.size() > std::numeric_limits<std::uint32_t>::max())
+      throw std::length_error("quarn::formatter: text longer than 4 GiB");
+    t.text_len = static_cast<std::uint32_t>(s.size());
+    if (s.size() <= inline_text)
+      std::memcpy(t.chars, s.data(), s.size());
+    else
+      t.text_off = arena_store(s);
     enqueue_advance(t);
   }
 
@@ -555,6 +573,7 @@ public:
 
   // Queue of pending tokens (a ring buffer whose capacity is a power of 2).
   std::vector<token> ring_;
+  std::size_t mask_ = 0;  // ring_.size() - 1
   std::size_t head_ = 0;
   std::size_t count_ = 0;
   std::uint64_t head_seq_ = 0;
