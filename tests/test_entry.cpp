@@ -44,10 +44,10 @@ TEST(Failures, InvalidArg) {
 }
 
 TEST(Failures, ErrorValues) {
-  quarn::result<int, std::string> r = quarn::error("%s", "x");
+  quarn::outcome<int, std::string> r = quarn::error("%s", "x");
   ASSERT_TRUE(r.is_error());
   EXPECT_EQ(r.error(), "x");
-  quarn::result<int, quarn::Msg> m = quarn::error_msg("%s", "x");
+  quarn::outcome<int, quarn::Msg> m = quarn::error_msg("%s", "x");
   ASSERT_TRUE(m.is_error());
   EXPECT_EQ(m.error(), quarn::Msg{"x"});
 }
@@ -58,7 +58,7 @@ TEST(Failures, MessagesAreLaidOut) {
   } catch (const quarn::failure& e) {
     EXPECT_STREQ(e.what(), "a b");
   }
-  quarn::result<int, std::string> r = quarn::error("@[<v 2>a@ b@]");
+  quarn::outcome<int, std::string> r = quarn::error("@[<v 2>a@ b@]");
   EXPECT_EQ(r.error(), "a\n  b");
   EXPECT_EQ(quarn::error_msg("@[a@ b@]").error.message, "a b");
 }
