@@ -11,3 +11,6 @@
 #include "quarn/collections.hpp"
 #include "quarn/dump.hpp"
 #include "quarn/show.hpp"
+#include "quarn/attributes.hpp"
+#include "quarn/style.hpp"
+#include "quarn/fields.hpp"

@@ -1,0 +1,154 @@
+// Labelled fields and records, conversions between printers and to-string
+// functions, fixed printers before or after another, and second names.
+#pragma once
+
+#include <concepts>
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "quarn/combinators.hpp"
+#include "quarn/format.hpp"
+#include "quarn/printer.hpp"
+#include "quarn/scalars.hpp"
+#include "quarn/style.hpp"
+
+namespace quarn {
+
+/// The identity, as the projection of a field that shows the whole value.
+struct id_fn {
+  template <class V>
+  constexpr const V& operator()(const V& v) const noexcept {
+    return v;
+  }
+};
+inline constexpr id_fn id{};
+
+namespace detail {
+/// The default label printer of field(): a string in yellow, built once.
+const t<std::string>& default_field_label();
+}  // namespace detail
+
+/// Options of field().
+struct field_options {
+  /// Prints the label; by default the label in yellow (Fg(Yellow)).
+  t<std::string> label = detail::default_field_label();
+  /// Between label and value; by default ":" and a break hint of one space.
+  t<unit> sep = any(":@ ");
+};
+
+/// «label: value» in a box of indentation 1, the value being `prj(v)`
+/// printed by `p`.  `prj` may be any callable, a pointer to member included.
+template <class Prj, class P>
+struct field_printer : printer_tag {
+  std::string label;
+  Prj prj;
+  P p;
+  t<std::string> label_printer;
+  t<unit> sep;
+  template <class V>
+    requires std::invocable<const Prj&, const V&> &&
+             printer_of<P, std::remove_cvref_t<std::invoke_result_t<const Prj&, const V&>>>
+  void operator()(formatter& f, const V& v) const {
+    decltype(auto) x = std::invoke(prj, v);  // projected once, before printing
+    fprint(f, "@[<1>%a%a%a@]", label_printer, label, sep, unit{}, p, x);
+  }
+};
+template <class Prj, class P>
+[[nodiscard]] field_printer<Prj, P> field(std::string label, Prj prj, P p, field_options o = {}) {
+  return {{}, std::move(label), std::move(prj), std::move(p), std::move(o.label), std::move(o.sep)};
+}
+
+/// The printers of `fields`, each on the whole value, in a v box: one per
+/// line with the default separator (cut).
+template <class V>
+[[nodiscard]] auto record(std::vector<t<V>> fields, sep_options o = {}) {
+  return vbox(concat(std::move(fields), std::move(o)));
+}
+
+/// Prints the text `g(v)`.
+template <class G>
+struct of_to_string_printer : printer_tag {
+  G g;
+  template <class V>
+    requires std::invocable<const G&, const V&> &&
+             std::convertible_to<std::invoke_result_t<const G&, const V&>, std::string_view>
+  void operator()(formatter& f, const V& v) const {
+    decltype(auto) s = std::invoke(g, v);
+    f.print_string(std::string_view(s));
+  }
+};
+template <class G>
+[[nodiscard]] of_to_string_printer<G> of_to_string(G g) {
+  return {{}, std::move(g)};
+}
+
+/// The function `v -> text of p on v`, laid out by a fresh string formatter
+/// with default settings and no attributes: styles never show in it.
+template <class P>
+[[nodiscard]] auto to_to_string(P p) {
+  return [p = std::move(p)]<class V>(const V& v) -> std::string
+    requires printer_of<P, V>
+  { return ksprint([](std::string s) { return s; }, "%a", p, v); };
+}
+
+/// `before` (on nothing), then `p` on the value.
+template <class Before, class P>
+struct prefix_printer : printer_tag {
+  Before before;
+  P p;
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    before(f, unit{});
+    p(f, v);
+  }
+};
+template <class Before, class P>
+[[nodiscard]] prefix_printer<Before, P> prefix(Before before, P p) {
+  return {{}, std::move(before), std::move(p)};
+}
+
+/// `p` on the value, then `after` (on nothing).
+template <class After, class P>
+struct suffix_printer : printer_tag {
+  After after;
+  P p;
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    p(f, v);
+    after(f, unit{});
+  }
+};
+template <class After, class P>
+[[nodiscard]] suffix_printer<After, P> suffix(After after, P p) {
+  return {{}, std::move(after), std::move(p)};
+}
+
+// Second names, for readers who know the shorter forms.
+
+/// Same as sprint().
+template <class... Args>
+[[nodiscard]] std::string str(format_string<Args...> fmt, const Args&... args) {
+  return sprint<Args...>(fmt, args...);
+}
+/// Same as ksprint().
+template <class K, class... Args>
+  requires std::invocable<K&, std::string>
+decltype(auto) kstr(K&& k, format_string<Args...> fmt, const Args&... args) {
+  return ksprint<K, Args...>(std::forward<K>(k), fmt, args...);
+}
+/// Same as str_like().
+template <class... Args>
+[[nodiscard]] std::string format_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
+  return str_like<Args...>(like, fmt, args...);
+}
+/// Same as any(): the format string's output, whatever the value.
+[[nodiscard]] inline any_printer always(format_string<> fmt) { return any(fmt); }
+/// Same as any(), named for fixed texts.
+[[nodiscard]] inline any_printer literal(format_string<> fmt) { return any(fmt); }
+
+}  // namespace quarn

@@ -1,0 +1,173 @@
+// ANSI styling that never changes where lines break.
+//
+//   quarn::styled(quarn::style::Bold, quarn::string)
+//   quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma}))
+//   quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), p)
+//
+// On a formatter whose renderer is style_renderer::Ansi_tty a styled printer
+// writes SGR escape sequences around its content; on any other it prints the
+// content unchanged.  The sequences are written as zero-width text, so lines
+// break where they would without styles.  Styles nest: an inner style adds
+// its parameters to the enclosing ones ("0;1;31"), which are re-established
+// when it ends.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "quarn/attributes.hpp"
+#include "quarn/combinators.hpp"
+#include "quarn/engine.hpp"
+#include "quarn/printer.hpp"
+
+namespace quarn {
+
+/// The eight basic colours, with their SGR colour numbers.
+enum class basic_color : unsigned char { Black = 0, Red, Green, Yellow, Blue, Magenta, Cyan, White };
+
+inline constexpr basic_color Black = basic_color::Black;
+inline constexpr basic_color Red = basic_color::Red;
+inline constexpr basic_color Green = basic_color::Green;
+inline constexpr basic_color Yellow = basic_color::Yellow;
+inline constexpr basic_color Blue = basic_color::Blue;
+inline constexpr basic_color Magenta = basic_color::Magenta;
+inline constexpr basic_color Cyan = basic_color::Cyan;
+inline constexpr basic_color White = basic_color::White;
+
+/// A basic colour or its bright variant, made by Hi().  Hi() takes a basic
+/// colour only, so a bright colour of a bright colour does not compile.
+class color {
+public:
+  constexpr color(basic_color c) noexcept : base_(c), bright_(false) {}  // NOLINT: implicit by design
+  [[nodiscard]] constexpr basic_color base() const noexcept { return base_; }
+  [[nodiscard]] constexpr bool bright() const noexcept { return bright_; }
+  friend constexpr color Hi(basic_color c) noexcept;
+  friend constexpr bool operator==(color, color) noexcept = default;
+
+private:
+  constexpr color(basic_color c, bool bright) noexcept : base_(c), bright_(bright) {}
+  basic_color base_;
+  bool bright_;
+};
+
+/// The bright variant of a basic colour.
+[[nodiscard]] constexpr color Hi(basic_color c) noexcept { return color(c, true); }
+
+/// A text style: one of the plain styles (style::None resets everything,
+/// style::Bold, Faint, Italic, Underline, Reverse), a foreground Fg(c) or a
+/// background Bg(c) colour; a bare colour means its foreground.
+class style {
+public:
+  enum kind : unsigned char { None, Bold, Faint, Italic, Underline, Reverse, Fg, Bg };
+
+  constexpr style(kind k) noexcept : kind_(k), color_(basic_color::Black) {}       // NOLINT: implicit by design
+  constexpr style(basic_color c) noexcept : kind_(kind::Fg), color_(c) {}          // NOLINT
+  constexpr style(color c) noexcept : kind_(kind::Fg), color_(c) {}                // NOLINT
+  constexpr style(kind k, color c) noexcept : kind_(k), color_(c) {}
+  [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
+  [[nodiscard]] constexpr color colour() const noexcept { return color_; }
+
+private:
+  kind kind_;
+  color color_;
+};
+
+/// The foreground colour c.
+[[nodiscard]] constexpr style Fg(color c) noexcept { return style(style::Fg, c); }
+/// The background colour c.
+[[nodiscard]] constexpr style Bg(color c) noexcept { return style(style::Bg, c); }
+
+namespace detail {
+/// The SGR parameter text of a style: "1" for Bold, "31" for Fg(Red), "104"
+/// for Bg(Hi(Blue)) ...
+std::string ansi_style_code(style s);
+/// Writes ESC "[" params "m" as zero-width text.
+void pp_sgr(formatter& f, std::string_view params);
+
+/// Runs `body` inside style `s` on `f` (renderer Ansi_tty assumed), restoring
+/// the enclosing parameters afterwards, also when `body` throws.
+template <class Body>
+void with_style(formatter& f, style s, Body&& body);
+
+// The enclosing parameters to restore, and the ones of style `s`; writes the
+// new ones to the formatter and opens them in the output.
+std::string enter_style(formatter& f, style s);
+void leave_style(formatter& f, const std::string& previous) noexcept;
+}  // namespace detail
+
+/// `p` inside style `s`.  On a formatter that does not render styles it is
+/// `p` itself.  If `p` throws, the enclosing style attribute is restored and
+/// the exception passes on unchanged (the closing sequence is not written).
+template <class P>
+struct styled_printer : printer_tag {
+  style s;
+  P p;
+
+  void operator()(formatter& f) const
+    requires std::invocable<const P&, formatter&>
+  {
+    run(f, [&] { p(f); });
+  }
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    run(f, [&] { p(f, v); });
+  }
+
+private:
+  template <class Body>
+  void run(formatter& f, Body&& body) const {
+    if (style_renderer(f) != style_renderer::Ansi_tty) {
+      body();
+      return;
+    }
+    std::string previous = detail::enter_style(f, s);
+    struct restore {
+      formatter& f;
+      const std::string& previous;
+      ~restore() { detail::leave_style(f, previous); }
+    } guard{f, previous};
+    body();
+    detail::pp_sgr(f, previous);
+  }
+};
+
+template <class P>
+[[nodiscard]] styled_printer<P> styled(style s, P p) {
+  return {{}, s, std::move(p)};
+}
+
+/// A format string without arguments, inside style `s`; ignores its value.
+[[nodiscard]] inline styled_printer<any_printer> styled_unit(style s, format_string<> fmt) {
+  return styled(s, any(fmt));
+}
+
+/// `if_utf8` on formatters that may emit UTF-8 (the default), `otherwise` on
+/// the others; the attribute is read at each application.
+template <class PUtf8, class POther>
+struct if_utf_8_printer : printer_tag {
+  PUtf8 if_utf8;
+  POther otherwise;
+  void operator()(formatter& f) const
+    requires std::invocable<const PUtf8&, formatter&> && std::invocable<const POther&, formatter&>
+  {
+    if (utf_8(f))
+      if_utf8(f);
+    else
+      otherwise(f);
+  }
+  template <class V>
+    requires printer_of<PUtf8, V> && printer_of<POther, V>
+  void operator()(formatter& f, const V& v) const {
+    if (utf_8(f))
+      if_utf8(f, v);
+    else
+      otherwise(f, v);
+  }
+};
+template <class PUtf8, class POther>
+[[nodiscard]] if_utf_8_printer<PUtf8, POther> if_utf_8(PUtf8 if_utf8, POther otherwise) {
+  return {{}, std::move(if_utf8), std::move(otherwise)};
+}
+
+}  // namespace quarn

@@ -1,0 +1,48 @@
+// SGR escape sequences and the parameters in force on a formatter.
+#include "quarn/style.hpp"
+
+namespace quarn::detail {
+
+std::string ansi_style_code(style s) {
+  int n = static_cast<int>(s.colour().base());
+  switch (s.which()) {
+    case style::None: return "0";
+    case style::Bold: return "1";
+    case style::Faint: return "2";
+    case style::Italic: return "3";
+    case style::Underline: return "4";
+    case style::Reverse: return "7";
+    case style::Fg: return std::to_string((s.colour().bright() ? 90 : 30) + n);
+    case style::Bg: return std::to_string((s.colour().bright() ? 100 : 40) + n);
+  }
+  return "0";
+}
+
+void pp_sgr(formatter& f, std::string_view params) {
+  f.print_as(0, "\x1b[");
+  f.print_as(0, params);
+  f.print_as(0, "m");
+}
+
+std::string enter_style(formatter& f, style s) {
+  std::optional<std::string> current = get(current_sgr, f);
+  if (!current) {
+    current = "0";
+    set(current_sgr, *current, f);
+  }
+  std::string code = ansi_style_code(s);
+  std::string next = s.which() == style::None ? code : *current + ";" + code;
+  set(current_sgr, next, f);
+  pp_sgr(f, next);
+  return std::move(*current);
+}
+
+void leave_style(formatter& f, const std::string& previous) noexcept {
+  try {
+    set(current_sgr, previous, f);
+  } catch (...) {
+    // Writing to an installed store does not fail; nothing to report here.
+  }
+}
+
+}  // namespace quarn::detail
