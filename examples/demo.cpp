@@ -1,0 +1,80 @@
+// A first tour of Quarn: boxes, break hints and format strings, printed to
+// standard output at the default margin of 78 columns.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "quarn/quarn.hpp"
+
+namespace {
+
+// A list of integers, "[1; 2; 3]", filled to the margin.
+void int_list(quarn::formatter& f, const std::vector<int>& v) {
+  quarn::fprint(f, "@[<hov 1>[");
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (i > 0) quarn::fprint(f, ";@ ");
+    quarn::fprint(f, "%d", v[i]);
+  }
+  quarn::fprint(f, "]@]");
+}
+
+struct endpoint {
+  std::string host;
+  int port;
+  std::vector<int> retries;
+};
+
+// One field per line, each field itself free to break after its "=".
+void print_endpoint(quarn::formatter& f, const endpoint& e) {
+  quarn::fprint(f, "@[<v 2>endpoint {@,@[<hov 2>host =@ %S;@]@,@[<hov 2>port =@ %d;@]@,", e.host, e.port);
+  quarn::fprint(f, "@[<hov 2>retries =@ %a@]@;<0 -2>}@]", int_list, e.retries);
+}
+
+// A section title, with a blank line before all but the first.
+void title(const char* t) {
+  static bool first = true;
+  if (!first) quarn::print("@.");
+  first = false;
+  quarn::print("== %s ==@.", t);
+}
+
+}  // namespace
+
+int main() {
+  // A nested record: a vertical box of fields holding boxes that fill.
+  title("A nested record");
+  const endpoint primary{"db.example.org", 5432, {100, 200, 400, 800}};
+  quarn::print("@[<v 2>service {@,name = %S;@,%a;@,%a@;<0 -2>}@]@.", "orders", print_endpoint, primary,
+               print_endpoint, endpoint{"replica.example.org", 5433, {50, 50, 50}});
+
+  // A long list refills to the margin: every break hint splits the line
+  // only when the next number would not fit.
+  title("A long list in a hov box");
+  std::vector<int> squares;
+  for (int i = 1; i <= 40; ++i) squares.push_back(i * i);
+  quarn::print("squares = %a@.", int_list, squares);
+
+  // An hv box is laid out on one line when it fits, and otherwise breaks at
+  // every hint.
+  title("hv boxes");
+  quarn::print("@[<hv 2>point(@,x = 1,@ y = 2,@ z = 3)@]@.");
+  quarn::print("@[<hv 2>rectangle(@,top_left = point(x = 10, y = 20),@ bottom_right = point(x = 300, y = "
+               "400),@ colour = \"blue\")@]@.");
+
+  // A b box fills like hov, but a hint also splits the line when the line
+  // started deeper than the box's own indentation: once the call below has
+  // broken, "in" goes back under "let" instead of trailing the call.
+  title("hov and b boxes");
+  auto call = [](quarn::formatter& f) {
+    quarn::fprint(f, "@[<hov 2>sum_of_all(first_argument,@ second_argument,@ third_argument,@ fourth,@ fifth)@]");
+  };
+  quarn::print("@[<hov 0>let total = %t@ in@ total + 1@]@.", call);
+  quarn::print("@[<b 0>let total = %t@ in@ total + 1@]@.", call);
+
+  // %S quotes a string and escapes what would not print plainly.
+  title("Escaping with %S");
+  const std::string message = "tab\there, \"quoted\", back\\slash,\nnew line, bell \a";
+  quarn::print("@[<hov 2>message:@ %S@]@.", message);
+  quarn::print("@[<hov 2>verbatim:@ %s@]@.", "as it is");
+  return 0;
+}
