@@ -1,5 +1,9 @@
 // A first tour of Quarn: boxes, break hints and format strings, printed to
 // standard output at the default margin of 78 columns.
+#include <map>
+#include <optional>
+#include <queue>
+#include <stack>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +21,12 @@ void int_list(quarn::formatter& f, const std::vector<int>& v) {
   }
   quarn::fprint(f, "]@]");
 }
+
+struct account {
+  std::string owner;
+  std::optional<std::string> email;
+  std::vector<std::pair<std::string, int>> balances;
+};
 
 struct endpoint {
   std::string host;
@@ -76,5 +86,27 @@ int main() {
   const std::string message = "tab\there, \"quoted\", back\\slash,\nnew line, bell \a";
   quarn::print("@[<hov 2>message:@ %S@]@.", message);
   quarn::print("@[<hov 2>verbatim:@ %s@]@.", "as it is");
+
+  // Dumps show values in a source-like syntax.  Lists refill to the margin
+  // and break after a semicolon; records always put one field per line.
+  title("Value dumps");
+  namespace dump = quarn::dump;
+  std::map<std::string, std::vector<int>> groups{{"primes", {2, 3, 5, 7, 11, 13}}, {"squares", {1, 4, 9, 16}}};
+  quarn::print("@[<2>groups =@ %a@]@.", dump::hashtbl(dump::string, dump::list(quarn::int_)), groups);
+  std::vector<int> many(30);
+  for (int i = 0; i < 30; ++i) many[i] = i * 37 % 101;
+  quarn::print("@[<2>many =@ %a@]@.", dump::list(quarn::int_), many);
+  std::stack<std::string> undo;
+  for (const char* s : {"insert", "delete", "move"}) undo.push(s);
+  std::queue<int> jobs;
+  for (int j : {7, 8, 9}) jobs.push(j);
+  quarn::print("@[%a@ %a@]@.", dump::stack(dump::string), undo, dump::queue(quarn::int_), jobs);
+  const auto account_dump = dump::record<account>({
+      dump::field("owner", &account::owner, dump::string),
+      dump::field("email", &account::email, dump::option(dump::string)),
+      dump::field("balances", &account::balances, dump::list(dump::pair(dump::string, quarn::int_))),
+  });
+  quarn::print("%a@.", account_dump,
+               account{"Ada", std::nullopt, {{"checking", 1200}, {"savings", 56000}, {"brokerage", 98000}}});
   return 0;
 }
