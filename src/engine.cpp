@@ -177,13 +177,19 @@ public:
   token& at_seq(std::uint64_t seq) { return ring_[(head_ + (seq - head_seq_)) & mask_]; }
   bool in_queue(std::uint64_t seq) const { return seq != no_seq && seq >= head_seq_ && seq - head_seq_ < count_; }
 
-  std::uint64_t push_token(const token& t) {
+  // Appends a token to the queue and returns it, for the caller to fill in
+  // the fields of its kind.
+  token& push_token(tk kind, long long size, long long length) {
     if (count_ == ring_.size()) grow_ring();
-    ring_[(head_ + count_) & mask_] = t;
+    token& t = ring_[(head_ + count_) & mask_];
+    t.kind = kind;
+    t.size = size;
+    t.length = length;
     ++count_;
-    right_total_ += t.length;
-    return head_seq_ + count_ - 1;
+    right_total_ += length;
+    return t;
   }
+  std::uint64_t last_seq() const { return head_seq_ + count_ - 1; }
 
   void grow_ring() {
     std::vector<token> bigger(ring_.empty() ? 64 : ring_.size() * 2);
@@ -356,18 +362,25 @@ public:
   }
 
   void advance_left() {
-    while (!queue_empty()) {
+    while (count_ != 0) {
       const token& head = ring_[head_];
-      if (head.size < 0 && right_total_ - left_total_ < space_left_) return;
-      token t = pop_token();
-      format_token(t.size < 0 ? infinity : t.size, t);
-      left_total_ += t.length;
+      long long size = head.size;
+      if (size < 0) {
+        if (right_total_ - left_total_ < space_left_) return;
+        size = infinity;
+      }
+      const long long length = head.length;
+      head_ = (head_ + 1) & mask_;
+      --count_;
+      ++head_seq_;
+      // The slot stays intact while the token is laid out: only user tag
+      // functions could queue more, and they run last.
+      if (head.kind == tk::text)
+        format_pp_text(size, text_of(head));  // the most frequent token, kept inline
+      else
+        format_token(size, head);
+      left_total_ += length;
     }
-  }
-
-  void enqueue_advance(const token& t) {
-    push_token(t);
-    advance_left();
   }
 
   void enqueue_string_as(long long size, std::string_view s) {
@@ -378,18 +391,16 @@ public:
       left_total_ += size;
       return;
     }
-    token t{};
-    t.kind = tk::text;
-    t.size = size;
-    t.length = size;
     if (s.size() > std::numeric_limits<std::uint32_t>::max())
       throw std::length_error("quarn::formatter: text longer than 4 GiB");
+    std::size_t off = s.size() <= inline_text ? 0 : arena_store(s);
+    token& t = push_token(tk::text, size, size);
     t.text_len = static_cast<std::uint32_t>(s.size());
     if (s.size() <= inline_text)
       std::memcpy(t.chars, s.data(), s.size());
     else
-      t.text_off = arena_store(s);
-    enqueue_advance(t);
+      t.text_off = off;
+    advance_left();
   }
 
   // ---- scan stack ---------------------------------------------------------
@@ -417,10 +428,11 @@ public:
     scan_.pop_back();
   }
 
-  void scan_push(bool brk, const token& t) {
-    std::uint64_t seq = push_token(t);
+  // Registers the token just queued (a box or a hint) on the scan stack.
+  void scan_push(bool brk, tk kind) {
+    std::uint64_t seq = last_seq();
     if (brk) set_size(true);
-    scan_.push_back({right_total_, seq, t.kind});
+    scan_.push_back({right_total_, seq, kind});
   }
 
   // ---- operations ---------------------------------------------------------
@@ -428,12 +440,10 @@ public:
   void open_box_gen(int indent, box_kind kind) {
     ++depth_;
     if (depth_ < max_boxes_) {
-      token t{};
-      t.kind = tk::begin;
-      t.size = -right_total_;
+      token& t = push_token(tk::begin, -right_total_, 0);
       t.a = indent;
       t.box = kind;
-      scan_push(false, t);
+      scan_push(false, tk::begin);
     } else if (depth_ == max_boxes_) {
       enqueue_string_as(static_cast<long long>(ellipsis_.size()), ellipsis_);
     }
@@ -442,9 +452,7 @@ public:
   void close_box() {
     if (depth_ <= 1) return;
     if (depth_ < max_boxes_) {
-      token t{};
-      t.kind = tk::end;
-      push_token(t);
+      push_token(tk::end, 0, 0);
       set_size(true);
       set_size(false);
     }
@@ -457,20 +465,16 @@ public:
 
   void print_break(int spaces, int offset) {
     if (depth_ >= max_boxes_) return;
-    token t{};
-    t.kind = tk::brk;
-    t.size = -right_total_;
-    t.length = spaces;
+    token& t = push_token(tk::brk, -right_total_, spaces);
     t.a = spaces;
     t.b = offset;
-    scan_push(true, t);
+    scan_push(true, tk::brk);
   }
 
   void simple(tk kind) {
     if (depth_ >= max_boxes_) return;
-    token t{};
-    t.kind = kind;
-    enqueue_advance(t);
+    push_token(kind, 0, 0);
+    advance_left();
   }
 
   void open_stag(std::shared_ptr<const stag> tag) {
@@ -481,17 +485,13 @@ public:
     }
     if (mark_tags_) {
       pending_tags_.push_back(std::move(tag));
-      token t{};
-      t.kind = tk::open_tag;
-      push_token(t);
+      push_token(tk::open_tag, 0, 0);
     }
   }
 
   void close_stag() {
     if (mark_tags_) {
-      token t{};
-      t.kind = tk::close_tag;
-      push_token(t);
+      push_token(tk::close_tag, 0, 0);
     }
     if (print_tags_ && !tag_stack_.empty()) {
       std::shared_ptr<const stag> tag = std::move(tag_stack_.back());

@@ -86,12 +86,14 @@ constexpr void parse_format(std::string_view s, Handler& h) {
   auto flush_text = [&](std::size_t end) {
     if (end > lit) h.text(s.substr(lit, end - lit));
   };
+  const char* const base = s.data();
   while (i < s.size()) {
+    // Skip the literal text up to the next directive.
+    std::size_t j = i;
+    while (j < s.size() && base[j] != '@' && base[j] != '%') ++j;
+    if (j == s.size()) break;
+    i = j;
     char c = s[i];
-    if (c != '@' && c != '%') {
-      ++i;
-      continue;
-    }
     flush_text(i);
     std::size_t start = i;
     ++i;
