@@ -212,7 +212,11 @@ struct stack_printer : printer_tag {
     requires printer_of<P, T>
   void operator()(formatter& f, const std::stack<T, C>& s) const {
     const C& c = detail::adaptor_access<std::stack<T, C>>::get(s);
-    detail::print_range(f, p, sep, std::ranges::subrange(c.rbegin(), c.rend()));
+    detail::separated each{sep, f};
+    for (auto it = c.rbegin(); it != c.rend(); ++it) {
+      each.before();
+      p(f, *it);
+    }
   }
 };
 template <class P>
