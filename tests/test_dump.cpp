@@ -1,0 +1,242 @@
+// Value dumps: their forms on one line, their layouts at narrow margins,
+// signals and characters, and failures raised while dumping.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <list>
+#include <map>
+#include <optional>
+#include <queue>
+#include <ranges>
+#include <sstream>
+#include <stack>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "print_helpers.hpp"
+
+namespace {
+
+namespace dump = quarn::dump;
+using quarn_test::boxed;
+
+struct item {
+  int x;
+  std::string name;
+  std::vector<int> xs;
+};
+
+const auto item_dump = dump::record<item>({
+    dump::field("x", &item::x, quarn::int_),
+    dump::field("name", &item::name, dump::string),
+    dump::field("xs", &item::xs, dump::list(quarn::int_)),
+});
+
+std::vector<int> one_to(int n) {
+  std::vector<int> v;
+  for (int i = 1; i <= n; ++i) v.push_back(i);
+  return v;
+}
+
+// Portable numbers -1 to -28, and the POSIX signals they stand for.
+TEST(Dump, Signals) {
+  const char* const names[28] = {
+      "SIGABRT", "SIGALRM", "SIGFPE",  "SIGHUP",  "SIGILL",  "SIGINT",    "SIGKILL", "SIGPIPE", "SIGQUIT", "SIGSEGV",
+      "SIGTERM", "SIGUSR1", "SIGUSR2", "SIGCHLD", "SIGCONT", "SIGSTOP",   "SIGTSTP", "SIGTTIN", "SIGTTOU", "SIGVTALRM",
+      "SIGPROF", "SIGBUS",  "SIGPOLL", "SIGSYS",  "SIGTRAP", "SIGURG",    "SIGXCPU", "SIGXFSZ"};
+  const int posix[28] = {SIGABRT, SIGALRM, SIGFPE,  SIGHUP,  SIGILL,  SIGINT,    SIGKILL, SIGPIPE, SIGQUIT, SIGSEGV,
+                         SIGTERM, SIGUSR1, SIGUSR2, SIGCHLD, SIGCONT, SIGSTOP,   SIGTSTP, SIGTTIN, SIGTTOU, SIGVTALRM,
+                         SIGPROF, SIGBUS,  SIGPOLL, SIGSYS,  SIGTRAP, SIGURG,    SIGXCPU, SIGXFSZ};
+  for (int i = 0; i < 28; ++i) {
+    EXPECT_EQ(boxed(dump::signal, -(i + 1)), names[i]);
+    EXPECT_EQ(dump::portable_signal(posix[i]), -(i + 1)) << names[i];
+  }
+  EXPECT_EQ(dump::portable_signal(SIGINT), -6);
+  EXPECT_EQ(boxed(dump::signal, -29), "SIG(-29)");
+  EXPECT_EQ(boxed(dump::signal, 0), "SIG(0)");
+  EXPECT_EQ(boxed(dump::signal, 9), "SIG(9)");
+  // A number that is not a known signal comes back unchanged.
+  EXPECT_EQ(boxed(dump::signal, dump::portable_signal(1000)), "SIG(1000)");
+}
+
+TEST(Dump, UcharAndString) {
+  EXPECT_EQ(boxed(dump::uchar, 0), "U+0000");
+  EXPECT_EQ(boxed(dump::uchar, U'A'), "U+0041");
+  EXPECT_EQ(boxed(dump::uchar, U'\u00e9'), "U+00E9");
+  EXPECT_EQ(boxed(dump::uchar, 0x1F600), "U+1F600");
+  EXPECT_EQ(boxed(dump::uchar, 0x10FFFF), "U+10FFFF");
+  EXPECT_EQ(boxed(dump::string, std::string()), "\"\"");
+  EXPECT_EQ(boxed(dump::string, std::string("a\"b\nc")), "\"a\\\"b\\nc\"");
+  EXPECT_EQ(boxed(dump::string, std::string("\x01")), "\"\\001\"");
+}
+
+TEST(Dump, FormsOnOneLine) {
+  std::stack<int> stack;
+  std::queue<int> queue;
+  const std::string empty_forms[] = {
+      boxed(dump::list(quarn::int_), std::vector<int>{}),
+      boxed(dump::array(quarn::int_), std::array<int, 0>{}),
+      boxed(dump::seq(quarn::int_), std::vector<int>{}),
+      boxed(dump::hashtbl(quarn::int_, quarn::int_), std::unordered_map<int, int>{}),
+      boxed(dump::queue(quarn::int_), queue),
+      boxed(dump::stack(quarn::int_), stack),
+      boxed(dump::record<item>({}), item{}),
+  };
+  EXPECT_EQ(std::vector<std::string>(std::begin(empty_forms), std::end(empty_forms)),
+            (std::vector<std::string>{"[]", "[||]", "[]", "(hashtbl )", "(queue )", "(stack )", "{  }"}));
+
+  for (int i = 1; i <= 3; ++i) {
+    stack.push(i);
+    queue.push(i);
+  }
+  const int c_array[] = {1, 2, 3};
+  const std::map<int, int> map{{2, 20}, {1, 10}};
+  const std::pair<std::string, std::string> rows[] = {
+      {boxed(dump::list(quarn::int_), std::list<int>{1, 2, 3}), "[1; 2; 3]"},
+      {boxed(dump::array(quarn::int_), c_array), "[|1; 2; 3|]"},
+      {boxed(dump::seq(quarn::int_), std::list<int>{1, 2}), "[1; 2]"},
+      {boxed(dump::hashtbl(quarn::int_, quarn::int_), map), "(hashtbl (1, 10) (2, 20))"},
+      {boxed(dump::queue(quarn::int_), queue), "(queue 1 2 3)"},
+      {boxed(dump::stack(quarn::int_), stack), "(stack 3 2 1)"},
+      {boxed(dump::pair(quarn::int_, quarn::int_), std::pair(1, 2)), "(1, 2)"},
+      {boxed(dump::pair(quarn::int_, quarn::nop), std::pair(1, 2)), "(1, )"},
+      {boxed(dump::option(quarn::int_), std::optional<int>()), "None"},
+      {boxed(dump::option(dump::list(quarn::int_)), std::optional(std::vector<int>{})), "Some []"},
+      {boxed(dump::result(quarn::int_, dump::string), quarn::outcome<int, std::string>(quarn::Ok{1})), "Ok 1"},
+      {boxed(dump::result(quarn::int_, dump::string), quarn::outcome<int, std::string>(quarn::Error{"e"})),
+       "Error \"e\""},
+      {boxed(dump::record<item>({dump::field("x", &item::x, quarn::int_)}), item{1, "", {}}), "{ \"x\" = 1 }"},
+      {boxed(dump::field("x", &item::x, quarn::int_, {.label = quarn::string}), item{1, "", {}}), "x = 1"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+}
+
+// iter and iter_bindings take any traversal; the name printer sees the
+// whole container.
+TEST(Dump, IterAndIterBindings) {
+  const auto each = [](auto&& visit, const std::vector<int>& v) {
+    for (int e : v) visit(e);
+  };
+  const auto size = quarn::using_([](const std::vector<int>& v) { return static_cast<int>(v.size()); }, quarn::int_);
+  EXPECT_EQ(boxed(dump::iter(each, quarn::any("n=") + size, quarn::int_), std::vector<int>{1, 2}), "(n=2 1 2)");
+  EXPECT_EQ(boxed(dump::iter(each, quarn::any("n=") + size, quarn::int_), std::vector<int>{}), "(n=0 )");
+  const auto squares = [](auto&& visit, const std::vector<int>& v) {
+    for (int e : v) visit(e, e * e);
+  };
+  EXPECT_EQ(boxed(dump::iter_bindings(squares, quarn::any("sq"), quarn::int_, quarn::int_), std::vector<int>{2, 3}),
+            "(sq (2, 4) (3, 9))");
+}
+
+// Each element is produced when the walk reaches it, and only once; a
+// sequence that can be walked once prints once.
+#if QUARN_TEST_STD_VIEWS
+TEST(Dump, SeqIsWalkedOnceOnDemand) {
+  std::vector<int> produced;
+  std::vector<std::size_t> produced_when_printed;
+  auto squares = std::views::iota(1, 4) | std::views::transform([&](int i) {
+                   produced.push_back(i);
+                   return i * i;
+                 });
+  const auto note = [&](quarn::formatter& f, const int& n) {
+    produced_when_printed.push_back(produced.size());
+    quarn::int_(f, n);
+  };
+  EXPECT_EQ(boxed(dump::seq(note), squares), "[1; 4; 9]");
+  EXPECT_EQ(produced, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(produced_when_printed, (std::vector<std::size_t>{1, 2, 3}));
+  std::istringstream in("5 6 7");
+  auto numbers = std::views::istream<int>(in);
+  EXPECT_EQ(boxed(dump::seq(quarn::int_), numbers), "[5; 6; 7]");
+  EXPECT_EQ(boxed(dump::seq(quarn::int_), numbers), "[]");
+}
+#endif
+
+// Lines break after ";", continuing one column right of "[" (two of "[|").
+TEST(Dump, SequencesAtANarrowMargin) {
+  EXPECT_EQ(boxed(dump::list(quarn::int_), one_to(10), 10), "[1; 2; 3;\n 4; 5; 6;\n 7; 8; 9;\n 10]");
+  EXPECT_EQ(boxed(dump::array(quarn::int_), one_to(10), 11), "[|1; 2; 3;\n  4; 5; 6;\n  7; 8; 9;\n  10|]");
+  EXPECT_EQ(boxed(dump::stack(quarn::int_), std::stack<int>(std::deque<int>{1, 2, 3, 4, 5, 6}), 12),
+            "(stack 6 5\n 4 3 2 1)");
+  const std::map<int, std::string> m{{1, "one"}, {2, "two"}, {3, "three"}};
+  EXPECT_EQ(boxed(dump::hashtbl(quarn::int_, dump::string), m, 16),
+            "(hashtbl\n (1, \"one\")\n (2, \"two\")\n (3, \"three\"))");
+}
+
+TEST(Dump, ListOfPairsKeepsEachLevelsIndentation) {
+  const std::vector<std::pair<std::string, std::string>> ps{{"alpha", "beta"}, {"gamma", "delta"}};
+  EXPECT_EQ(boxed(dump::list(dump::pair(dump::string, dump::string)), ps, 14),
+            "[(\"alpha\",\n"
+            "  \"beta\");\n"
+            " (\"gamma\",\n"
+            "  \"delta\")]");
+}
+
+TEST(Dump, OptionAndResultIndentTheirValueByTwo) {
+  EXPECT_EQ(boxed(dump::option(dump::list(quarn::int_)), std::optional(one_to(10)), 12),
+            "Some\n  [1; 2; 3;\n   4; 5; 6;\n   7; 8; 9;\n   10]");
+  EXPECT_EQ(boxed(dump::option(item_dump), std::optional(item{2, "b", {}}), 20),
+            "Some\n  { \"x\" = 2;\n    \"name\" = \"b\";\n    \"xs\" = [] }");
+  using out = quarn::outcome<int, std::string>;
+  EXPECT_EQ(boxed(dump::result(quarn::int_, dump::string), out(quarn::Error{"no such file"}), 16),
+            "Error\n  \"no such file\"");
+}
+
+// A record breaks after every ";" whatever the margin; nested values keep
+// their own indentation.
+TEST(Dump, Records) {
+  EXPECT_EQ(boxed(item_dump, item{1, "a", {1, 2}}), "{ \"x\" = 1;\n  \"name\" = \"a\";\n  \"xs\" = [1; 2] }");
+  EXPECT_EQ(boxed(item_dump, item{1, "a", one_to(10)}, 20),
+            "{ \"x\" = 1;\n"
+            "  \"name\" = \"a\";\n"
+            "  \"xs\" =\n"
+            "   [1; 2; 3; 4; 5;\n"
+            "    6; 7; 8; 9; 10] }");
+  EXPECT_EQ(boxed(dump::list(item_dump), std::vector<item>{{1, "a", {1, 2}}, {2, "b", {}}}, 40),
+            "[{ \"x\" = 1;\n"
+            "   \"name\" = \"a\";\n"
+            "   \"xs\" = [1; 2] };\n"
+            " { \"x\" = 2;\n"
+            "   \"name\" = \"b\";\n"
+            "   \"xs\" = [] }]");
+  int calls = 0;
+  const auto counted = dump::field("x", [&](const item& r) { return ++calls, r.x; }, quarn::int_);
+  EXPECT_EQ(boxed(counted, item{7, "", {}}), "\"x\" = 7");
+  EXPECT_EQ(calls, 1);  // projected once
+}
+
+// A failure from an element printer reaches the caller as it was raised;
+// after print_flush() the formatter lays out a new document from column 0.
+TEST(Dump, FailureFromAnElementPropagatesUnchanged) {
+  std::string out;
+  quarn::formatter f(out);
+  f.set_margin(10);
+  f.set_max_indent(9);
+  const auto picky = [](quarn::formatter& f, const int& n) {
+    if (n == 3) quarn::failwith("no %d", n);
+    if (n == 5) throw std::out_of_range("five");
+    quarn::int_(f, n);
+  };
+  try {
+    quarn::fprint(f, "@[%a@]", dump::list(picky), one_to(4));
+    ADD_FAILURE() << "no failure";
+  } catch (const quarn::failure& e) {
+    EXPECT_STREQ(e.what(), "no 3");
+    EXPECT_NE(e.backtrace(), nullptr);
+  }
+  f.print_flush();
+  EXPECT_EQ(out.rfind("[1; 2;", 0), 0U) << out;  // what was printed before stays
+  EXPECT_THROW(quarn::fprint(f, "@[%a@]", dump::stack(picky), std::stack<int>(std::deque<int>{5})),
+               std::out_of_range);
+  f.print_flush();
+
+  out.clear();
+  quarn::fprint(f, "@[%a@]", dump::list(quarn::int_), one_to(10));
+  f.print_flush();
+  EXPECT_EQ(out, "[1; 2; 3;\n 4; 5; 6;\n 7; 8; 9;\n 10]");
+}
+
+}  // namespace

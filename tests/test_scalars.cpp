@@ -1,0 +1,138 @@
+// Scalar printers: integers of each width, float rounding, exceptions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "print_helpers.hpp"
+
+namespace quarn_test_errors {
+struct not_a_std_exception {};
+}  // namespace quarn_test_errors
+
+namespace {
+
+using quarn_test::boxed;
+
+TEST(Scalars, BoolCharStringBuffer) {
+  EXPECT_EQ(boxed(quarn::bool_, false) + boxed(quarn::char_, 'x'), "falsex");
+  EXPECT_EQ(boxed(quarn::string, std::string("a \"b\"")), "a \"b\"");  // no quotes, no escapes
+  std::string buf = "abc";
+  buf.clear();
+  EXPECT_EQ(boxed(quarn::buffer, buf), "");
+}
+
+// The unsigned printers read the same bits as unsigned; a narrower value is
+// first widened with its sign.
+TEST(Scalars, Integers) {
+  EXPECT_EQ(boxed(quarn::int_, LLONG_MIN), "-9223372036854775808");
+  EXPECT_EQ(boxed(quarn::int32, INT32_MIN), "-2147483648");
+  EXPECT_EQ(boxed(quarn::nativeint, std::intptr_t{-42}), "-42");
+  EXPECT_EQ(boxed(quarn::uint32, std::int32_t{-1}), "4294967295");
+  EXPECT_EQ(boxed(quarn::uint32, INT32_MIN), "2147483648");
+  EXPECT_EQ(boxed(quarn::uint64, std::int64_t{-1}), "18446744073709551615");
+  EXPECT_EQ(boxed(quarn::uint, -1LL), "18446744073709551615");
+  EXPECT_EQ(boxed(quarn::uint, -1), "18446744073709551615");  // an int
+  EXPECT_EQ(boxed(quarn::unativeint, std::intptr_t{-1}), "18446744073709551615");
+}
+
+struct float_row {
+  int d;
+  double x;
+  const char* want;
+};
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+TEST(Scalars, FloatAsPercentG) {
+  EXPECT_EQ(boxed(quarn::float_, 1e20), "1e+20");
+  EXPECT_EQ(boxed(quarn::float_, 0.0001), "0.0001");
+  EXPECT_EQ(boxed(quarn::float_, 0.00001), "1e-05");
+  EXPECT_EQ(boxed(quarn::float_, -inf), "-inf");
+}
+
+// Halves go toward positive infinity; whole numbers are left alone.
+TEST(Scalars, FloatDfrac) {
+  const float_row rows[] = {
+      {2, 3.14159, "3.14"}, {1, -2.25, "-2.2"},         {0, 2.5, "3"},    {0, -2.5, "-2"},
+      {0, 0.5, "1"},        {3, 1234.5678, "1234.57"},  // rounded to 1234.568, then six digits
+      {2, 1e20, "1e+20"},   {2, -0.0, "-0"},            {2, 0.0, "0"},    {5, -7.0, "-7"},
+      {2, inf, "inf"},      {2, -inf, "-inf"},          {2, nan, "nan"},  {1, 0.04, "0"},
+  };
+  for (const float_row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
+    EXPECT_EQ(boxed(quarn::float_dfrac(r.d), r.x), r.want);
+  }
+}
+
+// d + 1 significant digits are kept.  Infinities print as themselves.
+TEST(Scalars, FloatDsig) {
+  const float_row rows[] = {
+      {2, 1234.5, "1230"},      {2, -1234.5, "-1230"},       {2, 0.0012345, "0.00123"},
+      {1, 9.96, "10"},          {0, 7.7, "8"},               {0, 9.5, "10"},
+      {2, 1.2345e8, "1.23e+08"}, {3, 0.0, "0"},              {3, -0.0, "0"},
+      {2, inf, "inf"},          {2, -inf, "-inf"},           {2, nan, "nan"},
+  };
+  for (const float_row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
+    EXPECT_EQ(boxed(quarn::float_dsig(r.d), r.x), r.want);
+  }
+}
+
+std::exception_ptr thrown(auto e) {
+  try {
+    throw e;
+  } catch (...) {
+    return std::current_exception();
+  }
+}
+
+TEST(Scalars, ExnNamesTheDynamicTypeAndMessage) {
+  const std::invalid_argument bad("bad width");
+  const std::exception& as_base = bad;
+  EXPECT_EQ(boxed(quarn::exn, as_base), "std::invalid_argument: bad width");
+  EXPECT_EQ(boxed(quarn::exn, quarn::failure("oops")), "quarn::failure: oops");
+  EXPECT_EQ(boxed(quarn::exn, thrown(std::runtime_error("boom"))), "std::runtime_error: boom");
+  EXPECT_EQ(boxed(quarn::exn, thrown(42)), "int");
+  EXPECT_EQ(boxed(quarn::exn, thrown(quarn_test_errors::not_a_std_exception{})),
+            "quarn_test_errors::not_a_std_exception");
+  EXPECT_EQ(boxed(quarn::exn, std::exception_ptr()), "no exception");
+}
+
+TEST(Scalars, ExnBacktraceWithoutFrames) {
+  const std::pair<std::exception_ptr, quarn::backtrace> eb{thrown(std::runtime_error("boom")), quarn::backtrace()};
+  EXPECT_EQ(boxed(quarn::exn_backtrace, eb), "Exception: std::runtime_error: boom\nNo backtrace available.");
+  try {
+    quarn::failwith_notrace("gone %d", 1);
+  } catch (const quarn::failure& e) {
+    EXPECT_EQ(e.backtrace(), nullptr);
+    EXPECT_EQ(boxed(quarn::exn_backtrace, e), "Exception: quarn::failure: gone 1\nNo backtrace available.");
+  }
+}
+
+TEST(Scalars, ExnBacktraceOfFailwith) {
+  try {
+    quarn::failwith("bad %s", "thing");
+  } catch (const quarn::failure& e) {
+    ASSERT_NE(e.backtrace(), nullptr);
+    ASSERT_FALSE(e.backtrace()->empty());
+    const std::string out = boxed(quarn::exn_backtrace, e);
+    EXPECT_EQ(out.rfind("Exception: quarn::failure: bad thing\n", 0), 0U) << out;
+    // One line per frame, none empty, nothing after the last.
+    EXPECT_EQ(static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n')), e.backtrace()->frames().size());
+    EXPECT_EQ(out.find("\n\n"), std::string::npos) << out;
+    EXPECT_NE(out.back(), '\n');
+    // The same through the pair form.
+    const std::pair<std::exception_ptr, quarn::backtrace> eb{std::current_exception(), *e.backtrace()};
+    EXPECT_EQ(boxed(quarn::exn_backtrace, eb), boxed(quarn::exn_backtrace, e));
+  }
+}
+
+}  // namespace
