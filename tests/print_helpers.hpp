@@ -5,7 +5,7 @@
 
 #include <string>
 
-// clang 14 cannot instantiate the views and subranges of libstdc++ 12
+// clang 14 cannot instantiate the views of libstdc++ 12
 // (std::ranges::begin fails on them), so tests that need them are left out
 // there.
 #if defined(__clang__) && __clang_major__ < 15 && defined(__GLIBCXX__)
