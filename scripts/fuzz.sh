@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for SECONDS (default
+# 60), starting from its committed seed corpus in fuzz/corpus/NAME.  New
+# inputs go to build/fuzz/corpus/NAME; crashes to build/fuzz/artifacts/.
+# usage: scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+shift || true
+
+scripts/deps.sh
+
+dir=build/fuzz
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DQUARN_BUILD_FUZZ=ON -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_EXAMPLES=OFF >/dev/null
+targets=("$@")
+if [[ ${#targets[@]} -eq 0 ]]; then
+    for seeds in fuzz/corpus/*/; do targets+=("fuzz_$(basename "$seeds")"); done
+fi
+cmake --build "$dir" -j 2 --target "${targets[@]}"
+
+mkdir -p "$dir/artifacts"
+failed=0
+for target in "${targets[@]}"; do
+    name=${target#fuzz_}
+    mkdir -p "$dir/corpus/$name"
+    echo "==== $target: ${seconds}s"
+    if ! "$dir/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+            -artifact_prefix="$dir/artifacts/$target-" \
+            "$dir/corpus/$name" "fuzz/corpus/$name" 2>"$dir/$target.log"; then
+        failed=1
+        tail -n 40 "$dir/$target.log"
+    fi
+    grep -E '^(stat::number_of_executed_units|Done )' "$dir/$target.log" || true
+done
+if [[ $failed -ne 0 ]]; then
+    echo "FUZZING FOUND A FAILURE (inputs in $dir/artifacts)"
+    exit 1
+fi
+echo "fuzzing passed: ${targets[*]}"
