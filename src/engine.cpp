@@ -58,7 +58,7 @@ constexpr long long infinity = 1000000010;
 
 constexpr int default_margin = 78;
 constexpr int default_min_space_left = 10;
-constexpr std::size_t drain_threshold = std::size_t{1} << 16;
+constexpr std::size_t max_staging = std::size_t{1} << 16;
 
 enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag };
 
@@ -113,15 +113,13 @@ class engine {
 public:
   enum class target { buffer, file, stream, functions };
 
-  explicit engine(std::string& buf) : target_(target::buffer), out_(&buf) { init(); }
-  explicit engine(std::FILE* fp) : target_(target::file), file_(fp), out_(&staging_) {
+  explicit engine(std::string& buf) : target_(target::buffer), buffer_(&buf) { init(); }
+  explicit engine(std::FILE* fp) : target_(target::file), file_(fp) {
     if (fp == nullptr) throw std::invalid_argument("quarn::formatter: null FILE*");
     init();
   }
-  explicit engine(std::ostream& os) : target_(target::stream), stream_(&os), out_(&staging_) { init(); }
-  explicit engine(output_functions fns) : target_(target::functions), fns_(std::move(fns)), out_(&staging_) {
-    init();
-  }
+  explicit engine(std::ostream& os) : target_(target::stream), stream_(&os) { init(); }
+  explicit engine(output_functions fns) : target_(target::functions), fns_(std::move(fns)) { init(); }
   engine(const engine&) = delete;
   engine& operator=(const engine&) = delete;
   ~engine() {
@@ -133,18 +131,28 @@ public:
   }
 
   // ---- device -------------------------------------------------------------
+  //
+  // Laid-out text is written through a cursor into a staging area, which
+  // goes to the target when it is full and when the formatter is flushed.
+  // The area starts small and grows to its largest size only for
+  // formatters that write much, so that many formatters stay cheap.
+
+  void write_target(const char* p, std::size_t n) {
+    if (n == 0) return;
+    switch (target_) {
+      case target::buffer: buffer_->append(p, n); break;
+      case target::file: std::fwrite(p, 1, n, file_); break;
+      case target::stream: stream_->write(p, static_cast<std::streamsize>(n)); break;
+      case target::functions:
+        if (fns_.write) fns_.write(std::string_view(p, n));
+        break;
+    }
+  }
 
   void drain() {
-    if (target_ == target::buffer || staging_.empty()) return;
-    switch (target_) {
-      case target::file: std::fwrite(staging_.data(), 1, staging_.size(), file_); break;
-      case target::stream: stream_->write(staging_.data(), static_cast<std::streamsize>(staging_.size())); break;
-      case target::functions:
-        if (fns_.write) fns_.write(staging_);
-        break;
-      case target::buffer: break;
-    }
-    staging_.clear();
+    std::size_t n = used_;
+    used_ = 0;
+    write_target(staging_.data(), n);
   }
 
   void device_flush() {
@@ -159,16 +167,55 @@ public:
     }
   }
 
+  std::size_t room() const { return staging_.size() - used_; }
+
+  // Makes room for `n` more bytes, growing or draining the staging area;
+  // false when `n` is larger than the area can ever hold.
+  bool make_room(std::size_t n) {
+    if (staging_.size() < max_staging && used_ + n <= max_staging) {
+      std::size_t size = std::max({staging_.size() * 2, used_ + n, std::size_t{256}});
+      staging_.resize(std::min(size, max_staging));
+      return true;
+    }
+    drain();
+    return n <= room();
+  }
+
   void out_string(const char* p, std::size_t n) {
-    out_->append(p, n);
-    if (out_ == &staging_ && staging_.size() >= drain_threshold) drain();
+    if (n > room() && !make_room(n)) {
+      write_target(p, n);
+      return;
+    }
+    std::memcpy(staging_.data() + used_, p, n);
+    used_ += n;
   }
   void out_string(std::string_view s) { out_string(s.data(), s.size()); }
-  void out_newline() { out_string("\n", 1); }
+  // Short pieces are copied a fixed 16 bytes at a time (the cursor then
+  // moves by their length), which is much cheaper than a call to memcpy.
+  void out_short(const char (&chars)[inline_text], std::size_t n) {
+    if (room() >= inline_text) {
+      std::memcpy(staging_.data() + used_, chars, inline_text);
+      used_ += n;
+    } else {
+      out_string(chars, n);
+    }
+  }
+  void out_newline() {
+    if (room() == 0) make_room(1);
+    staging_[used_++] = '\n';
+  }
   void out_spaces(long long n) {
-    if (n <= 0) return;
-    out_->append(static_cast<std::size_t>(n), ' ');
-    if (out_ == &staging_ && staging_.size() >= drain_threshold) drain();
+    static constexpr char blanks[inline_text] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                                 ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (n > 0 && n <= static_cast<long long>(inline_text)) return out_short(blanks, static_cast<std::size_t>(n));
+    while (n > 0) {
+      std::size_t k = static_cast<std::size_t>(std::min<long long>(n, static_cast<long long>(max_staging)));
+      if (k > room()) make_room(k);
+      k = std::min(k, room());
+      std::memset(staging_.data() + used_, ' ', k);
+      used_ += k;
+      n -= static_cast<long long>(k);
+    }
   }
 
   // ---- queue --------------------------------------------------------------
@@ -375,10 +422,14 @@ public:
       ++head_seq_;
       // The slot stays intact while the token is laid out: only user tag
       // functions could queue more, and they run last.
-      if (head.kind == tk::text)
-        format_pp_text(size, text_of(head));  // the most frequent token, kept inline
-      else
+      if (head.kind == tk::text && head.text_len <= inline_text) {
+        // The most frequent token, laid out here.
+        space_left_ -= size;
+        out_short(head.chars, head.text_len);
+        is_new_line_ = false;
+      } else {
         format_token(size, head);
+      }
       left_total_ += length;
     }
   }
@@ -568,8 +619,9 @@ public:
   std::FILE* file_ = nullptr;
   std::ostream* stream_ = nullptr;
   output_functions fns_;
-  std::string staging_;
-  std::string* out_;
+  std::string* buffer_ = nullptr;
+  std::string staging_;  // its size is the staging area's; used_ bytes hold text
+  std::size_t used_ = 0;
 
   // Queue of pending tokens (a ring buffer whose capacity is a power of 2).
   std::vector<token> ring_;
@@ -680,13 +732,14 @@ int formatter::depth() const noexcept { return e_->depth_; }
 void formatter::reset() {
   e_->reset_settings();
   e_->rinit();
-  e_->staging_.clear();
+  e_->used_ = 0;
 }
 
 void formatter::retarget(std::string& buffer) {
   if (e_->target_ != detail::engine::target::buffer)
     throw std::logic_error("quarn::formatter::retarget: not a buffer formatter");
-  e_->out_ = &buffer;
+  e_->drain();
+  e_->buffer_ = &buffer;
 }
 
 }  // namespace quarn

@@ -89,7 +89,9 @@ class engine;
 /// printing off.
 class formatter {
 public:
-  /// Appends to `buffer`, which must outlive the formatter.
+  /// Appends to `buffer`, which must outlive the formatter.  Like every
+  /// target, the buffer receives laid-out text when the formatter is flushed
+  /// (and in chunks on the way, for long documents).
   explicit formatter(std::string& buffer);
   /// Writes to a C stream (not owned).  Throws std::invalid_argument if null.
   explicit formatter(std::FILE* channel);
@@ -102,7 +104,7 @@ public:
   formatter& operator=(formatter&&) noexcept;
   formatter(const formatter&) = delete;
   formatter& operator=(const formatter&) = delete;
-  /// Hands text already laid out to the device.  Pending material that has
+  /// Hands text already laid out to the target.  Pending material that has
   /// not been laid out yet is dropped: call print_flush() to keep it.
   ~formatter();
 
