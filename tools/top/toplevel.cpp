@@ -58,11 +58,11 @@ bool same_file(const fs::path& a, const fs::path& b) {
   return !a.empty() && !b.empty() && fs::equivalent(a, b, ec) && !ec;
 }
 
-// Writes text of several lines (a compiler report, or a message ending with
-// a new line) to a formatter as it is, line by line, then flushes.
 // clang's line about the file it starts from, which is no file of the user's.
 constexpr std::string_view dummy_input_line = "In file included from <<< inputs >>>:1:";
 
+// Writes text of several lines (a compiler report, or a message ending with
+// a new line) to a formatter as it is, line by line, then flushes.
 void write_report(quarn::formatter& f, std::string_view report) {
   while (!report.empty()) {
     const auto eol = report.find('\n');
