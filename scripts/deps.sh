@@ -16,6 +16,9 @@ packages=(
     libbenchmark-dev
     pkg-config
     libfmt-dev
+    libclang-14-dev
+    llvm-14-dev
+    libedit-dev
 )
 # --------------------------------------------------------------------------
 

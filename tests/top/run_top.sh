@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Drives the real toplevel: pipes phrases into quarn-top and checks what it
+# writes to standard output and standard error.
+#
+# usage: run_top.sh CASE QUARN_TOP PLUGIN WORK_DIR [PTY_RUN]
+#   CASE       phrases | plugin-no-script | plugin-script | terminal
+#   QUARN_TOP  the toplevel executable
+#   PLUGIN     the quarn_top plug-in
+#   WORK_DIR   a scratch directory, emptied first
+#   PTY_RUN    the pty_run helper (terminal case only)
+# The terminal case needs the start-up script that ships with quarn_tty.
+set -uo pipefail
+
+case_name=$1 top=$2 plugin=$3 work=$4 pty_run=${5:-}
+
+rm -rf "$work"
+mkdir -p "$work/run" || exit 1
+cd "$work/run" || exit 1
+
+failures=0
+fail() {
+    echo "FAIL ($case_name): $*"
+    failures=$((failures + 1))
+}
+
+# run INPUT_TEXT [ARGS...]: runs the toplevel in $work/run with INPUT_TEXT
+# on standard input; leaves $out, $err and $status.
+run() {
+    local input=$1
+    shift
+    printf '%s' "$input" > "$work/input"
+    "$top" "$@" < "$work/input" > "$work/out" 2> "$work/err"
+    status=$?
+    out=$(cat "$work/out")
+    err=$(cat "$work/err")
+}
+
+show() {
+    echo "---- exit status: $status"
+    echo "---- standard output:"
+    cat "$work/out"
+    echo "---- standard error:"
+    cat "$work/err"
+    echo "----"
+}
+
+expect_status() {
+    [[ $status -eq $1 ]] || fail "exit status $status, expected $1"
+}
+
+expect_out() {
+    [[ $out == "$1" ]] || fail "standard output differs; expected:
+$1"
+}
+
+expect_err_has() {
+    grep -qF -- "$1" "$work/err" || fail "standard error lacks: $1"
+}
+
+expect_err_count() {
+    local n
+    n=$(grep -cF -- "$1" "$work/err")
+    [[ $n -eq $2 ]] || fail "standard error has \"$1\" $n times, expected $2"
+}
+
+expect_err_empty() {
+    [[ -z $err ]] || fail "standard error is not empty"
+}
+
+list_phrase='quarn::print("@[%a@]@.", quarn::dump::list(quarn::int_), std::vector<int>{1,2,3});'
+
+case $case_name in
+phrases)
+    # Declarations, statements, a phrase over several lines, errors of
+    # every kind (compile error, escaping failure, missing script) each
+    # followed by a phrase that still runs, #use and #quit.
+    cat > helper.cpp <<'EOF'
+#include <quarn/quarn.hpp>
+int helper_value =
+    11;
+EOF
+    run '#include <quarn/quarn.hpp>
+int shown = (quarn::print("@[%a@]@.", quarn::dump::list(quarn::int_), std::vector<int>{1,2,3}), 0);
+quarn::print("%d@.", 6 * 7);
+int broken = undefined_thing;
+struct point {
+  int x, y;
+};
+point p{3, 4};
+quarn::print("(%d, %d)@.", p.x, p.y);
+quarn::failwith("boom %d", 3);
+quarn::print("%s@.", "after the failure");
+#use missing_script.cpp
+#use helper.cpp
+quarn::print("%d@.", helper_value);
+#quit
+quarn::print("not reached@.");
+'
+    expect_status 0
+    expect_out '[1; 2; 3]
+42
+(3, 4)
+after the failure
+11'
+    expect_err_has "use of undeclared identifier 'undefined_thing'"
+    expect_err_has "boom 3"
+    expect_err_has 'cannot find the script "missing_script.cpp"'
+    ;;
+plugin-no-script)
+    # No start-up script anywhere: the plug-in loads, the toplevel reports
+    # the missing script once and goes on.
+    export QUARN_TOP_PATH=$work/run
+    run "#include <quarn/quarn.hpp>
+$list_phrase
+" -load "$plugin"
+    expect_status 0
+    expect_out '[1; 2; 3]'
+    expect_err_count 'cannot find the script "quarn_tty_top_init.cpp"' 1
+    ;;
+plugin-script)
+    # A start-up script in the current directory runs once, in the running
+    # toplevel: what it declares is there for the next phrases. Loading the
+    # plug-in again (by name this time) runs nothing.
+    export QUARN_TOP_PATH=$work/run
+    cat > quarn_tty_top_init.cpp <<'EOF'
+#include <quarn/quarn.hpp>
+int start_up_runs = (quarn::print("start-up script ran@."), 1);
+EOF
+    run "#load $plugin
+#load quarn_top
+quarn::print(\"%d@.\", start_up_runs);
+$list_phrase
+"
+    expect_status 0
+    expect_out 'start-up script ran
+1
+[1; 2; 3]'
+    expect_err_empty
+    ;;
+terminal)
+    # The shipped start-up script sets the standard formatters up: styled
+    # output carries escape sequences on a terminal whose TERM is set, and
+    # none on a pipe.
+    [[ -n $pty_run ]] || { echo "terminal case needs PTY_RUN"; exit 2; }
+    unset QUARN_TOP_PATH
+    styled_phrase='quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), std::string("red"));'
+    printf '%s\n' "$styled_phrase" > "$work/input"
+    TERM=xterm "$pty_run" "$work/input" "$top" -load "$plugin" > "$work/out" 2> "$work/err"
+    status=$?
+    err=$(cat "$work/err")
+    expect_status 0
+    grep -qF $'\e[0;31mred\e[0m' "$work/out" || fail "no escape sequences on the terminal"
+    grep -qF 'cannot find the script' "$work/out" && fail "the start-up script was not found"
+    [[ $failures -eq 0 ]] || { echo "---- terminal output:"; cat -v "$work/out"; }
+
+    export TERM=xterm
+    run "$styled_phrase
+" -load "$plugin"
+    expect_status 0
+    expect_out 'red'
+    expect_err_empty
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+
+if [[ $failures -gt 0 ]]; then
+    show
+    exit 1
+fi
+echo "ok ($case_name)"
