@@ -16,6 +16,7 @@ packages=(
     libbenchmark-dev
     pkg-config
     libfmt-dev
+    libcli11-dev
 )
 # --------------------------------------------------------------------------
 
