@@ -61,3 +61,38 @@ install(CODE "
 ")
 install(FILES "${PROJECT_BINARY_DIR}/pkgconfig/quarn.pc"
   DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+
+# quarn_tty and quarn_cli.  quarn::tty joins quarn's export set; quarn::cli
+# gets its own, loaded by the package config only when CLI11 is found, so
+# that users of the other two do not need CLI11.
+install(TARGETS quarn_tty
+  EXPORT quarnTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quarn_cli
+  EXPORT quarnCliTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES
+  "${PROJECT_SOURCE_DIR}/src/tty/quarn/tty.hpp"
+  "${PROJECT_SOURCE_DIR}/src/cli/quarn/cli.hpp"
+  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/quarn")
+install(EXPORT quarnCliTargets
+  NAMESPACE quarn::
+  DESTINATION "${QUARN_INSTALL_CMAKEDIR}")
+
+install(CODE "
+  set(QUARN_PC_LIBDIR [==[${QUARN_PC_LIBDIR}]==])
+  set(QUARN_PC_INCLUDEDIR [==[${QUARN_PC_INCLUDEDIR}]==])
+  set(PROJECT_VERSION [==[${PROJECT_VERSION}]==])
+  foreach(part tty cli)
+    configure_file(\"${PROJECT_SOURCE_DIR}/cmake/quarn-\${part}.pc.in\"
+                   \"${PROJECT_BINARY_DIR}/pkgconfig/quarn-\${part}.pc\" @ONLY)
+  endforeach()
+")
+install(FILES
+  "${PROJECT_BINARY_DIR}/pkgconfig/quarn-tty.pc"
+  "${PROJECT_BINARY_DIR}/pkgconfig/quarn-cli.pc"
+  DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a Quarn build tree into a scratch prefix, then builds and runs the
 # consumer in this folder against it twice: through find_package(quarn) and
-# through pkg-config.
+# through pkg-config; each time also the consumer of quarn_cli and quarn_tty.
 #
 # usage: run.sh BUILD_DIR WORK_DIR CXX CMAKE GENERATOR LIBDIR [EXTRA_FLAGS]
 #   EXTRA_FLAGS are added when compiling and linking the consumer (the
@@ -39,15 +39,25 @@ echo "== find_package consumer"
     -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF > "$work_dir/configure.log"
 "$cmake" --build "$work_dir/cmake-build"
 "$work_dir/cmake-build/consumer"
+"$work_dir/cmake-build/cli_consumer" --color=always
 
 echo "== pkg-config consumer"
+# quarn-cli.pc requires CLI11's own .pc file, wherever the system keeps it.
+cli11_pc_dir=$(pkg-config --variable=pcfiledir CLI11)
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # Only the scratch install may answer, never a copy installed on the system.
 export PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH
-pkg_flags=$(pkg-config --cflags --libs quarn)
+pkg_flags=$(pkg-config --cflags --libs quarn quarn-tty)
 echo "pkg-config: $pkg_flags"
 # The installed headers must compile cleanly for users with strict warnings.
 # shellcheck disable=SC2086 # flag lists are meant to be split
 "$cxx" $extra_flags -Wall -Wextra -Wpedantic -Werror \
     "$here/main.cpp" $pkg_flags -o "$work_dir/consumer-pc"
 LD_LIBRARY_PATH=$prefix/$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} "$work_dir/consumer-pc"
+
+pkg_cli_flags=$(PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH:$cli11_pc_dir pkg-config --cflags --libs quarn-cli quarn-tty)
+echo "pkg-config (cli): $pkg_cli_flags"
+# shellcheck disable=SC2086
+"$cxx" $extra_flags -Wall -Wextra -Wpedantic -Werror \
+    "$here/cli_main.cpp" $pkg_cli_flags -o "$work_dir/cli-consumer-pc"
+LD_LIBRARY_PATH=$prefix/$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} "$work_dir/cli-consumer-pc" --color=always

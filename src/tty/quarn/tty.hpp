@@ -1,0 +1,102 @@
+// Quarn_tty: configures the formatter of an output channel for the terminal
+// and locale the program runs in.
+//
+//   int main(int argc, char** argv) {
+//     quarn::tty::setup_std_outputs();      // stdout_formatter(), stderr_formatter()
+//     quarn::print("%a@.", quarn::styled(quarn::Red, quarn::string), "error");
+//   }
+//
+// Styles are rendered (style_renderer::Ansi_tty) when the environment
+// variable TERM is set to something other than "" or "dumb" and the channel
+// is a terminal; otherwise the renderer is style_renderer::None.  UTF-8 is
+// allowed when one of LANG, LC_ALL or LC_CTYPE contains "UTF-8", in any case
+// of letters.  Either choice can be fixed by the caller instead, for example
+// from the --color option that quarn::cli adds to a command line.  The
+// environment and the terminal are read at every call; nothing is cached.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "quarn/attributes.hpp"
+#include "quarn/engine.hpp"
+
+namespace quarn::tty {
+
+/// The choices a caller may fix; an absent one is detected.
+struct setup_options {
+  /// How styles are rendered.  Absent: Ansi_tty on a terminal whose TERM is
+  /// not dumb, None otherwise.
+  std::optional<::quarn::style_renderer> style_renderer = std::nullopt;
+  /// Whether UTF-8 may be emitted.  Absent: whether LANG, LC_ALL or LC_CTYPE
+  /// names UTF-8.
+  std::optional<bool> utf_8 = std::nullopt;
+};
+
+/// The formatter that setup() configured, together with who owns it.
+///
+/// For the standard channels it refers to stdout_formatter() or
+/// stderr_formatter(), which belong to the library and outlive every
+/// channel_formatter (owns() is false).  For any other channel it owns a new
+/// formatter writing to that channel, destroyed with it (owns() is true); as
+/// with any formatter, text still pending then is dropped, so flush first.
+///
+/// Use it where a formatter is expected:
+///
+///   auto log = quarn::tty::setup(log_file);
+///   quarn::fprint(log, "@[%d files@]@.", n);     // implicit formatter&
+///   log->set_margin(100);
+///
+/// The implicit conversion exists for lvalues only, so a reference to the
+/// formatter of a temporary cannot be taken by accident
+/// (`formatter& f = setup(file);` does not compile); get(), * and -> are
+/// there for the deliberate cases, such as `*setup(stdout)`.
+///
+/// Move-only.  A moved-from channel_formatter refers to nothing: only
+/// destruction, assignment and owns() (false) are valid on it.
+class channel_formatter {
+public:
+  channel_formatter(channel_formatter&& other) noexcept;
+  channel_formatter& operator=(channel_formatter&& other) noexcept;
+  channel_formatter(const channel_formatter&) = delete;
+  channel_formatter& operator=(const channel_formatter&) = delete;
+  ~channel_formatter();
+
+  [[nodiscard]] formatter& get() const noexcept { return *f_; }
+  formatter& operator*() const noexcept { return *f_; }
+  formatter* operator->() const noexcept { return f_; }
+  operator formatter&() const& noexcept { return *f_; }  // NOLINT: implicit by design
+  operator formatter&() const&& = delete;
+  /// Whether this object owns the formatter (true for channels other than
+  /// stdout and stderr).
+  [[nodiscard]] bool owns() const noexcept { return owned_ != nullptr; }
+
+private:
+  friend channel_formatter setup(std::FILE* channel, setup_options o);
+  explicit channel_formatter(formatter& borrowed) noexcept;
+  explicit channel_formatter(std::unique_ptr<formatter> owned) noexcept;
+
+  std::unique_ptr<formatter> owned_;
+  formatter* f_;
+};
+
+/// Configures the formatter of `channel` and returns it: stdout_formatter()
+/// itself when `channel` is stdout, stderr_formatter() when it is stderr, and
+/// a new formatter on `channel` (a different one at every call) otherwise.
+///
+/// Both attributes are written, the renderer first, so neither is left
+/// unset.  A detected renderer comes from TERM and from isatty() on the
+/// channel's descriptor; a channel without a usable descriptor (fmemopen(),
+/// for instance) counts as not a terminal.
+///
+/// Throws std::invalid_argument when `channel` is null.
+[[nodiscard("a formatter other than stdout_formatter() or stderr_formatter() dies with the result")]]
+channel_formatter setup(std::FILE* channel, setup_options o = {});
+
+/// setup() on stdout, then on stderr, with the same options.  Each channel's
+/// renderer, when detected, follows its own descriptor: with stdout
+/// redirected to a file and stderr on a terminal, only stderr gets Ansi_tty.
+void setup_std_outputs(setup_options o = {});
+
+}  // namespace quarn::tty

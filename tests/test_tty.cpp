@@ -1,0 +1,221 @@
+// Terminal setup in-process: the detection helpers, the formatter choice and
+// ownership, and the renderer and UTF-8 flag read back after setup() on
+// real terminals (pseudo-terminals), files and streams without a descriptor.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include <quarn/quarn.hpp>
+#include <quarn/tty.hpp>
+
+#include "detect.hpp"
+
+namespace {
+
+using quarn::style_renderer;
+using quarn::tty::setup;
+using unset_t = std::nullopt_t;
+constexpr unset_t unset = std::nullopt;
+
+// Sets environment variables for one test and restores them afterwards.
+class env_guard {
+public:
+  env_guard() = default;
+  env_guard(const env_guard&) = delete;
+  env_guard& operator=(const env_guard&) = delete;
+  ~env_guard() {
+    for (const auto& [name, old] : saved_) {
+      if (old) ::setenv(name.c_str(), old->c_str(), 1);
+      else ::unsetenv(name.c_str());
+    }
+  }
+  void set(const std::string& name, const std::optional<std::string>& value) {
+    if (!saved_.contains(name)) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value) ::setenv(name.c_str(), value->c_str(), 1);
+    else ::unsetenv(name.c_str());
+  }
+
+private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// The three kinds of channel: a terminal, a file, a stream with no descriptor.
+enum class channel_kind { terminal, file, no_descriptor };
+
+class test_channel {
+public:
+  explicit test_channel(channel_kind k) {
+    switch (k) {
+      case channel_kind::terminal: {
+        int slave = -1;
+        if (::openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        f_ = ::fdopen(slave, "w");
+        break;
+      }
+      case channel_kind::file: f_ = std::tmpfile(); break;
+      case channel_kind::no_descriptor: f_ = ::fmemopen(buf_, sizeof buf_, "w"); break;
+    }
+    if (f_ == nullptr) throw std::runtime_error("cannot open test channel");
+  }
+  test_channel(const test_channel&) = delete;
+  test_channel& operator=(const test_channel&) = delete;
+  ~test_channel() {
+    std::fclose(f_);
+    if (master_ >= 0) ::close(master_);
+  }
+  [[nodiscard]] std::FILE* get() const { return f_; }
+
+private:
+  std::FILE* f_ = nullptr;
+  int master_ = -1;
+  char buf_[256] = {};
+};
+
+TEST(TtyDetect, IsInfix) {
+  struct row {
+    const char* affix;
+    const char* text;
+    bool expected;
+  };
+  const row rows[] = {
+      {"UTF-8", "UTF-8", true},    {"UTF-8", "UTF-", false},     {"", "", true},
+      {"", "abc", true},           {"UTF-8", "UTUTF-8", true},   {"aab", "aaab", true},
+      {"UTF-8", "EN_US.UTF-8@EURO", true}, {"UTF-8", "UTF_8", false}, {"abc", "ab", false},
+      {"c", "abc", true},          {"x", "", false},
+  };
+  for (const row& r : rows) {
+    EXPECT_EQ(quarn::tty::detail::is_infix(r.affix, r.text), r.expected) << '"' << r.affix << "\" in \"" << r.text << '"';
+  }
+}
+
+TEST(TtyDetect, HasUtf8UpperCasesAsciiAndNeedsTheHyphen) {
+  struct row {
+    std::optional<std::string> value;
+    bool expected;
+  };
+  const row rows[] = {
+      {unset, false},          {"", false},        {"en_US.UTF-8", true}, {"C.utf-8", true},
+      {"de_DE.uTf-8@euro", true}, {"en_US.utf8", false}, {"UTF8", false},     {"C", false},
+      {"\xc3\xa9.utf-8", true},
+  };
+  for (const row& r : rows) {
+    env_guard env;
+    env.set("QUARN_TEST_LOCALE", r.value);
+    EXPECT_EQ(quarn::tty::detail::has_utf_8("QUARN_TEST_LOCALE"), r.expected) << r.value.value_or("(unset)");
+  }
+}
+
+TEST(TtySetup, RendererNeedsATerminalChannel) {
+  struct row {
+    std::optional<std::string> term;
+    channel_kind channel;
+    style_renderer::value expected;
+  };
+  // The TERM values on a terminal are run in full by test_tty_process.cpp.
+  const row rows[] = {
+      {"xterm", channel_kind::terminal, style_renderer::Ansi_tty},
+      {"xterm", channel_kind::file, style_renderer::None},
+      {"xterm", channel_kind::no_descriptor, style_renderer::None},
+      {"Dumb", channel_kind::file, style_renderer::None},
+      {"dumb", channel_kind::terminal, style_renderer::None},
+  };
+  for (const row& r : rows) {
+    env_guard env;
+    env.set("TERM", r.term);
+    test_channel c(r.channel);
+    auto f = setup(c.get());
+    EXPECT_EQ(style_renderer(*f), r.expected)
+        << "TERM=" << r.term.value_or("(unset)") << " channel kind " << static_cast<int>(r.channel);
+  }
+}
+
+TEST(TtySetup, GivenChoicesAreUsedAsTheyAre) {
+  env_guard env;
+  env.set("TERM", unset);
+  env.set("LANG", "en_US.UTF-8");
+  {
+    test_channel file(channel_kind::file);
+    auto f = setup(file.get(), {.style_renderer = style_renderer::Ansi_tty, .utf_8 = false});
+    EXPECT_EQ(style_renderer(*f), style_renderer::Ansi_tty);
+    EXPECT_FALSE(quarn::utf_8(*f));
+  }
+  env.set("TERM", "xterm");
+  env.set("LANG", unset);
+  env.set("LC_ALL", unset);
+  env.set("LC_CTYPE", unset);
+  {
+    test_channel tty(channel_kind::terminal);
+    auto f = setup(tty.get(), {.style_renderer = style_renderer::None, .utf_8 = true});
+    EXPECT_EQ(style_renderer(*f), style_renderer::None);
+    EXPECT_TRUE(quarn::utf_8(*f));
+  }
+}
+
+TEST(TtySetup, WritesBothAttributesEvenWhenTheyMatchTheDefaults) {
+  env_guard env;
+  for (const char* v : {"LANG", "LC_ALL", "LC_CTYPE"}) env.set(v, unset);
+  test_channel c(channel_kind::file);
+  quarn::formatter fresh(c.get());
+  EXPECT_TRUE(quarn::utf_8(fresh));  // never set: true
+  auto f = setup(c.get());
+  EXPECT_FALSE(quarn::utf_8(*f));  // set from an empty locale: false
+}
+
+TEST(TtySetup, StandardChannelsAreBorrowedOthersOwned) {
+  auto out1 = setup(stdout, {.style_renderer = style_renderer::None});
+  auto out2 = setup(stdout, {.style_renderer = style_renderer::None});
+  auto err = setup(stderr, {.style_renderer = style_renderer::None});
+  EXPECT_EQ(&out1.get(), &quarn::stdout_formatter());
+  EXPECT_EQ(&*out2, &quarn::stdout_formatter());
+  EXPECT_EQ(err.operator->(), &quarn::stderr_formatter());
+  EXPECT_FALSE(out1.owns());
+  EXPECT_FALSE(err.owns());
+
+  test_channel c(channel_kind::file);
+  auto a = setup(c.get());
+  auto b = setup(c.get());
+  EXPECT_TRUE(a.owns());
+  EXPECT_NE(&a.get(), &b.get());
+  EXPECT_NE(&a.get(), &quarn::stdout_formatter());
+
+  // Moving keeps the formatter where it is; the source is left empty.
+  quarn::formatter* before = &a.get();
+  auto moved = std::move(a);
+  EXPECT_EQ(&moved.get(), before);
+  EXPECT_TRUE(moved.owns());
+  EXPECT_FALSE(a.owns());  // NOLINT(bugprone-use-after-move): documented state
+}
+
+TEST(TtySetup, OwnedFormatterWritesToTheChannel) {
+  test_channel c(channel_kind::file);
+  {
+    auto f = setup(c.get(), {.style_renderer = style_renderer::Ansi_tty});
+    quarn::fprint(f, "%a@?", quarn::styled(quarn::Red, quarn::string), std::string("hi"));
+  }
+  std::rewind(c.get());
+  char buf[64] = {};
+  const std::size_t n = std::fread(buf, 1, sizeof buf - 1, c.get());
+  EXPECT_EQ(std::string(buf, n), "\x1b[0;31mhi\x1b[0m");
+}
+
+TEST(TtySetup, NullChannelIsRejected) { EXPECT_THROW((void)setup(nullptr), std::invalid_argument); }
+
+// Only named results convert implicitly, so no reference to the formatter of
+// a temporary can be taken by accident.
+static_assert(std::is_convertible_v<quarn::tty::channel_formatter&, quarn::formatter&>);
+static_assert(!std::is_convertible_v<quarn::tty::channel_formatter&&, quarn::formatter&>);
+static_assert(!std::is_copy_constructible_v<quarn::tty::channel_formatter>);
+
+}  // namespace
