@@ -1,5 +1,10 @@
-// A first tour of Quarn: boxes, break hints and format strings, printed to
-// standard output at the default margin of 78 columns.
+// A tour of Quarn: boxes, break hints and format strings, value dumps and
+// styles, printed to standard output at the default margin of 78 columns.
+//
+//   quarn_demo [--color=auto|always|never]
+//
+// Styles are rendered when standard output is a terminal that is not dumb
+// (or with --color=always) and print as plain text otherwise.
 #include <map>
 #include <optional>
 #include <queue>
@@ -8,7 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
+#include "quarn/cli.hpp"
 #include "quarn/quarn.hpp"
+#include "quarn/tty.hpp"
 
 namespace {
 
@@ -50,7 +59,12 @@ void title(const char* t) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  CLI::App app{"A tour of the Quarn pretty-printing library"};
+  const auto color = quarn::cli::style_renderer(app);
+  CLI11_PARSE(app, argc, argv);
+  quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+
   // A nested record: a vertical box of fields holding boxes that fill.
   title("A nested record");
   const endpoint primary{"db.example.org", 5432, {100, 200, 400, 800}};
@@ -108,5 +122,28 @@ int main() {
   });
   quarn::print("%a@.", account_dump,
                account{"Ada", std::nullopt, {{"checking", 1200}, {"savings", 56000}, {"brokerage", 98000}}});
+
+  // Styles nest and never move a line break: the escape sequences take no
+  // columns.  Without a terminal (or with --color=never) the same calls
+  // print plain text.
+  title("Styles");
+  const auto bold = quarn::styled(quarn::style::Bold, quarn::string);
+  const auto warn = quarn::styled(quarn::Fg(quarn::Yellow), quarn::string);
+  quarn::print("@[<hov 2>%a %a@ %a@]@.", bold, "note:", warn, "the disk is nearly full;",
+               quarn::styled(quarn::style::Underline,
+                             quarn::list(quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), quarn::int_),
+                                         {.sep = quarn::comma})),
+               std::vector<int>{91, 95, 99});
+  quarn::print("@[<hov 2>%a@]@.",
+               quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma})), many);
+  // Labelled fields: the labels stand out in yellow.
+  const auto account_fields = quarn::record<account>({
+      quarn::field("owner", &account::owner, quarn::string),
+      quarn::field("email", &account::email, quarn::option(quarn::string, {.none = quarn::any("(none)")})),
+      quarn::field("balances", &account::balances,
+                   quarn::list(quarn::pair(quarn::string, quarn::int_, {.sep = quarn::any(":@ ")}),
+                               {.sep = quarn::comma})),
+  });
+  quarn::print("%a@.", account_fields, account{"Grace", "grace@example.org", {{"checking", 300}, {"savings", 7}}});
   return 0;
 }
