@@ -10,3 +10,4 @@
 #include "quarn/scalars.hpp"
 #include "quarn/collections.hpp"
 #include "quarn/dump.hpp"
+#include "quarn/magnitudes.hpp"
