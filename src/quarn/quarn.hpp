@@ -11,3 +11,4 @@
 #include "quarn/collections.hpp"
 #include "quarn/dump.hpp"
 #include "quarn/magnitudes.hpp"
+#include "quarn/hexdump.hpp"
