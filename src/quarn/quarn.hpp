@@ -12,3 +12,5 @@
 #include "quarn/dump.hpp"
 #include "quarn/magnitudes.hpp"
 #include "quarn/hexdump.hpp"
+#include "quarn/text.hpp"
+#include "quarn/suggest.hpp"
