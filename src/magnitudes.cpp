@@ -74,7 +74,7 @@ public:
   // Short fixed texts only (prefixes, unit letters).
   piece& str(std::string_view s) {
     std::size_t k = std::min(s.size(), sizeof buf_ - n_);
-    std::memcpy(buf_ + n_, s.data(), k);
+    if (k != 0) std::memcpy(buf_ + n_, s.data(), k);
     n_ += k;
     return *this;
   }
@@ -82,7 +82,7 @@ public:
   // length) as one text.
   void print(formatter& f, std::string_view tail = {}) {
     if (tail.size() <= sizeof buf_ - n_) {
-      std::memcpy(buf_ + n_, tail.data(), tail.size());
+      if (!tail.empty()) std::memcpy(buf_ + n_, tail.data(), tail.size());
       f.print_string(std::string_view(buf_, n_ + tail.size()));
     } else {
       std::string s(buf_, n_);

@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <concepts>
 #include <cstddef>
-#include <optional>
+#include <functional>
 #include <ranges>
 #include <string_view>
 #include <type_traits>
@@ -212,10 +212,11 @@ struct octets_printer : printer_tag {
 
 /// Options of addresses().
 struct addresses_options {
-  /// Prints the address of each line.  By default: the address in
-  /// zero-padded lower-case hexadecimal, with as many digits as the largest
-  /// address of the dump needs (at least 1), then ": ".
-  std::optional<t<long long>> address = std::nullopt;
+  /// Prints the address of each line (any printer of long long).  When
+  /// empty, the default: the address in zero-padded lower-case hexadecimal,
+  /// with as many digits as the largest address of the dump needs (at least
+  /// 1), then ": ".
+  std::function<void(formatter&, const long long&)> address = nullptr;
   /// Elements per line.
   int width = 16;
 };
@@ -231,7 +232,7 @@ struct addresses_options {
 template <class P>
 struct addresses_printer : printer_tag {
   P pp;
-  std::optional<t<long long>> address;
+  std::function<void(formatter&, const long long&)> address;
   int width;
   template <class Get>
     requires printer_of<P, vec<detail::offset_get<Get>>>
@@ -246,7 +247,7 @@ struct addresses_printer : printer_tag {
           if (j > 0) f.print_cut();
           const auto a = static_cast<long long>(j * w);
           if (address)
-            (*address)(f, a);
+            address(f, a);
           else
             fallback(f, a);
           f.open_box(box_kind::b, 0);
