@@ -14,3 +14,7 @@
 #include "quarn/attributes.hpp"
 #include "quarn/style.hpp"
 #include "quarn/fields.hpp"
+#include "quarn/magnitudes.hpp"
+#include "quarn/hexdump.hpp"
+#include "quarn/text.hpp"
+#include "quarn/suggest.hpp"

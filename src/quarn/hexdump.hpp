@@ -1,0 +1,332 @@
+// Binary data: an ASCII column, a column of hexadecimal octets, addressed
+// lines, and the classic hex dump that puts the three together.
+//
+//   quarn::fprint(f, "%a@.", quarn::for_string(quarn::hex()), "Hello, world!\n");
+//
+//   0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.
+//
+// The printers work on a vec, a sized random-access sequence read through an
+// accessor, so that strings, byte buffers and any indexable source can be
+// dumped without copying them.  for_string() and for_bytes() present a string
+// or a byte buffer as a vec.  Columns are padded with break hints and lines
+// are separated by break hints in a vertical box, so the dump is laid out by
+// the engine like any other output: give the formatter a margin wide enough
+// for the line if lines must not wrap.
+#pragma once
+
+#include <algorithm>
+#include <concepts>
+#include <cstddef>
+#include <functional>
+#include <ranges>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "quarn/combinators.hpp"
+#include "quarn/engine.hpp"
+#include "quarn/printer.hpp"
+#include "quarn/scalars.hpp"
+
+namespace quarn {
+
+/// A sized sequence with random access: `length` elements, element i being
+/// `get(i)` for i from 0 to length - 1.  The printers below read elements
+/// only through `get`, in increasing order of index, and never outside
+/// that range.
+///
+///   std::vector<int> xs = ...;
+///   quarn::vec v{xs.size(), [&](std::size_t i) { return xs[i]; }};
+template <class Get>
+struct vec {
+  std::size_t length;
+  Get get;
+};
+template <class Get>
+vec(std::size_t, Get) -> vec<Get>;
+
+namespace detail {
+
+template <class T>
+struct is_vec : std::false_type {};
+template <class Get>
+struct is_vec<vec<Get>> : std::true_type {};
+
+template <class V>
+using vec_element = std::remove_cvref_t<std::invoke_result_t<const decltype(V::get)&, std::size_t>>;
+
+// The element types that are bytes.
+template <class E>
+concept octet = std::same_as<E, char> || std::same_as<E, unsigned char> || std::same_as<E, signed char> ||
+                std::same_as<E, std::byte>;
+
+template <class V>
+concept byte_vec = is_vec<V>::value && octet<vec_element<V>>;
+
+template <octet E>
+constexpr unsigned char to_octet(E e) noexcept {
+  return static_cast<unsigned char>(e);
+}
+
+// Calls fn(i, element i) for i from 0 up, reading each element first.
+template <class Get, class Fn>
+void iter_vec(Fn&& fn, const vec<Get>& v) {
+  for (std::size_t i = 0; i < v.length; ++i) {
+    decltype(auto) e = v.get(i);
+    fn(i, e);
+  }
+}
+
+// The accessor of a slice: element i of the slice is element base + i of
+// the whole vec.  A view: it refers to the whole vec's accessor.
+template <class Get>
+struct offset_get {
+  const Get* whole;
+  std::size_t base;
+  decltype(auto) operator()(std::size_t i) const { return (*whole)(base + i); }
+};
+
+template <class Get>
+struct slice_get {
+  const vec<Get>* whole;
+  std::size_t width;
+  vec<offset_get<Get>> operator()(std::size_t j) const {
+    std::size_t start = j * width;
+    return {std::min(width, whole->length - start), {&whole->get, start}};
+  }
+};
+
+// The slices of `v` of `width` elements each (width > 0), the last one
+// possibly shorter; an empty vec has exactly one, empty, slice.  No element
+// is copied; the slices refer to `v`, which must outlive them.
+template <class Get>
+vec<slice_get<Get>> sub_vecs(std::size_t width, const vec<Get>& v) {
+  return {v.length == 0 ? 1 : (v.length - 1) / width + 1, {&v, width}};
+}
+
+// A byte string presented as a vec; an index out of range is rejected.
+struct checked_bytes {
+  const char* data;
+  std::size_t size;
+  char operator()(std::size_t i) const {
+    if (i >= size) bad_vec_index(i, size);
+    return data[i];
+  }
+  [[noreturn]] static void bad_vec_index(std::size_t i, std::size_t size);
+};
+
+// Throws quarn::invalid_argument when a column width is negative.
+void check_column_width(int width, const char* who);
+// Throws quarn::division_by_zero for a width of 0 and quarn::invalid_argument
+// for a negative one.
+void check_line_width(int width, const char* who);
+
+// Writes the two lower-case hexadecimal digits of c at out.
+inline void hex_digits(char* out, unsigned char c) {
+  static constexpr char digits[] = "0123456789abcdef";
+  out[0] = digits[c >> 4];
+  out[1] = digits[c & 15];
+}
+
+// The number of hexadecimal digits of the addresses of a dump whose largest
+// address is `largest`: the fewest that hold it, at least 1.
+int padded0x(std::size_t largest) noexcept;
+
+// The default address printer: the address in `digits` zero-padded
+// lower-case hexadecimal digits, then ": ".
+struct padded_address {
+  int digits;
+  void operator()(formatter& f, long long address) const;
+};
+
+}  // namespace detail
+
+/// Options of ascii().
+struct ascii_options {
+  /// The column is padded with spaces to this many characters (0: none).
+  int width = 0;
+  /// Printed in place of a byte outside 0x20 to 0x7E.
+  t<unit> nonprint = const_(char_, '.');
+};
+
+/// The bytes of a vec as text, printable ASCII as itself and every other
+/// byte through `nonprint` («. ~..» for 0x1F 0x20 0x7E 0x7F 0xFF), with a
+/// break hint of no space between bytes and one of `width` - n spaces after
+/// n < `width` bytes.  Opens no box.  A negative width throws
+/// quarn::invalid_argument when the printer is applied.
+struct ascii_printer : printer_tag {
+  int width;
+  t<unit> nonprint;
+  template <class Get>
+    requires detail::byte_vec<vec<Get>>
+  void operator()(formatter& f, const vec<Get>& v) const {
+    detail::check_column_width(width, "ascii");
+    detail::iter_vec(
+        [&](std::size_t i, const auto& e) {
+          if (i > 0) f.print_cut();
+          unsigned char c = detail::to_octet(e);
+          if (c >= 0x20 && c <= 0x7E)
+            f.print_char(static_cast<char>(c));
+          else
+            nonprint(f, unit{});
+        },
+        v);
+    if (v.length < static_cast<std::size_t>(width)) f.print_break(width - static_cast<int>(v.length), 0);
+  }
+};
+[[nodiscard]] inline ascii_printer ascii(ascii_options o = {}) { return {{}, o.width, std::move(o.nonprint)}; }
+
+/// Options of octets().
+struct octets_options {
+  /// The column is padded to this many octets (0: none).
+  int width = 0;
+  /// Printed between groups of two octets.
+  t<unit> sep = sp;
+};
+
+/// The bytes of a vec as two lower-case hexadecimal digits each, in groups
+/// of two separated by `sep` («4865 6c6c 6f»).  Each missing position up to
+/// `width` is padded with a break hint of two spaces (and `sep` where a group
+/// starts), so a short last line keeps the column's width.  Opens no box.
+/// A negative width throws quarn::invalid_argument when the printer is
+/// applied.
+struct octets_printer : printer_tag {
+  int width;
+  t<unit> sep;
+  template <class Get>
+    requires detail::byte_vec<vec<Get>>
+  void operator()(formatter& f, const vec<Get>& v) const {
+    detail::check_column_width(width, "octets");
+    // The two octets of a group are printed as one text: nothing can break
+    // between them, and the engine then has half as many texts to lay out.
+    char group[4];
+    detail::iter_vec(
+        [&](std::size_t i, const auto& e) {
+          if (i % 2 == 0) {
+            if (i > 0) sep(f, unit{});
+            detail::hex_digits(group, detail::to_octet(e));
+            if (i + 1 == v.length) f.print_string(std::string_view(group, 2));
+          } else {
+            detail::hex_digits(group + 2, detail::to_octet(e));
+            f.print_string(std::string_view(group, 4));
+          }
+        },
+        v);
+    for (std::size_t i = v.length; i < static_cast<std::size_t>(width); ++i) {
+      if (i > 0 && i % 2 == 0) sep(f, unit{});
+      f.print_break(2, 0);
+    }
+  }
+};
+[[nodiscard]] inline octets_printer octets(octets_options o = {}) { return {{}, o.width, std::move(o.sep)}; }
+
+/// Options of addresses().
+struct addresses_options {
+  /// Prints the address of each line (any printer of long long).  When
+  /// empty, the default: the address in zero-padded lower-case hexadecimal,
+  /// with as many digits as the largest address of the dump needs (at least
+  /// 1), then ": ".
+  std::function<void(formatter&, const long long&)> address = nullptr;
+  /// Elements per line.
+  int width = 16;
+};
+
+/// Cuts a vec (of any element type) into lines of `width` elements, in a
+/// vertical box: each line is its address, then `pp` on the line's slice in
+/// a box.  The slices are views of the vec.  An empty vec gives one line
+/// with an empty slice.
+///
+/// A width of 0 throws quarn::division_by_zero, and a negative width
+/// quarn::invalid_argument, when the printer is applied, before anything is
+/// printed.
+template <class P>
+struct addresses_printer : printer_tag {
+  P pp;
+  std::function<void(formatter&, const long long&)> address;
+  int width;
+  template <class Get>
+    requires printer_of<P, vec<detail::offset_get<Get>>>
+  void operator()(formatter& f, const vec<Get>& v) const {
+    detail::check_line_width(width, "addresses");
+    const auto w = static_cast<std::size_t>(width);
+    const auto lines = detail::sub_vecs(w, v);
+    const detail::padded_address fallback{detail::padded0x((lines.length - 1) * w)};
+    f.open_box(box_kind::v, 0);
+    detail::iter_vec(
+        [&](std::size_t j, const auto& slice) {
+          if (j > 0) f.print_cut();
+          const auto a = static_cast<long long>(j * w);
+          if (address)
+            address(f, a);
+          else
+            fallback(f, a);
+          f.open_box(box_kind::b, 0);
+          pp(f, slice);
+          f.close_box();
+        },
+        lines);
+    f.close_box();
+  }
+};
+template <class P>
+[[nodiscard]] addresses_printer<P> addresses(P pp, addresses_options o = {}) {
+  return {{}, std::move(pp), std::move(o.address), o.width};
+}
+
+/// Options of hex().
+struct hex_options {
+  int width = 16;  ///< Bytes per line.
+};
+
+/// The classic hex dump of a byte vec: one line per `width` bytes, each the
+/// address, ": ", the octets() column padded to `width` octets, two spaces
+/// and the ascii() column padded to `width` characters:
+///
+///   00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef
+///   10: 6768 696a                                ghij
+///
+/// As addresses(), a width of 0 throws quarn::division_by_zero and a
+/// negative one quarn::invalid_argument when the printer is applied.
+[[nodiscard]] inline auto hex(hex_options o = {}) {
+  return addresses(box(octets({.width = o.width})) + sps(2) + box(ascii({.width = o.width})), {.width = o.width});
+}
+
+/// Prints a string (anything convertible to std::string_view) with a printer
+/// of byte vecs.
+template <class P>
+struct for_string_printer : printer_tag {
+  P pp;
+  template <class S>
+    requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>) &&
+             printer_of<P, vec<detail::checked_bytes>>
+  void operator()(formatter& f, const S& s) const {
+    const std::string_view sv(s);
+    pp(f, vec<detail::checked_bytes>{sv.size(), {sv.data(), sv.size()}});
+  }
+};
+template <class P>
+[[nodiscard]] for_string_printer<P> for_string(P pp) {
+  return {{}, std::move(pp)};
+}
+
+/// Prints a byte buffer (a contiguous range of std::byte, char, unsigned or
+/// signed char: std::vector<std::byte>, std::span<std::byte>, ...) with a
+/// printer of byte vecs, exactly as for_string() prints the same bytes.
+template <class P>
+struct for_bytes_printer : printer_tag {
+  P pp;
+  template <std::ranges::contiguous_range R>
+    requires std::ranges::sized_range<const R> && detail::octet<std::ranges::range_value_t<R>> &&
+             printer_of<P, vec<detail::checked_bytes>>
+  void operator()(formatter& f, const R& r) const {
+    const auto n = static_cast<std::size_t>(std::ranges::size(r));
+    const char* data = reinterpret_cast<const char*>(std::ranges::data(r));
+    pp(f, vec<detail::checked_bytes>{n, {data, n}});
+  }
+};
+template <class P>
+[[nodiscard]] for_bytes_printer<P> for_bytes(P pp) {
+  return {{}, std::move(pp)};
+}
+
+}  // namespace quarn

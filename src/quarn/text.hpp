@@ -1,0 +1,91 @@
+// Text layout: plain strings whose white space becomes break hints and new
+// lines, truncation, and line-column locations.
+//
+//   quarn::fprint(f, "@[%a@]", quarn::paragraphs, long_text);   // refilled
+//
+// Strings are byte strings: positions, lengths and character classes count
+// bytes, and white space is the bytes 9 to 13 (tab, newline, vertical tab,
+// form feed, carriage return) and 32 (space).  A break hint here is one of
+// one space (as quarn::sp).  None of these printers opens a box: the
+// enclosing box decides how the hints lay out and how far new lines are
+// indented.  Each scans its string once, left to right, and prints pieces of
+// it without copying them.
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <string_view>
+#include <utility>
+
+#include "quarn/engine.hpp"
+#include "quarn/printer.hpp"
+
+namespace quarn {
+
+namespace detail {
+
+template <class S>
+concept string_like = std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>);
+
+void print_words(formatter& f, std::string_view s);
+void print_paragraphs(formatter& f, std::string_view s);
+void print_text(formatter& f, std::string_view s);
+void print_lines(formatter& f, std::string_view s);
+void print_truncated(formatter& f, long long max, std::string_view s);
+
+// A printer of strings that calls Fn on the bytes.
+template <void (*Fn)(formatter&, std::string_view)>
+struct string_layout : printer_tag {
+  template <string_like S>
+  void operator()(formatter& f, const S& s) const {
+    Fn(f, std::string_view(s));
+  }
+};
+
+}  // namespace detail
+
+/// The words of a string (maximal runs of bytes that are not white space)
+/// with one break hint between consecutive words: leading and trailing
+/// white space disappear, and every run of white space between two words,
+/// whatever its bytes and length, becomes one hint.
+inline constexpr detail::string_layout<detail::print_words> words{};
+
+/// As words, except that a run of white space holding two newlines or more
+/// (a line holding only white space counts as empty) ends the paragraph:
+/// it becomes two forced new lines, so paragraphs are separated by exactly
+/// one empty line.
+inline constexpr detail::string_layout<detail::print_paragraphs> paragraphs{};
+
+/// The string with its own spacing: every space byte is a break hint and
+/// every newline a forced new line; nothing is trimmed or merged, and tabs
+/// and carriage returns print as text.
+inline constexpr detail::string_layout<detail::print_text> text{};
+
+/// The string with every newline as a forced new line; spaces stay spaces.
+inline constexpr detail::string_layout<detail::print_lines> lines{};
+
+/// The string if it is at most `max` bytes long; otherwise its first
+/// max - 3 bytes followed by "...", which is exactly `max` bytes for
+/// max >= 3 and "..." alone below.  The cut counts bytes, even inside a
+/// multi-byte character.
+struct truncated_printer : printer_tag {
+  long long max;
+  template <detail::string_like S>
+  void operator()(formatter& f, const S& s) const {
+    detail::print_truncated(f, max, std::string_view(s));
+  }
+};
+[[nodiscard]] constexpr truncated_printer truncated(long long max) { return {{}, max}; }
+
+/// A range of text from a start position to an end position, each a line
+/// and a column, taken as they are (no conversion from 0- or 1-based).
+using text_location = std::pair<std::pair<long long, long long>, std::pair<long long, long long>>;
+
+/// «3.4» when the start and the end are the same position, «3.4-3.9» or
+/// «3.4-5.0» otherwise.
+struct text_loc_printer : printer_tag {
+  void operator()(formatter& f, const text_location& loc) const;
+};
+inline constexpr text_loc_printer text_loc{};
+
+}  // namespace quarn

@@ -1,0 +1,153 @@
+// Text layout.
+//
+// Each printer walks its string once with a single index: `stop_at` finds
+// the next byte of a class, and the piece before it is printed as a view of
+// the string, never copied here.
+#include "quarn/text.hpp"
+
+#include <charconv>
+
+namespace quarn {
+
+namespace detail {
+
+namespace {
+
+constexpr bool is_white(unsigned char c) { return (c >= 9 && c <= 13) || c == 32; }
+
+struct is_nl {
+  constexpr bool operator()(unsigned char c) const { return c == '\n'; }
+};
+struct is_nl_or_sp {
+  constexpr bool operator()(unsigned char c) const { return c == '\n' || c == ' '; }
+};
+struct white {
+  constexpr bool operator()(unsigned char c) const { return is_white(c); }
+};
+struct not_white {
+  constexpr bool operator()(unsigned char c) const { return !is_white(c); }
+};
+struct not_white_or_nl {
+  constexpr bool operator()(unsigned char c) const { return c == '\n' || !is_white(c); }
+};
+
+// The least index from `start` on whose byte satisfies `p`, or s.size() when
+// there is none (start itself if it is already past the end).  A result of
+// s.size() or more means that no byte matched.
+template <class Pred>
+std::size_t stop_at(Pred p, std::size_t start, std::string_view s) {
+  std::size_t i = start;
+  while (i < s.size() && !p(static_cast<unsigned char>(s[i]))) ++i;
+  return i;
+}
+
+// The bytes from `start` up to `stop` (excluded), as a view.
+std::string_view sub(std::string_view s, std::size_t start, std::size_t stop) { return s.substr(start, stop - start); }
+
+}  // namespace
+
+void print_words(formatter& f, std::string_view s) {
+  const std::size_t n = s.size();
+  std::size_t start = stop_at(not_white{}, 0, s);
+  if (start >= n) return;
+  for (;;) {
+    // `start` is the first byte of a word.
+    const std::size_t stop = stop_at(white{}, start, s);
+    f.print_string(sub(s, start, stop));
+    if (stop >= n) return;
+    const std::size_t next = stop_at(not_white{}, stop, s);
+    if (next >= n) return;  // trailing white space is dropped
+    f.print_break(1, 0);
+    start = next;
+  }
+}
+
+void print_paragraphs(formatter& f, std::string_view s) {
+  const std::size_t n = s.size();
+  std::size_t start = stop_at(not_white{}, 0, s);
+  if (start >= n) return;
+  for (;;) {
+    const std::size_t stop = stop_at(white{}, start, s);
+    f.print_string(sub(s, start, stop));
+    if (stop >= n) return;
+    // The first newline or word byte after the word.
+    const std::size_t p = stop_at(not_white_or_nl{}, stop, s);
+    if (p >= n) return;
+    if (s[p] != '\n') {
+      f.print_break(1, 0);
+      start = p;
+      continue;
+    }
+    // A newline: a second one before the next word ends the paragraph.
+    const std::size_t q = stop_at(not_white_or_nl{}, p + 1, s);
+    if (q >= n) return;
+    if (s[q] != '\n') {
+      f.print_break(1, 0);
+      start = q;
+      continue;
+    }
+    const std::size_t r = stop_at(not_white{}, q + 1, s);
+    if (r >= n) return;
+    f.force_newline();
+    f.force_newline();
+    start = r;
+  }
+}
+
+void print_text(formatter& f, std::string_view s) {
+  const std::size_t n = s.size();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = stop_at(is_nl_or_sp{}, start, s);
+    f.print_string(sub(s, start, stop));
+    if (stop >= n) return;
+    if (s[stop] == '\n')
+      f.force_newline();
+    else
+      f.print_break(1, 0);
+    start = stop + 1;
+  }
+}
+
+void print_lines(formatter& f, std::string_view s) {
+  const std::size_t n = s.size();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = stop_at(is_nl{}, start, s);
+    f.print_string(sub(s, start, stop));
+    if (stop >= n) return;
+    f.force_newline();
+    start = stop + 1;
+  }
+}
+
+void print_truncated(formatter& f, long long max, std::string_view s) {
+  if (max >= 0 && s.size() <= static_cast<unsigned long long>(max)) {
+    f.print_string(s);
+    return;
+  }
+  // Here s is longer than max, so max - 3 < s.size().
+  if (max > 3) f.print_string(s.substr(0, static_cast<std::size_t>(max - 3)));
+  f.print_string("...");
+}
+
+}  // namespace detail
+
+void text_loc_printer::operator()(formatter& f, const text_location& loc) const {
+  const auto& [start, end] = loc;
+  char buf[96];
+  char* p = buf;
+  char* const last = buf + sizeof buf;
+  p = std::to_chars(p, last, start.first).ptr;
+  *p++ = '.';
+  p = std::to_chars(p, last, start.second).ptr;
+  if (start != end) {
+    *p++ = '-';
+    p = std::to_chars(p, last, end.first).ptr;
+    *p++ = '.';
+    p = std::to_chars(p, last, end.second).ptr;
+  }
+  f.print_string(std::string_view(buf, static_cast<std::size_t>(p - buf)));
+}
+
+}  // namespace quarn
