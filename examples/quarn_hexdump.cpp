@@ -1,16 +1,20 @@
 // quarn-hexdump: a hex dump of a file or of standard input, laid out by
-// Quarn's hex() printer.
+// Quarn's hexadecimal dump printers.
 //
-//   quarn-hexdump [--width N] [FILE]
+//   quarn-hexdump [--width N] [--color WHEN] [FILE]
 //
 // Each line shows the address, the bytes in hexadecimal (grouped by two) and
 // the bytes as ASCII; N bytes per line (16 by default).  Without FILE, or
-// with "-", standard input is read.  Exit status: 0 on success, 1 when the
-// input cannot be read or the output cannot be written, 2 on a usage error.
+// with "-", standard input is read.  Addresses and the ASCII column are
+// coloured when standard output is a terminal (--color=auto, the default),
+// always, or never.  Exit status: 0 on success, 1 when the input cannot be
+// read, and CLI11's usage-error status (non-zero) for bad options.
+#include <CLI/CLI.hpp>
+#include <quarn/cli.hpp>
 #include <quarn/quarn.hpp>
+#include <quarn/tty.hpp>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,21 +24,6 @@ namespace {
 
 constexpr const char* program = "quarn-hexdump";
 constexpr int max_width = 65536;
-
-void usage(std::FILE* out) {
-  std::fprintf(out,
-               "usage: %s [--width N] [FILE]\n"
-               "Hex-dumps FILE, or standard input when FILE is absent or \"-\".\n"
-               "  -w, --width N   bytes per line, from 1 to %d (default 16)\n"
-               "  -h, --help      show this help\n",
-               program, max_width);
-}
-
-int usage_error(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program, message.c_str());
-  usage(stderr);
-  return 2;
-}
 
 // Reads the whole stream; false on a read error (errno tells which).
 bool read_all(std::FILE* in, std::string& data) {
@@ -46,60 +35,48 @@ bool read_all(std::FILE* in, std::string& data) {
   }
 }
 
-// The columns of a line of the dump, so that the margin can hold it whole.
-int line_columns(std::size_t length, int width) {
+// The hexadecimal digits of the largest address of a dump: the fewest that
+// hold it, at least 1, so that the address column stays aligned.
+int address_digits(std::size_t length, int width) {
   const auto w = static_cast<std::size_t>(width);
   const std::size_t largest = length == 0 ? 0 : (length - 1) / w * w;
   int digits = 1;
   while (digits < 16 && (largest >> (4 * digits)) != 0) ++digits;
-  return digits + 2 + (2 * width + (width - 1) / 2) + 2 + width;
+  return digits;
 }
+
+// The columns of a line of the dump, so that the margin can hold it whole.
+int line_columns(int digits, int width) { return digits + 2 + (2 * width + (width - 1) / 2) + 2 + width; }
+
+// An address in `digits` zero-padded lower-case hexadecimal digits.
+struct hex_address {
+  int digits;
+  void operator()(quarn::formatter& f, const long long& a) const {
+    char buf[24];
+    int n = std::snprintf(buf, sizeof buf, "%0*llx", digits, static_cast<unsigned long long>(a));
+    f.print_string(std::string_view(buf, static_cast<std::size_t>(n)));
+  }
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app{"Hex-dumps FILE, or standard input when FILE is absent or \"-\"."};
+  app.name(program);
   int width = 16;
-  const char* path = nullptr;
-  bool options_done = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    std::string_view value;
-    bool is_width = false;
-    if (!options_done && (arg == "-h" || arg == "--help")) {
-      usage(stdout);
-      return 0;
-    } else if (!options_done && arg == "--") {
-      options_done = true;
-      continue;
-    } else if (!options_done && (arg == "--width" || arg == "-w")) {
-      if (i + 1 >= argc) return usage_error(std::string(arg) + " needs a value");
-      value = argv[++i];
-      is_width = true;
-    } else if (!options_done && arg.starts_with("--width=")) {
-      value = arg.substr(8);
-      is_width = true;
-    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      return usage_error("unknown option " + std::string(arg));
-    } else if (path != nullptr) {
-      return usage_error("more than one file given");
-    } else {
-      path = argv[i];
-      continue;
-    }
-    if (is_width) {
-      int n = 0;
-      auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-      if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > max_width)
-        return usage_error("invalid width \"" + std::string(value) + "\" (expected a whole number from 1 to " +
-                           std::to_string(max_width) + ")");
-      width = n;
-    }
-  }
+  std::string path = "-";
+  app.add_option("-w,--width", width, "Bytes per line.")
+      ->default_val(16)
+      ->check(CLI::Range(1, max_width));
+  const auto color = quarn::cli::style_renderer(app);
+  app.add_option("FILE", path, "The file to dump (\"-\": standard input).");
+  CLI11_PARSE(app, argc, argv);
+  quarn::tty::setup_std_outputs({.style_renderer = color.value()});
 
   std::string data;
-  const bool from_stdin = path == nullptr || std::string_view(path) == "-";
-  std::FILE* in = from_stdin ? stdin : std::fopen(path, "rb");
-  const char* name = from_stdin ? "standard input" : path;
+  const bool from_stdin = path == "-";
+  std::FILE* in = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
+  const char* name = from_stdin ? "standard input" : path.c_str();
   if (in == nullptr) {
     std::fprintf(stderr, "%s: %s: %s\n", program, name, std::strerror(errno));
     return 1;
@@ -112,14 +89,18 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  {
-    quarn::formatter out(stdout);
-    // Wide enough for a whole line, so that lines never wrap.
-    out.set_margin(line_columns(data.size(), width) + 1);
-    quarn::fprint(out, "%a@.", quarn::for_string(quarn::hex({.width = width})), data);
-  }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "%s: error writing standard output: %s\n", program, std::strerror(errno));
+  // The classic dump (the layout of quarn::hex) with the addresses and the
+  // ASCII column styled; the styles print nothing when not rendered.
+  using namespace quarn;
+  const int digits = address_digits(data.size(), width);
+  const auto line = box(octets({.width = width})) + sps(2) + box(styled(Fg(Green), ascii({.width = width})));
+  const auto address = styled(Fg(Cyan), hex_address{digits}) + const_(string, ": ");
+  formatter& out = stdout_formatter();
+  // Wide enough for a whole line, so that lines never wrap.
+  out.set_margin(line_columns(digits, width) + 1);
+  fprint(out, "%a@.", for_string(addresses(line, {.address = address, .width = width})), data);
+  if (std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "%s: standard output: %s\n", program, std::strerror(errno));
     return 1;
   }
   return 0;

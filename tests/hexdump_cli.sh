@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the quarn-hexdump command on known inputs and checks its output,
+# its colours and its errors.
+# usage: hexdump_cli.sh QUARN_HEXDUMP
+set -uo pipefail
+bin=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [[ "$2" != "$3" ]]; then
+        echo "FAIL: $1"; echo "  expected: $(printf '%q' "$2")"; echo "  actual:   $(printf '%q' "$3")"; fail=1
+    fi
+}
+
+check "one line" "0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.  " \
+    "$(printf 'Hello, world!\n' | "$bin")"
+printf '0123456789abcdefghij' > "$tmp/twenty"
+check "two lines from a file" $'00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n10: 6768 696a                                ghij            ' \
+    "$("$bin" "$tmp/twenty")"
+check "width 4" $'0: 6162 6364  abcd\n4: 6566 67    efg ' "$(printf 'abcdefg' | "$bin" --width 4)"
+check "never coloured" "$(printf 'abc' | "$bin")" "$(printf 'abc' | "$bin" --color=never)"
+esc=$'\e'
+check "always coloured" "${esc}[0;36m0${esc}[0m: 6162 63                                  ${esc}[0;32mabc             ${esc}[0m" \
+    "$(printf 'abc' | "$bin" --color=always)"
+
+"$bin" "$tmp/missing" >"$tmp/out" 2>"$tmp/err"; status=$?
+check "missing file status" 1 "$status"
+check "missing file message" "quarn-hexdump: $tmp/missing: No such file or directory" "$(cat "$tmp/err")"
+for bad in 0 -3 abc 70000; do
+    "$bin" --width "$bad" "$tmp/twenty" >/dev/null 2>"$tmp/err"; status=$?
+    [[ $status -ne 0 ]] || { echo "FAIL: width $bad accepted"; fail=1; }
+    grep -q -- '--width' "$tmp/err" || { echo "FAIL: width $bad: no message naming --width"; fail=1; }
+done
+"$bin" --color=sometimes "$tmp/twenty" >/dev/null 2>&1 && { echo "FAIL: bad --color accepted"; fail=1; }
+
+[[ $fail -eq 0 ]] && echo "quarn-hexdump: all checks passed"
+exit $fail
