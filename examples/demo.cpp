@@ -5,6 +5,8 @@
 //
 // Styles are rendered when standard output is a terminal that is not dumb
 // (or with --color=always) and print as plain text otherwise.
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <queue>
@@ -122,6 +124,21 @@ int main(int argc, char** argv) {
   });
   quarn::print("%a@.", account_dump,
                account{"Ada", std::nullopt, {{"checking", 1200}, {"savings", 56000}, {"brokerage", 98000}}});
+
+  // Human-readable magnitudes, rounded up so that nothing looks smaller
+  // than it is; a hex dump; text refilled to the margin; a suggestion.
+  title("Sizes, spans, hex dumps and text");
+  using namespace std::chrono_literals;
+  quarn::print("@[<v>sizes: %a, %a, %a@,", quarn::byte_size, 12345LL, quarn::bi_byte_size, 1572864LL,
+               quarn::si_size(-3, "s"), 1500LL);
+  quarn::print("spans: %a, %a, %a@,", quarn::uint64_ns_span, std::uint64_t{90'000'000'000}, quarn::uint64_ns_span,
+               std::uint64_t{18446744073709551615ULL}, quarn::uint64_ns_span, 1500ms);
+  quarn::print("%a@,", quarn::for_string(quarn::hex()), std::string("Hello, world!\n0123456789abcdef"));
+  quarn::print("@[<hov>%a@]@,", quarn::paragraphs,
+               "Words are refilled\nto the   margin, whatever the white space between them: new lines, tabs\tor "
+               "runs of spaces.\n\nAn empty line ends a paragraph.");
+  quarn::print("%a@]@.", quarn::did_you_mean("command", quarn::string),
+               std::pair{std::string("lst"), std::vector<std::string>{"list", "last", "lost"}});
 
   // Styles nest and never move a line break: the escape sequences take no
   // columns.  Without a terminal (or with --color=never) the same calls
