@@ -39,6 +39,9 @@ double round(double x) { return std::floor(x + 0.5); }
 double round_dfrac(int d, double x) {
   if (x - round(x) == 0) return x;
   double m = std::pow(10.0, static_cast<double>(d));
+  // With more digits asked for than a double holds, scaling would overflow
+  // (and give not-a-number): the value is already as precise as it gets.
+  if (std::isfinite(x) && !std::isfinite(x * m)) return x;
   return std::floor(x * m + 0.5) / m;
 }
 

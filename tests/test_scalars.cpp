@@ -65,6 +65,8 @@ TEST(Scalars, FloatDfrac) {
       {0, 0.5, "1"},        {3, 1234.5678, "1234.57"},  // rounded to 1234.568, then six digits
       {2, 1e20, "1e+20"},   {2, -0.0, "-0"},            {2, 0.0, "0"},    {5, -7.0, "-7"},
       {2, inf, "inf"},      {2, -inf, "-inf"},          {2, nan, "nan"},  {1, 0.04, "0"},
+      // More digits than a double holds: the value as it is, not nan.
+      {400, 0.1, "0.1"},    {400, -2.5, "-2.5"},        {320, 1.5, "1.5"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
@@ -79,6 +81,7 @@ TEST(Scalars, FloatDsig) {
       {1, 9.96, "10"},          {0, 7.7, "8"},               {0, 9.5, "10"},
       {2, 1.2345e8, "1.23e+08"}, {3, 0.0, "0"},              {3, -0.0, "0"},
       {2, inf, "inf"},          {2, -inf, "-inf"},           {2, nan, "nan"},
+      {400, 1.25, "1.25"},      {400, 3e-300, "3e-300"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
