@@ -173,17 +173,7 @@ template <class P>
 /// The bindings of a map-like range (std::map, std::unordered_map ...), in
 /// the order its iteration visits them; `p` prints each (key, value) pair.
 template <class P>
-struct hashtbl_printer : printer_tag {
-  P p;
-  t<unit> sep;
-  template <std::ranges::forward_range R>
-    requires printer_of<P, detail::range_element<R>>
-  void operator()(formatter& f, const R& r) const {
-    detail::print_range(f, p, sep, r);
-  }
-};
-template <class P>
-[[nodiscard]] hashtbl_printer<P> hashtbl(P p, sep_options o = {}) {
+[[nodiscard]] list_printer<P> hashtbl(P p, sep_options o = {}) {
   return {{}, std::move(p), std::move(o.sep)};
 }
 
