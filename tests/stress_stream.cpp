@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
     const std::vector<int> row{1, 22, 333, 4444, 55555, 666666};
     f.open_box(quarn::box_kind::hov, 1);
     const std::size_t limit = static_cast<std::size_t>(megabytes) << 20;
-    for (long i = 0; total < limit; ++i) {
+    // `total` grows through the write function, out of the compiler's sight.
+    for (long i = 0;; ++i) {
+      if (total >= limit) break;
       quarn::fprint(f, "@[<2>{ id =@ %d;@ row =@ %a }@];@ ", i, record, row);
       if (before == 0 && total >= limit / 4) before = peak_kb();  // the steady state is reached
     }
