@@ -2,8 +2,8 @@
 // conversions.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <optional>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,7 +32,22 @@ std::string ansi(const quarn::t<std::string>& p, const std::string& v = "x", int
   return render(style_renderer::Ansi_tty, p, v, margin);
 }
 
-std::string strip_escapes(const std::string& s) { return std::regex_replace(s, std::regex("\x1b\\[[0-9;]*m"), ""); }
+// The text without its SGR sequences (ESC "[" digits and ";" "m").
+std::string strip_escapes(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\x1b' && i + 1 < s.size() && s[i + 1] == '[') {
+      std::size_t j = i + 2;
+      while (j < s.size() && (std::isdigit(static_cast<unsigned char>(s[j])) || s[j] == ';')) ++j;
+      if (j < s.size() && s[j] == 'm') {
+        i = j;
+        continue;
+      }
+    }
+    out += s[i];
+  }
+  return out;
+}
 
 std::optional<std::string> sgr(const quarn::formatter& f) { return quarn::detail::get(quarn::detail::current_sgr, f); }
 
