@@ -2,9 +2,9 @@
 // arbitrary bytes, in a box of any kind and indentation, at any margin.
 //
 // The first three bytes choose the printer, the box and the geometry (or the
-// maximum length of truncated); the rest is the string.  Checked:
-// New lines are indented by the box's indentation, capped at the maximum
-// indentation (which a narrow margin lowers).
+// maximum length of truncated); the rest is the string.  The box starts at
+// column 0, so new lines are indented by the box's indentation, capped at
+// the maximum indentation (which a narrow margin lowers).  Checked:
 //  - words, paragraphs: the words of the output (maximal runs of bytes other
 //    than 9..13 and 32) are exactly those of the input, in order; nothing
 //    precedes the first word or follows the last; two words are separated by
@@ -199,8 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        quarn::box_kind::hov, quarn::box_kind::b};
   const auto which = static_cast<printer>(data[0] % 5);
   setup s{kinds[(data[0] / 5) % 5], 0, 0};
-  // Half the inputs keep no indentation, where the layout can be checked
-  // byte for byte.
+  // Half the inputs keep no indentation, as most callers do.
   if (data[0] >= 128) s.indent = data[2] % 9;
   // Margins from 1 (everything overflows) to well past most inputs.
   if (data[1] != 0) s.margin = data[1] < 200 ? data[1] % 60 + 1 : (data[1] - 199) * 40;
