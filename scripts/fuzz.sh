@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default
 # 60), starting from its committed seed corpus in fuzz/corpus/NAME.  New
 # inputs go to build/fuzz/corpus/NAME; crashes to build/fuzz/artifacts/.
+# Prints the number of executions of each target at the end.
 # usage: scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,7 @@ cmake --build "$dir" -j 2 --target "${targets[@]}"
 
 mkdir -p "$dir/artifacts"
 failed=0
+summary=()
 for target in "${targets[@]}"; do
     name=${target#fuzz_}
     mkdir -p "$dir/corpus/$name"
@@ -34,7 +36,11 @@ for target in "${targets[@]}"; do
         tail -n 40 "$dir/$target.log"
     fi
     grep -E '^(stat::number_of_executed_units|Done )' "$dir/$target.log" || true
+    runs=$(grep -E '^stat::number_of_executed_units' "$dir/$target.log" | tail -n 1 | awk '{print $2}')
+    summary+=("$target: ${runs:-?} executions")
 done
+echo "==== executions per target (${seconds}s each)"
+printf '%s\n' "${summary[@]}"
 if [[ $failed -ne 0 ]]; then
     echo "FUZZING FOUND A FAILURE (inputs in $dir/artifacts)"
     exit 1

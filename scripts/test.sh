@@ -3,8 +3,8 @@
 #   build/gcc    g++
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
-# Every configuration runs even if an earlier one fails; the script fails if
-# any did.
+# then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
+# Every step runs even if an earlier one fails; the script fails if any did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,8 +41,12 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     || failed+=(asan)
 
 echo
+echo "==== fuzz: every target for 20 s"
+scripts/fuzz.sh 20 || failed+=(fuzz)
+
+echo
 if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan"
+echo "all configurations passed: gcc clang asan; fuzzing passed"
