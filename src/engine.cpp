@@ -115,7 +115,8 @@ lk layout_kind(box_kind k) {
 
 }  // namespace
 
-class engine {
+// Hidden: calls between its members stay direct, inside the library.
+class [[gnu::visibility("hidden")]] engine {
 public:
   enum class target { buffer, file, stream, functions };
 
@@ -242,7 +243,8 @@ public:
   // Appends a token to the queue and returns it, for the caller to fill in
   // the fields of its kind.
   token& push_token(tk kind, long long size, long long length) {
-    if (queued() == ring_.size()) grow_ring();
+    if (queued() == ring_.size()) [[unlikely]]
+      grow_ring();
     token& t = ring_[tail_seq_ & mask_];
     t.kind = kind;
     t.size = size;
@@ -253,7 +255,7 @@ public:
   }
   std::uint64_t last_seq() const { return tail_seq_ - 1; }
 
-  void grow_ring() {
+  [[gnu::noinline]] void grow_ring() {
     std::vector<token> bigger(ring_.empty() ? 64 : ring_.size() * 2);
     const std::size_t bigger_mask = bigger.size() - 1;
     for (std::uint64_t seq = head_seq_; seq != tail_seq_; ++seq) bigger[seq & bigger_mask] = ring_[seq & mask_];
@@ -506,7 +508,7 @@ public:
 
   // ---- scan stack ---------------------------------------------------------
 
-  void initialize_scan_stack() {
+  [[gnu::noinline]] void initialize_scan_stack() {
     scan_.clear();
     scan_.push_back({-1, no_seq, tk::text});
   }
@@ -531,10 +533,24 @@ public:
 
   // Registers the token just queued (a box or a hint) on the scan stack.
   void scan_push(bool brk, tk kind) {
-    std::uint64_t seq = last_seq();
-    if (brk) set_size(true);
+    const std::uint64_t seq = last_seq();
+    if (brk) {
+      scan_elem& top = scan_.back();
+      if (top.left_total >= left_total_ && top.kind == tk::brk) {
+        // The usual case, the previous hint of the same box: its size is
+        // now known, and the new hint takes its place on the stack.
+        if (in_queue(top.seq)) at_seq(top.seq).size += right_total_;
+        top = {right_total_, seq, kind};
+        return;
+      }
+      set_size(true);
+    }
+    if (scan_.size() == scan_.capacity()) [[unlikely]]
+      grow_scan_stack();
     scan_.push_back({right_total_, seq, kind});
   }
+
+  [[gnu::noinline]] void grow_scan_stack() { scan_.reserve(std::max<std::size_t>(64, 2 * scan_.size())); }
 
   // ---- operations ---------------------------------------------------------
 
@@ -566,6 +582,19 @@ public:
 
   void print_break(int spaces, int offset) {
     if (depth_ >= max_boxes_) return;
+    // The usual case, handled without a call: the ring has room and the
+    // previous hint of the same box is on top of the scan stack.
+    scan_elem& top = scan_.back();
+    if (queued() == ring_.size() || top.left_total < left_total_ || top.kind != tk::brk) [[unlikely]]
+      return queue_break(spaces, offset);
+    token& t = push_token(tk::brk, -right_total_, spaces);
+    t.n.a = spaces;
+    t.n.b = offset;
+    if (in_queue(top.seq)) at_seq(top.seq).size += right_total_;
+    top = {right_total_, last_seq(), tk::brk};
+  }
+
+  [[gnu::noinline]] void queue_break(int spaces, int offset) {
     token& t = push_token(tk::brk, -right_total_, spaces);
     t.n.a = spaces;
     t.n.b = offset;
@@ -705,6 +734,12 @@ public:
 
 }  // namespace detail
 
+namespace {
+[[noreturn, gnu::noinline]] void negative_spaces() {
+  throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+}
+}  // namespace
+
 formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::engine>(buffer)) {}
 formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::engine>(channel)) {}
 formatter::formatter(std::ostream& stream) : e_(std::make_unique<detail::engine>(stream)) {}
@@ -734,7 +769,8 @@ void formatter::print_int(long long n) {
 void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
 
 void formatter::print_break(int spaces, int offset) {
-  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+  if (spaces < 0) [[unlikely]]
+    negative_spaces();
   e_->print_break(spaces, offset);
 }
 
