@@ -60,7 +60,8 @@ constexpr int default_margin = 78;
 constexpr int default_min_space_left = 10;
 constexpr std::size_t max_staging = std::size_t{1} << 16;
 
-enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag };
+// `text` holds its bytes in the token, `long_text` in the text arena.
+enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag, long_text };
 
 // Box kinds as the layout sees them: `fits` is a box known to fit its line.
 enum class lk : unsigned char { h, v, hv, hov, b, fits };
@@ -157,8 +158,8 @@ public:
   }
 
   void drain() {
-    std::size_t n = used_;
-    used_ = 0;
+    std::size_t n = used();
+    cur_ = staging_.data();
     write_target(staging_.data(), n);
   }
 
@@ -174,14 +175,20 @@ public:
     }
   }
 
-  std::size_t room() const { return staging_.size() - used_; }
+  std::size_t used() const { return static_cast<std::size_t>(cur_ - staging_.data()); }
+  // Forgets the laid-out text not yet written.
+  void drop_output() { cur_ = staging_.data(); }
+  std::size_t room() const { return static_cast<std::size_t>(end_ - cur_); }
 
   // Makes room for `n` more bytes, growing or draining the staging area;
   // false when `n` is larger than the area can ever hold.
   bool make_room(std::size_t n) {
-    if (staging_.size() < max_staging && used_ + n <= max_staging) {
-      std::size_t size = std::max({staging_.size() * 2, used_ + n, std::size_t{256}});
+    const std::size_t u = used();
+    if (staging_.size() < max_staging && u + n <= max_staging) {
+      std::size_t size = std::max({staging_.size() * 2, u + n, std::size_t{256}});
       staging_.resize(std::min(size, max_staging));
+      cur_ = staging_.data() + u;
+      end_ = staging_.data() + staging_.size();
       return true;
     }
     drain();
@@ -193,8 +200,8 @@ public:
       write_target(p, n);
       return;
     }
-    std::memcpy(staging_.data() + used_, p, n);
-    used_ += n;
+    std::memcpy(cur_, p, n);
+    cur_ += n;
   }
   void out_string(std::string_view s) { out_string(s.data(), s.size()); }
   // Short pieces are copied a fixed N bytes at a time (the cursor then
@@ -203,15 +210,15 @@ public:
   template <std::size_t N>
   void out_short(const char (&chars)[N], std::size_t n) {
     if (room() >= N) {
-      std::memcpy(staging_.data() + used_, chars, N);
-      used_ += n;
+      std::memcpy(cur_, chars, N);
+      cur_ += n;
     } else {
       out_string(chars, n);
     }
   }
   void out_newline() {
     if (room() == 0) make_room(1);
-    staging_[used_++] = '\n';
+    *cur_++ = '\n';
   }
   void out_spaces(long long n) {
     static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
@@ -225,8 +232,8 @@ public:
       std::size_t k = static_cast<std::size_t>(std::min<long long>(n, static_cast<long long>(max_staging)));
       if (k > room()) make_room(k);
       k = std::min(k, room());
-      std::memset(staging_.data() + used_, ' ', k);
-      used_ += k;
+      std::memset(cur_, ' ', k);
+      cur_ += k;
       n -= static_cast<long long>(k);
     }
   }
@@ -288,7 +295,7 @@ public:
       std::size_t live = arena_.size();
       for (std::uint64_t seq = head_seq_; seq != tail_seq_; ++seq) {
         const token& t = ring_[seq & mask_];
-        if (t.kind == tk::text && t.text_len > inline_text) {
+        if (t.kind == tk::long_text) {
           live = t.text_off - arena_base_;
           break;
         }
@@ -303,7 +310,7 @@ public:
     return off;
   }
   std::string_view text_of(const token& t) const {
-    if (t.text_len <= inline_text) return {t.chars, t.text_len};
+    if (t.kind == tk::text) return {t.chars, t.text_len};
     return {arena_.data() + (t.text_off - arena_base_), t.text_len};
   }
 
@@ -381,7 +388,8 @@ public:
   // are laid out by advance_left itself).
   void format_token(long long size, const token& t) {
     switch (t.kind) {
-      case tk::text: format_pp_text(size, text_of(t)); break;
+      case tk::text:
+      case tk::long_text: format_pp_text(size, text_of(t)); break;
       case tk::begin: {
         long long insertion_point = margin_ - space_left_;
         if (insertion_point > max_indent_) force_break_line();
@@ -427,28 +435,43 @@ public:
   // Lays out the head of the queue while its size is known or the pending
   // material cannot fit on the line anyway.
   void advance_left() {
-    while (!queue_empty()) {
-      const token& head = ring_[head_seq_ & mask_];
+    // The queue's state is kept in locals (stores of text into the staging
+    // area would otherwise make the compiler reload it), and read again
+    // after any token that could run user code.
+    const token* ring = ring_.data();
+    std::size_t mask = mask_;
+    std::uint64_t seq = head_seq_;
+    std::uint64_t tail = tail_seq_;
+    while (seq != tail) {
+      const token& head = ring[seq & mask];
       long long size = head.size;
       if (size < 0) {
         if (right_total_ - left_total_ < space_left_) return;
         size = infinity;
       }
       const long long length = head.length;
-      ++head_seq_;
+      head_seq_ = ++seq;
       // The slot stays intact while the token is laid out: only user tag
       // functions could queue more, and they run last.  The two most
       // frequent kinds are laid out here.
-      if (head.kind == tk::text && head.text_len <= inline_text) {
+      if (head.kind == tk::text) {
         space_left_ -= size;
-        out_short(head.chars, head.text_len);
         is_new_line_ = false;
-      } else if (head.kind == tk::brk) {
-        format_break(size, head.n.a, head.n.b);
-      } else {
-        format_token(size, head);
+        left_total_ += length;
+        out_short(head.chars, head.text_len);
+        continue;
       }
+      if (head.kind == tk::brk) {
+        format_break(size, head.n.a, head.n.b);
+        left_total_ += length;
+        continue;
+      }
+      format_token(size, head);
       left_total_ += length;
+      ring = ring_.data();
+      mask = mask_;
+      seq = head_seq_;
+      tail = tail_seq_;
     }
   }
 
@@ -486,7 +509,7 @@ public:
     if (s.size() > std::numeric_limits<std::uint32_t>::max())
       throw std::length_error("quarn::formatter: text longer than 4 GiB");
     std::size_t off = arena_store(s);
-    token& t = push_token(tk::text, size, size);
+    token& t = push_token(tk::long_text, size, size);
     t.text_len = static_cast<std::uint32_t>(s.size());
     t.text_off = off;
     advance_left();
@@ -498,7 +521,7 @@ public:
       right_total_ += 1;
       space_left_ -= 1;
       if (room() == 0) make_room(1);
-      staging_[used_++] = c;
+      *cur_++ = c;
       is_new_line_ = false;
       left_total_ += 1;
       return;
@@ -538,8 +561,9 @@ public:
       scan_elem& top = scan_.back();
       if (top.left_total >= left_total_ && top.kind == tk::brk) {
         // The usual case, the previous hint of the same box: its size is
-        // now known, and the new hint takes its place on the stack.
-        if (in_queue(top.seq)) at_seq(top.seq).size += right_total_;
+        // now known, and the new hint takes its place on the stack.  (A
+        // hint on the stack is in the queue unless it has been laid out.)
+        if (top.seq >= head_seq_) at_seq(top.seq).size += right_total_;
         top = {right_total_, seq, kind};
         return;
       }
@@ -590,7 +614,7 @@ public:
     token& t = push_token(tk::brk, -right_total_, spaces);
     t.n.a = spaces;
     t.n.b = offset;
-    if (in_queue(top.seq)) at_seq(top.seq).size += right_total_;
+    if (top.seq >= head_seq_) at_seq(top.seq).size += right_total_;
     top = {right_total_, last_seq(), tk::brk};
   }
 
@@ -699,8 +723,9 @@ public:
   std::ostream* stream_ = nullptr;
   output_functions fns_;
   std::string* buffer_ = nullptr;
-  std::string staging_;  // its size is the staging area's; used_ bytes hold text
-  std::size_t used_ = 0;
+  std::string staging_;  // its size is the staging area's
+  char* cur_ = staging_.data();  // text fills staging_ up to here
+  char* end_ = cur_;
 
   // Queue of pending tokens (a ring buffer whose capacity is a power of 2).
   std::vector<token> ring_;
@@ -817,7 +842,7 @@ int formatter::depth() const noexcept { return e_->depth_; }
 void formatter::reset() {
   e_->reset_settings();
   e_->rinit();
-  e_->used_ = 0;
+  e_->drop_output();
 }
 
 void formatter::retarget(std::string& buffer) {
