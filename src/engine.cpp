@@ -60,28 +60,35 @@ constexpr int default_margin = 78;
 constexpr int default_min_space_left = 10;
 constexpr std::size_t max_staging = std::size_t{1} << 16;
 
-enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag };
+// `text` holds its bytes in the token, `long_text` in the text arena.
+enum class tk : unsigned char { text, brk, begin, end, newline, if_newline, open_tag, close_tag, long_text };
 
 // Box kinds as the layout sees them: `fits` is a box known to fit its line.
 enum class lk : unsigned char { h, v, hv, hov, b, fits };
 
 // Texts of up to this many bytes are kept in the token itself; longer ones
 // in the engine's text arena.
-constexpr std::size_t inline_text = 16;
+constexpr std::size_t inline_text = 8;
 
+// A queued operation, 32 bytes.  `size` and `length` are in columns; the
+// payload depends on the kind.
 struct token {
   long long size;    // negative while unknown
   long long length;  // columns this token adds when it stays on the line
+  struct numbers {
+    int a;  // break: spaces; begin: indentation
+    int b;  // break: offset
+  };
   union {
     char chars[inline_text];  // text: the bytes, when text_len <= inline_text
     std::size_t text_off;     // text: absolute offset in the text arena otherwise
+    numbers n;                // break and begin
   };
   std::uint32_t text_len;
-  int a;  // break: spaces; begin: indentation
-  int b;  // break: offset
   tk kind;
   box_kind box;
 };
+static_assert(sizeof(token) == 32);
 
 struct scan_elem {
   long long left_total;
@@ -109,7 +116,8 @@ lk layout_kind(box_kind k) {
 
 }  // namespace
 
-class engine {
+// Hidden: calls between its members stay direct, inside the library.
+class [[gnu::visibility("hidden")]] engine {
 public:
   enum class target { buffer, file, stream, functions };
 
@@ -150,8 +158,8 @@ public:
   }
 
   void drain() {
-    std::size_t n = used_;
-    used_ = 0;
+    std::size_t n = used();
+    cur_ = staging_.data();
     write_target(staging_.data(), n);
   }
 
@@ -167,14 +175,20 @@ public:
     }
   }
 
-  std::size_t room() const { return staging_.size() - used_; }
+  std::size_t used() const { return static_cast<std::size_t>(cur_ - staging_.data()); }
+  // Forgets the laid-out text not yet written.
+  void drop_output() { cur_ = staging_.data(); }
+  std::size_t room() const { return static_cast<std::size_t>(end_ - cur_); }
 
   // Makes room for `n` more bytes, growing or draining the staging area;
   // false when `n` is larger than the area can ever hold.
   bool make_room(std::size_t n) {
-    if (staging_.size() < max_staging && used_ + n <= max_staging) {
-      std::size_t size = std::max({staging_.size() * 2, used_ + n, std::size_t{256}});
+    const std::size_t u = used();
+    if (staging_.size() < max_staging && u + n <= max_staging) {
+      std::size_t size = std::max({staging_.size() * 2, u + n, std::size_t{256}});
       staging_.resize(std::min(size, max_staging));
+      cur_ = staging_.data() + u;
+      end_ = staging_.data() + staging_.size();
       return true;
     }
     drain();
@@ -186,70 +200,78 @@ public:
       write_target(p, n);
       return;
     }
-    std::memcpy(staging_.data() + used_, p, n);
-    used_ += n;
+    std::memcpy(cur_, p, n);
+    cur_ += n;
   }
   void out_string(std::string_view s) { out_string(s.data(), s.size()); }
-  // Short pieces are copied a fixed 16 bytes at a time (the cursor then
-  // moves by their length), which is much cheaper than a call to memcpy.
-  void out_short(const char (&chars)[inline_text], std::size_t n) {
-    if (room() >= inline_text) {
-      std::memcpy(staging_.data() + used_, chars, inline_text);
-      used_ += n;
+  // Short pieces are copied a fixed N bytes at a time (the cursor then
+  // moves by their length n <= N), which is much cheaper than a call to
+  // memcpy.
+  template <std::size_t N>
+  void out_short(const char (&chars)[N], std::size_t n) {
+    if (room() >= N) {
+      std::memcpy(cur_, chars, N);
+      cur_ += n;
     } else {
       out_string(chars, n);
     }
   }
   void out_newline() {
     if (room() == 0) make_room(1);
-    staging_[used_++] = '\n';
+    *cur_++ = '\n';
   }
   void out_spaces(long long n) {
-    static constexpr char blanks[inline_text] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                                 ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    if (n > 0 && n <= static_cast<long long>(inline_text)) return out_short(blanks, static_cast<std::size_t>(n));
+    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (n <= 0) return;
+    if (n <= 16) return out_short(blanks, static_cast<std::size_t>(n));
+    out_many_spaces(n);
+  }
+  void out_many_spaces(long long n) {
     while (n > 0) {
       std::size_t k = static_cast<std::size_t>(std::min<long long>(n, static_cast<long long>(max_staging)));
       if (k > room()) make_room(k);
       k = std::min(k, room());
-      std::memset(staging_.data() + used_, ' ', k);
-      used_ += k;
+      std::memset(cur_, ' ', k);
+      cur_ += k;
       n -= static_cast<long long>(k);
     }
   }
 
   // ---- queue --------------------------------------------------------------
 
-  bool queue_empty() const { return count_ == 0; }
-  token& at_seq(std::uint64_t seq) { return ring_[(head_ + (seq - head_seq_)) & mask_]; }
-  bool in_queue(std::uint64_t seq) const { return seq != no_seq && seq >= head_seq_ && seq - head_seq_ < count_; }
+  // Tokens are numbered in the order they are queued; token `seq` lives in
+  // slot seq & mask_ of the ring while head_seq_ <= seq < tail_seq_.
+  bool queue_empty() const { return head_seq_ == tail_seq_; }
+  std::size_t queued() const { return static_cast<std::size_t>(tail_seq_ - head_seq_); }
+  token& at_seq(std::uint64_t seq) { return ring_[seq & mask_]; }
+  bool in_queue(std::uint64_t seq) const { return seq != no_seq && seq >= head_seq_ && seq < tail_seq_; }
 
   // Appends a token to the queue and returns it, for the caller to fill in
   // the fields of its kind.
   token& push_token(tk kind, long long size, long long length) {
-    if (count_ == ring_.size()) grow_ring();
-    token& t = ring_[(head_ + count_) & mask_];
+    if (queued() == ring_.size()) [[unlikely]]
+      grow_ring();
+    token& t = ring_[tail_seq_ & mask_];
     t.kind = kind;
     t.size = size;
     t.length = length;
-    ++count_;
+    ++tail_seq_;
     right_total_ += length;
     return t;
   }
-  std::uint64_t last_seq() const { return head_seq_ + count_ - 1; }
+  std::uint64_t last_seq() const { return tail_seq_ - 1; }
 
-  void grow_ring() {
+  [[gnu::noinline]] void grow_ring() {
     std::vector<token> bigger(ring_.empty() ? 64 : ring_.size() * 2);
-    for (std::size_t i = 0; i < count_; ++i) bigger[i] = ring_[(head_ + i) & mask_];
+    const std::size_t bigger_mask = bigger.size() - 1;
+    for (std::uint64_t seq = head_seq_; seq != tail_seq_; ++seq) bigger[seq & bigger_mask] = ring_[seq & mask_];
     ring_.swap(bigger);
-    mask_ = ring_.size() - 1;
-    head_ = 0;
+    mask_ = bigger_mask;
   }
 
   token pop_token() {
-    token t = ring_[head_];
-    head_ = (head_ + 1) & mask_;
-    --count_;
+    token t = ring_[head_seq_ & mask_];
     ++head_seq_;
     return t;
   }
@@ -257,9 +279,7 @@ public:
   void clear_queue() {
     left_total_ = 1;
     right_total_ = 1;
-    head_seq_ += count_;
-    head_ = 0;
-    count_ = 0;
+    head_seq_ = tail_seq_;
     arena_.clear();
     arena_base_ = 0;
     pending_tags_.clear();
@@ -268,14 +288,14 @@ public:
   // Text of queued tokens lives in one arena; the prefix that the layout has
   // consumed is dropped when it makes up most of the arena.
   std::size_t arena_store(std::string_view s) {
-    if (count_ == 0) {
+    if (queue_empty()) {
       arena_base_ += arena_.size();
       arena_.clear();
     } else if (arena_.size() > 4096) {
       std::size_t live = arena_.size();
-      for (std::size_t i = 0; i < count_; ++i) {
-        const token& t = ring_[(head_ + i) & mask_];
-        if (t.kind == tk::text && t.text_len > inline_text) {
+      for (std::uint64_t seq = head_seq_; seq != tail_seq_; ++seq) {
+        const token& t = ring_[seq & mask_];
+        if (t.kind == tk::long_text) {
           live = t.text_off - arena_base_;
           break;
         }
@@ -290,7 +310,7 @@ public:
     return off;
   }
   std::string_view text_of(const token& t) const {
-    if (t.text_len <= inline_text) return {t.chars, t.text_len};
+    if (t.kind == tk::text) return {t.chars, t.text_len};
     return {arena_.data() + (t.text_off - arena_base_), t.text_len};
   }
 
@@ -337,13 +357,43 @@ public:
     space_left_ += t.size;
   }
 
+  void format_break(long long size, int spaces, int offset) {
+    if (fstack_.empty()) return;
+    const format_elem top = fstack_.back();
+    switch (top.kind) {
+      case lk::hov:
+        if (size > space_left_)
+          break_new_line(offset, top.width);
+        else
+          break_same_line(spaces);
+        break;
+      case lk::b:
+        if (is_new_line_)
+          break_same_line(spaces);
+        else if (size > space_left_)
+          break_new_line(offset, top.width);
+        else if (current_indent_ > margin_ - top.width + offset)
+          break_new_line(offset, top.width);
+        else
+          break_same_line(spaces);
+        break;
+      case lk::hv:
+      case lk::v: break_new_line(offset, top.width); break;
+      case lk::fits:
+      case lk::h: break_same_line(spaces); break;
+    }
+  }
+
+  // Lays out a token that is neither a short text nor a break hint (those
+  // are laid out by advance_left itself).
   void format_token(long long size, const token& t) {
     switch (t.kind) {
-      case tk::text: format_pp_text(size, text_of(t)); break;
+      case tk::text:
+      case tk::long_text: format_pp_text(size, text_of(t)); break;
       case tk::begin: {
         long long insertion_point = margin_ - space_left_;
         if (insertion_point > max_indent_) force_break_line();
-        long long width = space_left_ - t.a;
+        long long width = space_left_ - t.n.a;
         lk kind = layout_kind(t.box);
         if (kind != lk::v && size <= space_left_) kind = lk::fits;
         fstack_.push_back({kind, width});
@@ -361,33 +411,7 @@ public:
       case tk::if_newline:
         if (current_indent_ != margin_ - space_left_) skip_token();
         break;
-      case tk::brk: {
-        if (fstack_.empty()) break;
-        const format_elem top = fstack_.back();
-        switch (top.kind) {
-          case lk::hov:
-            if (size > space_left_)
-              break_new_line(t.b, top.width);
-            else
-              break_same_line(t.a);
-            break;
-          case lk::b:
-            if (is_new_line_)
-              break_same_line(t.a);
-            else if (size > space_left_)
-              break_new_line(t.b, top.width);
-            else if (current_indent_ > margin_ - top.width + t.b)
-              break_new_line(t.b, top.width);
-            else
-              break_same_line(t.a);
-            break;
-          case lk::hv:
-          case lk::v: break_new_line(t.b, top.width); break;
-          case lk::fits:
-          case lk::h: break_same_line(t.a); break;
-        }
-        break;
-      }
+      case tk::brk: format_break(size, t.n.a, t.n.b); break;
       case tk::open_tag: {
         // Open-tag tokens leave the queue in order, so theirs is the first.
         std::shared_ptr<const stag> tag = std::move(pending_tags_.front());
@@ -408,30 +432,69 @@ public:
     }
   }
 
+  // Lays out the head of the queue while its size is known or the pending
+  // material cannot fit on the line anyway.
   void advance_left() {
-    while (count_ != 0) {
-      const token& head = ring_[head_];
+    // The queue's state is kept in locals (stores of text into the staging
+    // area would otherwise make the compiler reload it), and read again
+    // after any token that could run user code.
+    const token* ring = ring_.data();
+    std::size_t mask = mask_;
+    std::uint64_t seq = head_seq_;
+    std::uint64_t tail = tail_seq_;
+    while (seq != tail) {
+      const token& head = ring[seq & mask];
       long long size = head.size;
       if (size < 0) {
         if (right_total_ - left_total_ < space_left_) return;
         size = infinity;
       }
       const long long length = head.length;
-      head_ = (head_ + 1) & mask_;
-      --count_;
-      ++head_seq_;
+      head_seq_ = ++seq;
       // The slot stays intact while the token is laid out: only user tag
-      // functions could queue more, and they run last.
-      if (head.kind == tk::text && head.text_len <= inline_text) {
-        // The most frequent token, laid out here.
+      // functions could queue more, and they run last.  The two most
+      // frequent kinds are laid out here.
+      if (head.kind == tk::text) {
         space_left_ -= size;
-        out_short(head.chars, head.text_len);
         is_new_line_ = false;
-      } else {
-        format_token(size, head);
+        left_total_ += length;
+        out_short(head.chars, head.text_len);
+        continue;
       }
+      if (head.kind == tk::brk) {
+        format_break(size, head.n.a, head.n.b);
+        left_total_ += length;
+        continue;
+      }
+      format_token(size, head);
       left_total_ += length;
+      ring = ring_.data();
+      mask = mask_;
+      seq = head_seq_;
+      tail = tail_seq_;
     }
+  }
+
+  // True when the head of the queue (there is one) must wait: its size is
+  // unknown and the pending material may still fit on the line.
+  bool head_waits() const {
+    return ring_[head_seq_ & mask_].size < 0 && right_total_ - left_total_ < space_left_;
+  }
+
+  // Queues a text of `size` columns and at most inline_text bytes.
+  void enqueue_short(long long size, const char* p, std::size_t n) {
+    token& t = push_token(tk::text, size, size);
+    t.text_len = static_cast<std::uint32_t>(n);
+    // Copies of 1 to inline_text bytes without a call to memcpy.
+    if (n >= 4) {
+      std::memcpy(t.chars, p, 4);
+      std::memcpy(t.chars + n - 4, p + n - 4, 4);
+    } else if (n > 0) {
+      t.chars[0] = p[0];
+      t.chars[n / 2] = p[n / 2];
+      t.chars[n - 1] = p[n - 1];
+    }
+    if (!head_waits()) advance_left();
   }
 
   void enqueue_string_as(long long size, std::string_view s) {
@@ -442,21 +505,33 @@ public:
       left_total_ += size;
       return;
     }
+    if (s.size() <= inline_text) return enqueue_short(size, s.data(), s.size());
     if (s.size() > std::numeric_limits<std::uint32_t>::max())
       throw std::length_error("quarn::formatter: text longer than 4 GiB");
-    std::size_t off = s.size() <= inline_text ? 0 : arena_store(s);
-    token& t = push_token(tk::text, size, size);
+    std::size_t off = arena_store(s);
+    token& t = push_token(tk::long_text, size, size);
     t.text_len = static_cast<std::uint32_t>(s.size());
-    if (s.size() <= inline_text)
-      std::memcpy(t.chars, s.data(), s.size());
-    else
-      t.text_off = off;
+    t.text_off = off;
     advance_left();
+  }
+
+  void print_char(char c) {
+    if (depth_ >= max_boxes_) return;
+    if (queue_empty()) {
+      right_total_ += 1;
+      space_left_ -= 1;
+      if (room() == 0) make_room(1);
+      *cur_++ = c;
+      is_new_line_ = false;
+      left_total_ += 1;
+      return;
+    }
+    enqueue_short(1, &c, 1);
   }
 
   // ---- scan stack ---------------------------------------------------------
 
-  void initialize_scan_stack() {
+  [[gnu::noinline]] void initialize_scan_stack() {
     scan_.clear();
     scan_.push_back({-1, no_seq, tk::text});
   }
@@ -481,10 +556,25 @@ public:
 
   // Registers the token just queued (a box or a hint) on the scan stack.
   void scan_push(bool brk, tk kind) {
-    std::uint64_t seq = last_seq();
-    if (brk) set_size(true);
+    const std::uint64_t seq = last_seq();
+    if (brk) {
+      scan_elem& top = scan_.back();
+      if (top.left_total >= left_total_ && top.kind == tk::brk) {
+        // The usual case, the previous hint of the same box: its size is
+        // now known, and the new hint takes its place on the stack.  (A
+        // hint on the stack is in the queue unless it has been laid out.)
+        if (top.seq >= head_seq_) at_seq(top.seq).size += right_total_;
+        top = {right_total_, seq, kind};
+        return;
+      }
+      set_size(true);
+    }
+    if (scan_.size() == scan_.capacity()) [[unlikely]]
+      grow_scan_stack();
     scan_.push_back({right_total_, seq, kind});
   }
+
+  [[gnu::noinline]] void grow_scan_stack() { scan_.reserve(std::max<std::size_t>(64, 2 * scan_.size())); }
 
   // ---- operations ---------------------------------------------------------
 
@@ -492,7 +582,7 @@ public:
     ++depth_;
     if (depth_ < max_boxes_) {
       token& t = push_token(tk::begin, -right_total_, 0);
-      t.a = indent;
+      t.n.a = indent;
       t.box = kind;
       scan_push(false, tk::begin);
     } else if (depth_ == max_boxes_) {
@@ -516,9 +606,22 @@ public:
 
   void print_break(int spaces, int offset) {
     if (depth_ >= max_boxes_) return;
+    // The usual case, handled without a call: the ring has room and the
+    // previous hint of the same box is on top of the scan stack.
+    scan_elem& top = scan_.back();
+    if (queued() == ring_.size() || top.left_total < left_total_ || top.kind != tk::brk) [[unlikely]]
+      return queue_break(spaces, offset);
     token& t = push_token(tk::brk, -right_total_, spaces);
-    t.a = spaces;
-    t.b = offset;
+    t.n.a = spaces;
+    t.n.b = offset;
+    if (top.seq >= head_seq_) at_seq(top.seq).size += right_total_;
+    top = {right_total_, last_seq(), tk::brk};
+  }
+
+  [[gnu::noinline]] void queue_break(int spaces, int offset) {
+    token& t = push_token(tk::brk, -right_total_, spaces);
+    t.n.a = spaces;
+    t.n.b = offset;
     scan_push(true, tk::brk);
   }
 
@@ -620,15 +723,15 @@ public:
   std::ostream* stream_ = nullptr;
   output_functions fns_;
   std::string* buffer_ = nullptr;
-  std::string staging_;  // its size is the staging area's; used_ bytes hold text
-  std::size_t used_ = 0;
+  std::string staging_;  // its size is the staging area's
+  char* cur_ = staging_.data();  // text fills staging_ up to here
+  char* end_ = cur_;
 
   // Queue of pending tokens (a ring buffer whose capacity is a power of 2).
   std::vector<token> ring_;
   std::size_t mask_ = 0;  // ring_.size() - 1
-  std::size_t head_ = 0;
-  std::size_t count_ = 0;
-  std::uint64_t head_seq_ = 0;
+  std::uint64_t head_seq_ = 0;  // the first queued token
+  std::uint64_t tail_seq_ = 0;  // one past the last
   std::string arena_;
   std::size_t arena_base_ = 0;
   std::deque<std::shared_ptr<const stag>> pending_tags_;  // tags of queued open-tag tokens
@@ -656,6 +759,12 @@ public:
 
 }  // namespace detail
 
+namespace {
+[[noreturn, gnu::noinline]] void negative_spaces() {
+  throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+}
+}  // namespace
+
 formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::engine>(buffer)) {}
 formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::engine>(channel)) {}
 formatter::formatter(std::ostream& stream) : e_(std::make_unique<detail::engine>(stream)) {}
@@ -674,7 +783,7 @@ void formatter::print_as(int width, std::string_view s) {
   e_->print_as(width, s);
 }
 
-void formatter::print_char(char c) { e_->print_as(1, std::string_view(&c, 1)); }
+void formatter::print_char(char c) { e_->print_char(c); }
 
 void formatter::print_int(long long n) {
   char buf[24];
@@ -685,7 +794,8 @@ void formatter::print_int(long long n) {
 void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
 
 void formatter::print_break(int spaces, int offset) {
-  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+  if (spaces < 0) [[unlikely]]
+    negative_spaces();
   e_->print_break(spaces, offset);
 }
 
@@ -732,7 +842,7 @@ int formatter::depth() const noexcept { return e_->depth_; }
 void formatter::reset() {
   e_->reset_settings();
   e_->rinit();
-  e_->used_ = 0;
+  e_->drop_output();
 }
 
 void formatter::retarget(std::string& buffer) {

@@ -121,11 +121,23 @@ void check_column_width(int width, const char* who);
 // for a negative one.
 void check_line_width(int width, const char* who);
 
+// The two lower-case hexadecimal digits of every byte, "000102...feff".
+struct hex_pairs {
+  char chars[512];
+  constexpr hex_pairs() : chars() {
+    constexpr char digits[] = "0123456789abcdef";
+    for (int c = 0; c < 256; ++c) {
+      chars[2 * c] = digits[c >> 4];
+      chars[2 * c + 1] = digits[c & 15];
+    }
+  }
+};
+inline constexpr hex_pairs hex_pair_table{};
+
 // Writes the two lower-case hexadecimal digits of c at out.
 inline void hex_digits(char* out, unsigned char c) {
-  static constexpr char digits[] = "0123456789abcdef";
-  out[0] = digits[c >> 4];
-  out[1] = digits[c & 15];
+  out[0] = hex_pair_table.chars[2 * c];
+  out[1] = hex_pair_table.chars[2 * c + 1];
 }
 
 // The number of hexadecimal digits of the addresses of a dump whose largest
@@ -161,16 +173,15 @@ struct ascii_printer : printer_tag {
     requires detail::byte_vec<vec<Get>>
   void operator()(formatter& f, const vec<Get>& v) const {
     detail::check_column_width(width, "ascii");
-    detail::iter_vec(
-        [&](std::size_t i, const auto& e) {
-          if (i > 0) f.print_cut();
-          unsigned char c = detail::to_octet(e);
-          if (c >= 0x20 && c <= 0x7E)
-            f.print_char(static_cast<char>(c));
-          else
-            nonprint(f, unit{});
-        },
-        v);
+    const std::size_t n = v.length;
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned char c = detail::to_octet(v.get(i));
+      if (i > 0) f.print_cut();
+      if (c >= 0x20 && c <= 0x7E)
+        f.print_char(static_cast<char>(c));
+      else
+        nonprint(f, unit{});
+    }
     if (v.length < static_cast<std::size_t>(width)) f.print_break(width - static_cast<int>(v.length), 0);
   }
 };
@@ -200,18 +211,18 @@ struct octets_printer : printer_tag {
     // The two octets of a group are printed as one text: nothing can break
     // between them, and the engine then has half as many texts to lay out.
     char group[4];
-    detail::iter_vec(
-        [&](std::size_t i, const auto& e) {
-          if (i % 2 == 0) {
-            if (i > 0) sep(f, unit{});
-            detail::hex_digits(group, detail::to_octet(e));
-            if (i + 1 == v.length) f.print_string(std::string_view(group, 2));
-          } else {
-            detail::hex_digits(group + 2, detail::to_octet(e));
-            f.print_string(std::string_view(group, 4));
-          }
-        },
-        v);
+    const std::size_t n = v.length;
+    for (std::size_t i = 0; i < n; i += 2) {
+      const unsigned char first = detail::to_octet(v.get(i));
+      if (i > 0) sep(f, unit{});
+      detail::hex_digits(group, first);
+      if (i + 1 == n) {
+        f.print_string(std::string_view(group, 2));
+        break;
+      }
+      detail::hex_digits(group + 2, detail::to_octet(v.get(i + 1)));
+      f.print_string(std::string_view(group, 4));
+    }
     for (std::size_t i = v.length; i < static_cast<std::size_t>(width); ++i) {
       if (i > 0 && i % 2 == 0) sep(f, unit{});
       f.print_break(2, 0);
