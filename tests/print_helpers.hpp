@@ -31,4 +31,17 @@ std::string boxed(const P& p, const V& v, int margin = 78) {
   return out;
 }
 
+// As boxed(), keeping the maximum indentation the margin gives.
+template <class P, class V>
+std::string render(const P& p, const V& v, int margin = 78) {
+  std::string out;
+  quarn::formatter f(out);
+  f.set_margin(margin);
+  f.open_box(quarn::box_kind::b, 0);
+  p(f, v);
+  f.close_box();
+  f.print_flush();
+  return out;
+}
+
 }  // namespace quarn_test

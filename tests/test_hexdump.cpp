@@ -1,6 +1,8 @@
 // Hex dumps: the column layouts byte for byte, address widths, the order in
 // which elements are read, the adapters, and bad widths and indexes.
 #include <gtest/gtest.h>
+
+#include "print_helpers.hpp"
 #include <quarn/hexdump.hpp>
 #include <quarn/format.hpp>
 
@@ -17,14 +19,7 @@ using namespace std::string_literals;
 // Prints inside a box on a formatter with a margin wide enough for any line.
 template <class P, class V>
 std::string render(const P& p, const V& v, int margin = 1000) {
-  std::string out;
-  quarn::formatter f(out);
-  f.set_margin(margin);
-  f.open_box(quarn::box_kind::b, 0);
-  p(f, v);
-  f.close_box();
-  f.print_flush();
-  return out;
+  return quarn_test::render(p, v, margin);
 }
 
 std::string sp(std::size_t n) { return std::string(n, ' '); }

@@ -1,6 +1,8 @@
 // Enumerations of alternatives and "Did you mean" sentences: the words, the
 // literal spaces, and where the engine may break.
 #include <gtest/gtest.h>
+
+#include "print_helpers.hpp"
 #include <quarn/suggest.hpp>
 #include <quarn/combinators.hpp>
 #include <quarn/scalars.hpp>
@@ -16,16 +18,7 @@ namespace {
 
 using strings = std::vector<std::string>;
 
-std::string render(const auto& p, const auto& v, int margin = 78) {
-  std::string out;
-  quarn::formatter f(out);
-  f.set_margin(margin);
-  f.open_box(quarn::box_kind::b, 0);
-  p(f, v);
-  f.close_box();
-  f.print_flush();
-  return out;
-}
+using quarn_test::render;
 
 TEST(OneOf, EnumerationByLength) {
   const auto p = quarn::one_of(quarn::string);
