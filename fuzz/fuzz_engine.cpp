@@ -47,6 +47,10 @@ void arbitrary_document(reader r) {
   std::string expected;  // the lower-case texts that must appear, in order
   int depth = 1;         // mirrors the engine's count of open boxes
   int max_boxes = 1 << 30;
+  // A conditional-text mark is pending: the next text enqueued may be
+  // skipped.  Texts past the maximum box count are not enqueued, so a mark
+  // stays pending until a text is (the box count may have been lowered in
+  // between).
   bool conditional = false;
   while (r.n > 0) {
     switch (r.byte() % 16) {
@@ -63,11 +67,13 @@ void arbitrary_document(reader r) {
       case 4:
       case 5: {
         bool cond = conditional;
-        conditional = false;
         std::string s = letters(r, cond ? 'A' : 'a');
         int width = r.byte() % 4 == 0 ? r.small(0, 3) : static_cast<int>(s.size());
         f.print_as(width, s);
-        if (!cond && depth < max_boxes) expected += s;
+        if (depth < max_boxes) {
+          conditional = false;
+          if (!cond) expected += s;
+        }
         continue;
       }
       case 6:
@@ -75,7 +81,7 @@ void arbitrary_document(reader r) {
       case 8: f.force_newline(); break;
       case 9:
         f.print_if_newline();
-        conditional = depth < max_boxes;
+        conditional = conditional || depth < max_boxes;
         continue;
       case 10:
         f.print_flush();
@@ -99,7 +105,7 @@ void arbitrary_document(reader r) {
       // A conditional text is always followed by a text in practice; keep
       // the stream simple by printing one now.
       f.print_string(letters(r, 'A'));
-      conditional = false;
+      if (depth < max_boxes) conditional = false;
     }
   }
   f.print_flush();
