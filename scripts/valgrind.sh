@@ -17,5 +17,5 @@ vg=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-
     --show-leak-kinds=definite --track-origins=yes -q)
 # The million-box test is slow under memcheck; everything else runs.
 "${vg[@]}" "$dir/tests/quarn_tests" --gtest_brief=1 --gtest_filter='-Engine.MillionNestedBoxesDoNotRecurse'
-"${vg[@]}" "$dir/tests/layout_replay" "${QUARN_LAYOUT_CASES:-../shared/layout-cases/cases.txt}" >/dev/null
+"${vg[@]}" "$dir/tests/layout_replay" "${QUARN_LAYOUT_CASES:-tests/data/layout-cases.txt}" >/dev/null
 echo "valgrind: clean"

@@ -17,9 +17,11 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <cerrno>
 #include <deque>
 #include <ostream>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 namespace quarn {
@@ -130,11 +132,14 @@ public:
   explicit engine(output_functions fns) : target_(target::functions), fns_(std::move(fns)) { init(); }
   engine(const engine&) = delete;
   engine& operator=(const engine&) = delete;
+  // Lays out and writes everything pending, as print_flush() does.  A
+  // destructor cannot report a failing target: the error is swallowed.
   ~engine() {
+    if (busy_) return;  // destroyed by its own write or tag function
     try {
-      drain();
+      flush_queue(false);
+      device_flush();
     } catch (...) {
-      // A destructor cannot report a failing device.
     }
   }
 
@@ -144,32 +149,113 @@ public:
   // goes to the target when it is full and when the formatter is flushed.
   // The area starts small and grows to its largest size only for
   // formatters that write much, so that many formatters stay cheap.
+  //
+  // A write that fails throws (std::system_error with the errno for a
+  // FILE*, std::ios_base::failure for a stream, whatever a write function
+  // throws).  The bytes the target did not accept stay staged and go first
+  // in the next write, and the layout returns to its initial state, so that
+  // the next document is laid out as on a new formatter instead of
+  // inheriting the rest of the failed one.
 
-  void write_target(const char* p, std::size_t n) {
-    if (n == 0) return;
+  // Marks the engine busy while user code runs on its behalf, so that a
+  // write or tag function that prints to the formatter it serves is caught
+  // instead of corrupting the state the engine is in the middle of changing.
+  class busy_scope {
+  public:
+    explicit busy_scope(engine& e) : e_(e) { e_.busy_ = true; }
+    ~busy_scope() { e_.busy_ = false; }
+    busy_scope(const busy_scope&) = delete;
+    busy_scope& operator=(const busy_scope&) = delete;
+
+  private:
+    engine& e_;
+  };
+
+  // Writes `n` bytes at `p` to the target and returns how many it accepted;
+  // fewer than `n` only after a failure, whose errno is left in `err`.
+  std::size_t write_target(const char* p, std::size_t n, int& err) {
     switch (target_) {
-      case target::buffer: buffer_->append(p, n); break;
-      case target::file: std::fwrite(p, 1, n, file_); break;
-      case target::stream: stream_->write(p, static_cast<std::streamsize>(n)); break;
+      case target::buffer: buffer_->append(p, n); return n;
+      case target::file: {
+        errno = 0;
+        std::size_t k = std::fwrite(p, 1, n, file_);
+        if (k < n) err = errno != 0 ? errno : EIO;
+        return k;
+      }
+      case target::stream: {
+        std::ostream::sentry ok(*stream_);
+        std::streamsize k = ok ? stream_->rdbuf()->sputn(p, static_cast<std::streamsize>(n)) : 0;
+        if (static_cast<std::size_t>(k) < n) err = EIO;
+        return static_cast<std::size_t>(k);
+      }
       case target::functions:
-        if (fns_.write) fns_.write(std::string_view(p, n));
-        break;
+        if (fns_.write) {
+          busy_scope busy(*this);
+          fns_.write(std::string_view(p, n));
+        }
+        return n;
     }
+    return n;
   }
 
+  // Writes the staging area to the target.  Bytes not accepted are kept at
+  // the front of the area.
   void drain() {
-    std::size_t n = used();
-    cur_ = staging_.data();
-    write_target(staging_.data(), n);
+    const std::size_t n = used();
+    if (n == 0) return;
+    int err = 0;
+    std::size_t done;
+    try {
+      done = write_target(staging_.data(), n, err);
+    } catch (...) {
+      // A write function failed: it accepted nothing, so all is kept.
+      abandon_document();
+      throw;
+    }
+    if (done < n) std::memmove(staging_.data(), staging_.data() + done, n - done);
+    cur_ = staging_.data() + (n - done);
+    if (done < n) write_failed(err);
+  }
+
+  // Writes a text too long for the staging area directly.  What the target
+  // does not accept of it is lost with the rest of the failing document.
+  void write_direct(const char* p, std::size_t n) {
+    drain();
+    int err = 0;
+    if (write_target(p, n, err) < n) write_failed(err);
+  }
+
+  [[noreturn, gnu::noinline]] void write_failed(int err) {
+    abandon_document();
+    if (target_ == target::stream) {
+      stream_->setstate(std::ios_base::badbit);  // throws if the stream asks for it
+      throw std::ios_base::failure("quarn::formatter: writing to the stream failed");
+    }
+    throw std::system_error(err, std::generic_category(), "quarn::formatter: writing failed");
+  }
+
+  // After a failed write: forgets the document being laid out, so that the
+  // next one starts as on a new formatter.  Text already staged is kept.
+  void abandon_document() {
+    rinit();
+    is_new_line_ = true;
   }
 
   void device_flush() {
     drain();
     switch (target_) {
-      case target::file: std::fflush(file_); break;
-      case target::stream: stream_->flush(); break;
+      case target::file:
+        errno = 0;
+        if (std::fflush(file_) != 0) write_failed(errno != 0 ? errno : EIO);
+        break;
+      case target::stream:
+        if (!stream_->flush()) write_failed(EIO);
+        break;
       case target::functions:
-        if (fns_.flush) fns_.flush();
+        if (fns_.flush) {
+          busy_scope busy(*this);
+          fns_.flush();
+        }
         break;
       case target::buffer: break;
     }
@@ -197,7 +283,7 @@ public:
 
   void out_string(const char* p, std::size_t n) {
     if (n > room() && !make_room(n)) {
-      write_target(p, n);
+      write_direct(p, n);
       return;
     }
     std::memcpy(cur_, p, n);
@@ -416,7 +502,13 @@ public:
         // Open-tag tokens leave the queue in order, so theirs is the first.
         std::shared_ptr<const stag> tag = std::move(pending_tags_.front());
         pending_tags_.pop_front();
-        std::string marker = fns_tags_.mark_open_stag ? fns_tags_.mark_open_stag(*tag) : default_mark_open(*tag);
+        std::string marker;
+        if (fns_tags_.mark_open_stag) {
+          busy_scope busy(*this);
+          marker = fns_tags_.mark_open_stag(*tag);
+        } else {
+          marker = default_mark_open(*tag);
+        }
         out_string(marker);
         mark_stack_.push_back(std::move(tag));
         break;
@@ -425,7 +517,13 @@ public:
         if (mark_stack_.empty()) break;
         std::shared_ptr<const stag> tag = std::move(mark_stack_.back());
         mark_stack_.pop_back();
-        std::string marker = fns_tags_.mark_close_stag ? fns_tags_.mark_close_stag(*tag) : default_mark_close(*tag);
+        std::string marker;
+        if (fns_tags_.mark_close_stag) {
+          busy_scope busy(*this);
+          marker = fns_tags_.mark_close_stag(*tag);
+        } else {
+          marker = default_mark_close(*tag);
+        }
         out_string(marker);
         break;
       }
@@ -669,6 +767,12 @@ public:
   void flush_queue(bool newline) {
     for (std::size_t n = tag_stack_.size(); n > 0; --n) close_stag();
     while (depth_ > 1) close_box();
+    // The outermost box closes at every flush too, so that its last hint,
+    // and the box itself if none of it has been laid out yet, are measured
+    // against what is actually left, as at the close of any other box.
+    push_token(tk::end, 0, 0);
+    set_size(true);
+    set_size(false);
     right_total_ = left_total_ + infinity;
     advance_left();
     if (newline) out_newline();
@@ -755,6 +859,7 @@ public:
   bool mark_tags_ = false;
   bool print_tags_ = false;
   stag_functions fns_tags_;
+  bool busy_ = false;  // a write, flush or mark function is running
 };
 
 }  // namespace detail
@@ -763,7 +868,30 @@ namespace {
 [[noreturn, gnu::noinline]] void negative_spaces() {
   throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
 }
+[[noreturn, gnu::noinline]] void moved_from() {
+  throw std::logic_error("quarn::formatter: used after being moved from");
+}
+[[noreturn, gnu::noinline]] void reentered() {
+  throw std::logic_error("quarn::formatter: printed to from its own write, flush or tag function");
+}
 }  // namespace
+
+// Every operation goes through one of these two: a moved-from formatter has
+// no engine, and an engine whose write or tag function is running is in the
+// middle of a change that a nested operation would corrupt.
+detail::engine& formatter::engine_() {
+  if (e_ == nullptr || e_->busy_) [[unlikely]] {
+    if (e_ == nullptr) moved_from();
+    reentered();
+  }
+  return *e_;
+}
+
+const detail::engine& formatter::engine_() const {
+  if (e_ == nullptr) [[unlikely]]
+    moved_from();
+  return *e_;
+}
 
 formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::engine>(buffer)) {}
 formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::engine>(channel)) {}
@@ -773,17 +901,17 @@ formatter::formatter(formatter&&) noexcept = default;
 formatter& formatter::operator=(formatter&&) noexcept = default;
 formatter::~formatter() = default;
 
-void formatter::open_box(box_kind kind, int indent) { e_->open_box_gen(indent, kind); }
-void formatter::close_box() { e_->close_box(); }
+void formatter::open_box(box_kind kind, int indent) { engine_().open_box_gen(indent, kind); }
+void formatter::close_box() { engine_().close_box(); }
 
-void formatter::print_string(std::string_view s) { e_->print_as(static_cast<long long>(s.size()), s); }
+void formatter::print_string(std::string_view s) { engine_().print_as(static_cast<long long>(s.size()), s); }
 
 void formatter::print_as(int width, std::string_view s) {
   if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
-  e_->print_as(width, s);
+  engine_().print_as(width, s);
 }
 
-void formatter::print_char(char c) { e_->print_char(c); }
+void formatter::print_char(char c) { engine_().print_char(c); }
 
 void formatter::print_int(long long n) {
   char buf[24];
@@ -796,60 +924,69 @@ void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
 void formatter::print_break(int spaces, int offset) {
   if (spaces < 0) [[unlikely]]
     negative_spaces();
-  e_->print_break(spaces, offset);
+  engine_().print_break(spaces, offset);
 }
 
-void formatter::force_newline() { e_->simple(detail::tk::newline); }
-void formatter::print_if_newline() { e_->simple(detail::tk::if_newline); }
+void formatter::force_newline() { engine_().simple(detail::tk::newline); }
+void formatter::print_if_newline() { engine_().simple(detail::tk::if_newline); }
 
 void formatter::print_flush() {
-  e_->flush_queue(false);
-  e_->device_flush();
+  detail::engine& e = engine_();
+  e.flush_queue(false);
+  e.device_flush();
 }
 
 void formatter::print_newline() {
-  e_->flush_queue(true);
-  e_->device_flush();
+  detail::engine& e = engine_();
+  e.flush_queue(true);
+  e.device_flush();
 }
 
-void formatter::open_stag(std::shared_ptr<const stag> tag) { e_->open_stag(std::move(tag)); }
-void formatter::close_stag() { e_->close_stag(); }
-void formatter::open_tag(std::string name) { e_->open_stag(std::make_shared<const string_tag>(std::move(name))); }
-void formatter::set_mark_tags(bool on) noexcept { e_->mark_tags_ = on; }
-void formatter::set_print_tags(bool on) noexcept { e_->print_tags_ = on; }
-void formatter::set_tags(bool on) noexcept {
-  e_->mark_tags_ = on;
-  e_->print_tags_ = on;
+void formatter::open_stag(std::shared_ptr<const stag> tag) { engine_().open_stag(std::move(tag)); }
+void formatter::close_stag() { engine_().close_stag(); }
+void formatter::open_tag(std::string name) { engine_().open_stag(std::make_shared<const string_tag>(std::move(name))); }
+void formatter::set_mark_tags(bool on) { engine_().mark_tags_ = on; }
+void formatter::set_print_tags(bool on) { engine_().print_tags_ = on; }
+void formatter::set_tags(bool on) {
+  detail::engine& e = engine_();
+  e.mark_tags_ = on;
+  e.print_tags_ = on;
 }
-bool formatter::mark_tags() const noexcept { return e_->mark_tags_; }
-bool formatter::print_tags() const noexcept { return e_->print_tags_; }
-const stag_functions& formatter::get_stag_functions() const noexcept { return e_->fns_tags_; }
-void formatter::set_stag_functions(stag_functions fns) { e_->fns_tags_ = std::move(fns); }
+bool formatter::mark_tags() const { return engine_().mark_tags_; }
+bool formatter::print_tags() const { return engine_().print_tags_; }
+const stag_functions& formatter::get_stag_functions() const { return engine_().fns_tags_; }
+void formatter::set_stag_functions(stag_functions fns) { engine_().fns_tags_ = std::move(fns); }
 
-void formatter::set_margin(int n) { e_->set_margin(n); }
-int formatter::margin() const noexcept { return static_cast<int>(e_->margin_); }
-void formatter::set_max_indent(int n) { e_->set_max_indent(n); }
-int formatter::max_indent() const noexcept { return static_cast<int>(e_->max_indent_); }
-void formatter::set_max_boxes(int n) noexcept {
-  if (n > 1) e_->max_boxes_ = n;
+void formatter::set_margin(int n) { engine_().set_margin(n); }
+int formatter::margin() const { return static_cast<int>(engine_().margin_); }
+void formatter::set_max_indent(int n) { engine_().set_max_indent(n); }
+int formatter::max_indent() const { return static_cast<int>(engine_().max_indent_); }
+void formatter::set_max_boxes(int n) {
+  detail::engine& e = engine_();
+  if (n > 1) e.max_boxes_ = n;
 }
-int formatter::max_boxes() const noexcept { return e_->max_boxes_; }
-bool formatter::over_max_boxes() const noexcept { return e_->depth_ >= e_->max_boxes_; }
-void formatter::set_ellipsis_text(std::string s) { e_->ellipsis_ = std::move(s); }
-const std::string& formatter::ellipsis_text() const noexcept { return e_->ellipsis_; }
-int formatter::depth() const noexcept { return e_->depth_; }
+int formatter::max_boxes() const { return engine_().max_boxes_; }
+bool formatter::over_max_boxes() const {
+  const detail::engine& e = engine_();
+  return e.depth_ >= e.max_boxes_;
+}
+void formatter::set_ellipsis_text(std::string s) { engine_().ellipsis_ = std::move(s); }
+const std::string& formatter::ellipsis_text() const { return engine_().ellipsis_; }
+int formatter::depth() const { return engine_().depth_; }
 
 void formatter::reset() {
-  e_->reset_settings();
-  e_->rinit();
-  e_->drop_output();
+  detail::engine& e = engine_();
+  e.reset_settings();
+  e.rinit();
+  e.drop_output();
 }
 
 void formatter::retarget(std::string& buffer) {
-  if (e_->target_ != detail::engine::target::buffer)
+  detail::engine& e = engine_();
+  if (e.target_ != detail::engine::target::buffer)
     throw std::logic_error("quarn::formatter::retarget: not a buffer formatter");
-  e_->drain();
-  e_->buffer_ = &buffer;
+  e.drain();
+  e.buffer_ = &buffer;
 }
 
 }  // namespace quarn

@@ -19,7 +19,7 @@ cases=$2
 
 if [ ! -r "$cases" ]; then
     echo "layout case file not found: $cases" >&2
-    echo "(set QUARN_LAYOUT_CASES when configuring to point at it)" >&2
+    echo "(set QUARN_LAYOUT_CASES when configuring to point at another copy)" >&2
     exit 1
 fi
 

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 #include <quarn/engine.hpp>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -255,6 +261,149 @@ TEST(Engine, LongDocumentsStreamToTheDevice) {
   f.print_flush();
   EXPECT_GT(before_flush, total - 100000);
   EXPECT_GE(written, total);
+}
+
+// What a formatter holds when it is destroyed reaches its target, whatever
+// the target, boxes left open included.
+TEST(Engine, DestructorWritesWhatIsPending) {
+  auto print = [](formatter& f) {
+    f.open_box(box_kind::hov, 0);
+    f.print_string("a");
+    f.print_space();
+    f.print_string("b");
+  };
+  std::string buffer;
+  { formatter f(buffer); print(f); }
+  std::ostringstream os;
+  { formatter f(os); print(f); }
+  std::string got;
+  int flushes = 0;
+  { formatter f(quarn::output_functions{[&](std::string_view s) { got += s; }, [&] { ++flushes; }}); print(f); }
+  std::FILE* tmp = std::tmpfile();
+  ASSERT_NE(tmp, nullptr);
+  { formatter f(tmp); print(f); }
+  std::rewind(tmp);
+  char file[8] = {};
+  EXPECT_EQ(std::fread(file, 1, sizeof file - 1, tmp), 3U);
+  std::fclose(tmp);
+  for (const std::string& out : {buffer, os.str(), got, std::string(file)}) EXPECT_EQ(out, "a b");
+  EXPECT_EQ(flushes, 1);
+
+  // Assigning over a formatter flushes the one it replaces.
+  std::string first, second;
+  formatter f(first);
+  print(f);
+  f = formatter(second);
+  EXPECT_EQ(first, "a b");
+}
+
+// Each way a C stream fails makes the call that sees it throw with the errno.
+TEST(Engine, FileWriteErrorsThrowWithTheErrno) {
+  std::signal(SIGPIPE, SIG_IGN);
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  ::close(pipe_fds[0]);
+  int closed = ::dup(1);
+  std::FILE* closed_file = ::fdopen(closed, "w");
+  ::close(closed);
+  struct failing {
+    const char* what;
+    std::FILE* file;
+    int error;
+  };
+  for (const failing& t : {failing{"/dev/full", std::fopen("/dev/full", "w"), ENOSPC},
+                           failing{"closed pipe", ::fdopen(pipe_fds[1], "w"), EPIPE},
+                           failing{"closed descriptor", closed_file, EBADF}}) {
+    SCOPED_TRACE(t.what);
+    ASSERT_NE(t.file, nullptr);
+    {
+      formatter f(t.file);
+      f.print_string("text");
+      try {
+        f.print_flush();
+        ADD_FAILURE() << "no error reported";
+      } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code().value(), t.error);
+      }
+    }  // the destructor fails to write again, quietly
+    std::fclose(t.file);
+  }
+  std::signal(SIGPIPE, SIG_DFL);
+}
+
+TEST(Engine, StreamThatGoesBadThrows) {
+  // A stream buffer that accepts nothing.
+  struct full : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } buf;
+  std::ostream os(&buf);
+  formatter f(os);
+  f.print_string("text");
+  EXPECT_THROW(f.print_flush(), std::ios_base::failure);
+  EXPECT_TRUE(os.bad());
+}
+
+// A failing write keeps what it was given, and the rest of the failing
+// document does not leak into the next one.
+TEST(Engine, FailedWriteKeepsStagedTextAndResetsTheLayout) {
+  std::string got;
+  int calls = 0;
+  formatter f(quarn::output_functions{[&](std::string_view s) {
+                                        if (calls++ == 0) throw std::runtime_error("disk full");
+                                        got += s;
+                                      },
+                                      {}});
+  auto document = [](formatter& g, int items) {
+    g.open_box(box_kind::hov, 2);
+    for (int i = 0; i < items; ++i) {
+      g.print_string("item");
+      g.print_break(1, 0);
+    }
+    g.close_box();
+  };
+  EXPECT_THROW(document(f, 100000), std::runtime_error);
+  f.print_string("x");
+  f.print_break(1, 0);
+  f.print_string("y");
+  f.print_flush();
+
+  std::string whole;
+  {
+    formatter g(whole);
+    document(g, 100000);
+  }
+  ASSERT_GT(got.size(), 60000U);
+  const std::string staged = got.substr(0, got.size() - 3);
+  EXPECT_EQ(whole.compare(0, staged.size(), staged), 0) << "staged text lost or changed";
+  EXPECT_EQ(got.substr(got.size() - 3), "x y");
+}
+
+TEST(Engine, MisuseThrowsLogicError) {
+  std::string out;
+  formatter f(out);
+  formatter g(std::move(f));
+  EXPECT_THROW(f.print_string("x"), std::logic_error);  // NOLINT(bugprone-use-after-move)
+  EXPECT_THROW((void)f.margin(), std::logic_error);
+
+  // Write and tag functions that print to the formatter they serve.
+  formatter* self = nullptr;
+  formatter h(quarn::output_functions{[&](std::string_view) { self->print_string("again"); }, {}});
+  self = &h;
+  h.print_string("x");
+  EXPECT_THROW(h.print_flush(), std::logic_error);
+  g.set_mark_tags(true);
+  quarn::stag_functions fns = g.get_stag_functions();
+  fns.mark_open_stag = [&](const quarn::stag&) {
+    g.print_string("inside");
+    return std::string();
+  };
+  g.set_stag_functions(fns);
+  g.open_tag("t");
+  EXPECT_THROW(g.print_flush(), std::logic_error);
+  g.set_stag_functions(quarn::default_stag_functions());
+  g.print_string("after");
+  g.print_flush();
+  EXPECT_EQ(out, "after");
 }
 
 }  // namespace

@@ -54,13 +54,14 @@ TEST(Failures, ErrorValues) {
 
 TEST(Failures, MessagesAreLaidOut) {
   try {
-    quarn::failwith("@[a@ b@]");
+    quarn::failwith("cannot open@ %s", "f.txt");
+    ADD_FAILURE() << "failwith returned";
   } catch (const quarn::failure& e) {
-    EXPECT_STREQ(e.what(), "a b");
+    EXPECT_STREQ(e.what(), "cannot open f.txt");
   }
   quarn::outcome<int, std::string> r = quarn::error("@[<v 2>a@ b@]");
   EXPECT_EQ(r.error(), "a\n  b");
-  EXPECT_EQ(quarn::error_msg("@[a@ b@]").error.message, "a b");
+  EXPECT_EQ(quarn::error_msg("x =@ %d", 1).error.message, "x = 1");
 }
 
 TEST(Sprint, PrintersSeeAFreshFormatter) {

@@ -73,6 +73,9 @@ struct stag_functions {
 
 /// Where a formatter's text goes.  `write` receives laid-out bytes in order;
 /// `flush` is called when the formatter is flushed.  Either may be empty.
+/// Either may throw to report a failure (see "Write errors" at `formatter`);
+/// neither may print to the formatter it serves (that throws
+/// std::logic_error).
 struct output_functions {
   std::function<void(std::string_view)> write;
   std::function<void()> flush;
@@ -87,6 +90,26 @@ class engine;
 /// Formatters are movable, not copyable.  Defaults: margin 78, maximum
 /// indentation 68, no limit on the number of open boxes, tag marking and tag
 /// printing off.
+///
+/// When output appears: text is laid out as soon as its line is decided and
+/// staged; the target receives it when the staging area fills (64 KiB), at
+/// every flush (print_flush(), print_newline(), "@." and "@?" in format
+/// strings, the `flush` printer), and when the formatter is destroyed.
+///
+/// Write errors: a write or flush of the target that fails throws from the
+/// call in which it is seen: std::system_error with the errno for a FILE*,
+/// std::ios_base::failure (itself a std::system_error) for a stream, which is
+/// also set bad, and whatever a write function throws.  Bytes the target did
+/// not accept stay with the formatter and are written first the next time;
+/// the document being laid out when the write failed is dropped, so that the
+/// next one is laid out as on a new formatter.
+///
+/// Misuse: any call on a moved-from formatter, and any call from the
+/// formatter's own write, flush or tag-marking function that would change
+/// it, throws std::logic_error.
+///
+/// A formatter is used from one thread at a time (the standard formatters'
+/// entry points lock; see stdout_formatter()).
 class formatter {
 public:
   /// Appends to `buffer`, which must outlive the formatter.  Like every
@@ -104,8 +127,10 @@ public:
   formatter& operator=(formatter&&) noexcept;
   formatter(const formatter&) = delete;
   formatter& operator=(const formatter&) = delete;
-  /// Hands text already laid out to the target.  Pending material that has
-  /// not been laid out yet is dropped: call print_flush() to keep it.
+  /// Lays out and writes everything pending, as print_flush() does.  A
+  /// destructor cannot report an error, so a failing write is ignored here:
+  /// call print_flush() first to see it.  Moving a formatter onto another
+  /// flushes the one it replaces in the same way.
   ~formatter();
 
   // Boxes.
@@ -149,12 +174,12 @@ public:
   void close_stag();
   void open_tag(std::string name);  ///< Opens a string tag.
   void close_tag() { close_stag(); }
-  void set_mark_tags(bool on) noexcept;
-  void set_print_tags(bool on) noexcept;
-  void set_tags(bool on) noexcept;
-  [[nodiscard]] bool mark_tags() const noexcept;
-  [[nodiscard]] bool print_tags() const noexcept;
-  [[nodiscard]] const stag_functions& get_stag_functions() const noexcept;
+  void set_mark_tags(bool on);
+  void set_print_tags(bool on);
+  void set_tags(bool on);
+  [[nodiscard]] bool mark_tags() const;
+  [[nodiscard]] bool print_tags() const;
+  [[nodiscard]] const stag_functions& get_stag_functions() const;
   void set_stag_functions(stag_functions fns);
 
   // Geometry.
@@ -163,19 +188,19 @@ public:
   /// mid-document keeps everything pending; the new margin applies from the
   /// current point on.
   void set_margin(int n);
-  [[nodiscard]] int margin() const noexcept;
+  [[nodiscard]] int margin() const;
   /// Ignored unless 1 < n < margin().
   void set_max_indent(int n);
-  [[nodiscard]] int max_indent() const noexcept;
+  [[nodiscard]] int max_indent() const;
   /// Ignored unless n > 1.
-  void set_max_boxes(int n) noexcept;
-  [[nodiscard]] int max_boxes() const noexcept;
-  [[nodiscard]] bool over_max_boxes() const noexcept;
+  void set_max_boxes(int n);
+  [[nodiscard]] int max_boxes() const;
+  [[nodiscard]] bool over_max_boxes() const;
   /// The text printed in place of a box beyond the maximum count (".").
   void set_ellipsis_text(std::string s);
-  [[nodiscard]] const std::string& ellipsis_text() const noexcept;
+  [[nodiscard]] const std::string& ellipsis_text() const;
   /// The number of open boxes, the engine's outermost one included.
-  [[nodiscard]] int depth() const noexcept;
+  [[nodiscard]] int depth() const;
 
   /// Restores every setting to its default and discards all state; used to
   /// recycle a formatter as if it were new.
@@ -184,6 +209,9 @@ public:
   void retarget(std::string& buffer);
 
 private:
+  detail::engine& engine_();
+  const detail::engine& engine_() const;
+
   std::unique_ptr<detail::engine> e_;
 };
 
