@@ -40,7 +40,8 @@ struct setup_options {
 /// stderr_formatter(), which belong to the library and outlive every
 /// channel_formatter (owns() is false).  For any other channel it owns a new
 /// formatter writing to that channel, destroyed with it (owns() is true); as
-/// with any formatter, text still pending then is dropped, so flush first.
+/// any formatter does, it writes what it still holds when destroyed (flush
+/// first to see a write error: the destructor cannot report one).
 ///
 /// Use it where a formatter is expected:
 ///
