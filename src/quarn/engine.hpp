@@ -82,7 +82,7 @@ struct output_functions {
 };
 
 namespace detail {
-class engine;
+class layout_engine;
 }
 
 /// The output target of the layout engine.
@@ -209,10 +209,10 @@ public:
   void retarget(std::string& buffer);
 
 private:
-  detail::engine& engine_();
-  const detail::engine& engine_() const;
+  detail::layout_engine& engine_();
+  const detail::layout_engine& engine_() const;
 
-  std::unique_ptr<detail::engine> e_;
+  std::unique_ptr<detail::layout_engine> e_;
 };
 
 }  // namespace quarn

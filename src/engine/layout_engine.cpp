@@ -1,0 +1,170 @@
+// The layout engine's less frequent operations: tags, boxes as they are laid
+// out, flushes and settings.
+#include "engine/layout_engine.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace quarn::detail {
+
+// Box kinds are laid out under their own names, in the same order.
+static_assert(static_cast<int>(box_kind::h) == 0 && static_cast<int>(box_kind::v) == 1 &&
+              static_cast<int>(box_kind::hv) == 2 && static_cast<int>(box_kind::hov) == 3 &&
+              static_cast<int>(box_kind::b) == 4);
+
+layout_engine::~layout_engine() {
+  if (busy()) return;  // destroyed by its own write or tag function
+  try {
+    flush(false);
+  } catch (...) {
+    // A destructor cannot report a failing target.
+  }
+}
+
+void layout_engine::start_document() {
+  queue_.clear();
+  scan_.reset();
+  boxes_.clear();
+  printed_tags_.clear();
+  marked_tags_.clear();
+  current_indent_ = 0;
+  depth_ = 0;
+  space_left_ = settings_.margin;
+  open_box(0, box_kind::hov);
+}
+
+// After a failed write: forgets the document being laid out, so that the
+// next one starts as on a new formatter.  Text already staged is kept.
+void layout_engine::abandon_document(void* self) {
+  auto* e = static_cast<layout_engine*>(self);
+  e->start_document();
+  e->is_new_line_ = true;
+}
+
+void layout_engine::flush(bool newline) {
+  for (std::size_t n = printed_tags_.size(); n > 0; --n) close_stag();
+  while (depth_ > 1) close_box();
+  // The outermost box closes at every flush too, so that its last hint, and
+  // the box itself if none of it has been laid out yet, are measured
+  // against what is actually left, as at the close of any other box.
+  end_box();
+  queue_.count_rest_as(infinity);
+  advance();
+  if (newline) out_.newline();
+  start_document();
+  out_.flush();
+}
+
+void layout_engine::reset() {
+  settings_ = layout_settings{};
+  is_new_line_ = true;
+  start_document();
+  out_.discard();
+}
+
+void layout_engine::open_stag(std::shared_ptr<const stag> tag) {
+  if (!tag) throw std::invalid_argument("quarn::formatter::open_stag: null tag");
+  if (settings_.print_tags) {
+    printed_tags_.push_back(tag);
+    if (settings_.tag_functions.print_open_stag) settings_.tag_functions.print_open_stag(*tag);
+  }
+  if (settings_.mark_tags) queue_.push_tag(std::move(tag));
+}
+
+void layout_engine::close_stag() {
+  if (settings_.mark_tags) queue_.push(token_kind::close_tag, 0, 0);
+  if (settings_.print_tags && !printed_tags_.empty()) {
+    std::shared_ptr<const stag> tag = std::move(printed_tags_.back());
+    printed_tags_.pop_back();
+    if (settings_.tag_functions.print_close_stag) settings_.tag_functions.print_close_stag(*tag);
+  }
+}
+
+// The text of a tag's mark, from the user's function when there is one.
+std::string layout_engine::mark(const stag& tag, bool open) {
+  const auto& fn = open ? settings_.tag_functions.mark_open_stag : settings_.tag_functions.mark_close_stag;
+  if (!fn) return open ? default_stag_functions().mark_open_stag(tag) : default_stag_functions().mark_close_stag(tag);
+  output_device::busy_scope busy(out_);
+  return fn(tag);
+}
+
+void layout_engine::split_before_deep_box() {
+  if (boxes_.empty()) {
+    out_.newline();
+    return;
+  }
+  const laid_box top = boxes_.back();
+  if (top.width > space_left_ && top.kind != box_layout::fits && top.kind != box_layout::h) new_line(0, top.width);
+}
+
+void layout_engine::skip_token() {
+  if (queue_.empty()) return;
+  token t = queue_.pop();
+  queue_.laid_out(-t.length);
+  space_left_ += t.size;
+}
+
+void layout_engine::lay_out(long long size, const token& t) {
+  switch (t.kind) {
+    case token_kind::text:
+    case token_kind::arena_text: lay_out_text(size, queue_.text_of(t)); break;
+    case token_kind::open_box: {
+      long long insertion_point = settings_.margin - space_left_;
+      if (insertion_point > settings_.max_indent) split_before_deep_box();
+      long long width = space_left_ - t.indent;
+      auto kind = static_cast<box_layout>(t.box);
+      if (kind != box_layout::v && size <= space_left_) kind = box_layout::fits;
+      boxes_.push_back({kind, width});
+      break;
+    }
+    case token_kind::close_box:
+      if (!boxes_.empty()) boxes_.pop_back();
+      break;
+    case token_kind::newline:
+      if (boxes_.empty())
+        out_.newline();
+      else
+        new_line(0, boxes_.back().width);
+      break;
+    case token_kind::if_newline:
+      if (current_indent_ != settings_.margin - space_left_) skip_token();
+      break;
+    case token_kind::hint: lay_out_hint(size, t.hint.spaces, t.hint.offset); break;
+    case token_kind::open_tag: {
+      // Open-tag tokens leave the queue in order, so theirs is the first.
+      std::shared_ptr<const stag> tag = queue_.take_tag();
+      out_.write(mark(*tag, true));
+      marked_tags_.push_back(std::move(tag));
+      break;
+    }
+    case token_kind::close_tag: {
+      if (marked_tags_.empty()) break;
+      std::shared_ptr<const stag> tag = std::move(marked_tags_.back());
+      marked_tags_.pop_back();
+      out_.write(mark(*tag, false));
+      break;
+    }
+  }
+}
+
+static long long below_infinity(long long n) { return n < infinity ? n : infinity - 1; }
+
+void layout_engine::set_min_space_left(long long n) {
+  if (n < 1) return;
+  settings_.min_space_left = below_infinity(n);
+  settings_.max_indent = settings_.margin - settings_.min_space_left;
+}
+
+void layout_engine::set_margin(long long n) {
+  if (n < 1) return;
+  n = below_infinity(n);
+  // Keep the columns of the current line and of the open boxes.
+  const long long delta = n - settings_.margin;
+  settings_.margin = n;
+  space_left_ += delta;
+  for (laid_box& b : boxes_) b.width += delta;
+  const long long max_indent = settings_.max_indent;
+  set_max_indent(max_indent <= n ? max_indent : std::max({n - settings_.min_space_left, n / 2, 1LL}));
+}
+
+}  // namespace quarn::detail

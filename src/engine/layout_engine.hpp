@@ -1,0 +1,327 @@
+// The layout engine behind quarn::formatter.
+//
+// Operations become tokens in a FIFO queue (token_queue.hpp).  A token whose
+// size is known is laid out as soon as it reaches the head of the queue.
+// Boxes and hints get their size later: the scan stack (scan_stack.hpp)
+// remembers the open boxes and the last hint of each, and fills in their
+// size when the matching close or the next hint arrives.  When the pending
+// material is at least as wide as the room left on the line, the head is
+// laid out anyway, with its size counted as infinite: it cannot fit.  So the
+// queue never holds much more than a line's worth of columns, time is linear
+// in the output, and nothing recurses on depth.  Laid-out text goes to the
+// output device (output.hpp).
+//
+// Invariants and encodings:
+//
+// - Totals.  The queue keeps two running totals: the left total counts the
+//   columns laid out since the document started, the right total the columns
+//   queued, each plus 1.  Their difference is the width of the pending
+//   material.  They start at 1 so that minus a right total (below) is always
+//   negative, and below the sentinel's -1 they never go.
+//
+// - Sizes.  A token's size is the number of columns from it to the point
+//   where its layout can be decided: a text's width; for a hint, the columns
+//   up to the next hint of the same box or that box's close; for a box, its
+//   whole width.  A hint's or box's size is unknown when it is queued: it is
+//   stored as minus the right total at that moment, and when its end is
+//   reached the scan stack adds the right total then, which leaves the width
+//   in between.  A negative size therefore means "not known yet".
+//
+// - Scan stack.  Each entry records the right total when its token was
+//   queued.  An entry below the left total has been laid out (the head of the
+//   queue has passed it): it and everything below are obsolete, and the
+//   stack restarts from its sentinel.
+//
+// - Box stack.  The boxes being laid out, innermost last.  An entry's
+//   `width` is the room from the box's indentation to the margin: the
+//   margin minus the column where the box opened minus its indentation, so
+//   a new line in the box starts at column margin - width + offset.  A box
+//   known to fit on its line is laid out as `fits`, and never splits.
+//
+// - The outermost box.  Every document starts with an hov box of
+//   indentation 0 (depth 1), which the caller cannot close; a flush closes
+//   it like any other box, so its last hint is measured, and opens a new
+//   one.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/output.hpp"
+#include "engine/scan_stack.hpp"
+#include "engine/token_queue.hpp"
+#include "quarn/engine.hpp"
+
+namespace quarn::detail {
+
+// Counted as the size of material whose size is still unknown when it has to
+// be laid out, and the largest margin.
+inline constexpr long long infinity = 1000000010;
+
+// The settings of a formatter, which reset() restores.
+struct layout_settings {
+  long long margin = 78;
+  long long min_space_left = 10;
+  long long max_indent = 68;  // margin - min_space_left
+  int max_boxes = INT_MAX;
+  std::string ellipsis = ".";
+  bool mark_tags = false;
+  bool print_tags = false;
+  stag_functions tag_functions = default_stag_functions();
+};
+
+class [[gnu::visibility("hidden")]] layout_engine {
+public:
+  template <class Target>
+  explicit layout_engine(Target&& target) : out_(std::forward<Target>(target)) {
+    out_.on_failure(&layout_engine::abandon_document, this);
+    start_document();
+  }
+  layout_engine(const layout_engine&) = delete;
+  layout_engine& operator=(const layout_engine&) = delete;
+  // Lays out and writes everything pending; a failing write is ignored.
+  ~layout_engine();
+
+  // True while a write, flush or tag-marking function runs: the engine is
+  // then in the middle of a change that a nested operation would corrupt.
+  [[nodiscard]] bool busy() const noexcept { return out_.busy(); }
+
+  // ---- operations ---------------------------------------------------------
+
+  void open_box(int indent, box_kind kind) {
+    ++depth_;
+    if (depth_ < settings_.max_boxes) {
+      token& t = queue_.push(token_kind::open_box, -queue_.right_total(), 0);
+      t.indent = indent;
+      t.box = kind;
+      scan_.push_box(queue_);
+    } else if (depth_ == settings_.max_boxes) {
+      enqueue_text(static_cast<long long>(settings_.ellipsis.size()), settings_.ellipsis);
+    }
+  }
+
+  void close_box() {
+    if (depth_ <= 1) return;
+    if (depth_ < settings_.max_boxes) end_box();
+    --depth_;
+  }
+
+  // Prints `s` counted as `width` columns.
+  void print_as(long long width, std::string_view s) {
+    if (depth_ < settings_.max_boxes) enqueue_text(width, s);
+  }
+
+  void print_char(char c) {
+    if (depth_ >= settings_.max_boxes) return;
+    if (queue_.empty()) {
+      queue_.queued(1);
+      space_left_ -= 1;
+      out_.put(c);
+      is_new_line_ = false;
+      queue_.laid_out(1);
+      return;
+    }
+    queue_.push_text(1, &c, 1);
+    if (!head_waits()) advance();
+  }
+
+  void print_break(int spaces, int offset) {
+    if (depth_ >= settings_.max_boxes) return;
+    token& t = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
+    t.hint = {spaces, offset};
+    scan_.push_hint(queue_);
+  }
+
+  void force_newline() { queue_zero_width(token_kind::newline); }
+  void print_if_newline() { queue_zero_width(token_kind::if_newline); }
+
+  void open_stag(std::shared_ptr<const stag> tag);
+  void close_stag();
+
+  // Closes every box, the outermost included, lays out everything pending
+  // (then a new line when `newline`), flushes the device, and starts a new
+  // document.
+  void flush(bool newline);
+
+  // ---- settings -----------------------------------------------------------
+
+  [[nodiscard]] const layout_settings& settings() const { return settings_; }
+  void set_margin(long long n);
+  void set_max_indent(long long n) {
+    if (n > 1) set_min_space_left(settings_.margin - n);
+  }
+  void set_max_boxes(int n) {
+    if (n > 1) settings_.max_boxes = n;
+  }
+  void set_ellipsis(std::string s) { settings_.ellipsis = std::move(s); }
+  void set_mark_tags(bool on) { settings_.mark_tags = on; }
+  void set_print_tags(bool on) { settings_.print_tags = on; }
+  void set_tag_functions(stag_functions fns) { settings_.tag_functions = std::move(fns); }
+  [[nodiscard]] int depth() const { return depth_; }
+
+  // Restores every setting and discards all state, staged output included.
+  void reset();
+  void retarget(std::string& buffer) { out_.retarget(buffer); }
+
+private:
+  // The layout of one open box (see "Box stack" above).
+  enum class box_layout : unsigned char { h, v, hv, hov, b, fits };
+  struct laid_box {
+    box_layout kind;
+    long long width;
+  };
+
+  void start_document();
+  static void abandon_document(void* self);
+  void end_box() {
+    queue_.push(token_kind::close_box, 0, 0);
+    scan_.close_last_hint(queue_);
+    scan_.close_last_box(queue_);
+  }
+  void set_min_space_left(long long n);
+  void queue_zero_width(token_kind kind) {
+    if (depth_ >= settings_.max_boxes) return;
+    queue_.push(kind, 0, 0);
+    advance();
+  }
+
+  // True when the head of the queue (there is one) must wait: its size is
+  // unknown and the pending material may still fit on the line.
+  [[nodiscard]] bool head_waits() const { return queue_.head().size < 0 && queue_.pending() < space_left_; }
+
+  // Lays out the head of the queue while its size is known or the pending
+  // material cannot fit on the line anyway.
+  void advance() {
+    // The queue's state is kept in locals (stores of text into the staging
+    // area would otherwise make the compiler reload it), and read again
+    // after any token that could run user code.
+    const token* ring = queue_.slots();
+    std::size_t mask = queue_.mask();
+    std::uint64_t seq = queue_.head_seq();
+    std::uint64_t tail = queue_.tail_seq();
+    while (seq != tail) {
+      const token& head = ring[seq & mask];
+      long long size = head.size;
+      if (size < 0) {
+        if (queue_.pending() < space_left_) return;
+        size = infinity;
+      }
+      const long long length = head.length;
+      queue_.set_head(++seq);
+      // The slot stays intact while the token is laid out: only user tag
+      // functions could queue more, and they run last.  The two most
+      // frequent kinds are laid out here.
+      if (head.kind == token_kind::text) {
+        space_left_ -= size;
+        is_new_line_ = false;
+        queue_.laid_out(length);
+        out_.write_short(head.chars, head.text_len);
+        continue;
+      }
+      if (head.kind == token_kind::hint) {
+        lay_out_hint(size, head.hint.spaces, head.hint.offset);
+        queue_.laid_out(length);
+        continue;
+      }
+      lay_out(size, head);
+      queue_.laid_out(length);
+      ring = queue_.slots();
+      mask = queue_.mask();
+      seq = queue_.head_seq();
+      tail = queue_.tail_seq();
+    }
+  }
+
+  void enqueue_text(long long width, std::string_view s) {
+    if (queue_.empty()) {
+      // Nothing is pending: the text can be laid out at once.
+      queue_.queued(width);
+      lay_out_text(width, s);
+      queue_.laid_out(width);
+      return;
+    }
+    if (s.size() <= inline_text) {
+      queue_.push_text(width, s.data(), s.size());
+      if (!head_waits()) advance();
+      return;
+    }
+    queue_.push_arena_text(width, s);
+    advance();
+  }
+
+  void lay_out_text(long long width, std::string_view s) {
+    space_left_ -= width;
+    out_.write(s);
+    is_new_line_ = false;
+  }
+
+  void new_line(long long offset, long long width) {
+    out_.newline();
+    is_new_line_ = true;
+    long long indent = settings_.margin - width + offset;
+    current_indent_ = std::min<long long>(settings_.max_indent, indent);
+    space_left_ = settings_.margin - current_indent_;
+    out_.spaces(current_indent_);
+  }
+
+  void same_line(long long spaces) {
+    space_left_ -= spaces;
+    out_.spaces(spaces);
+  }
+
+  void lay_out_hint(long long size, int spaces, int offset) {
+    if (boxes_.empty()) return;
+    const laid_box top = boxes_.back();
+    switch (top.kind) {
+      case box_layout::hov:
+        if (size > space_left_)
+          new_line(offset, top.width);
+        else
+          same_line(spaces);
+        break;
+      case box_layout::b:
+        if (is_new_line_)
+          same_line(spaces);
+        else if (size > space_left_)
+          new_line(offset, top.width);
+        else if (current_indent_ > settings_.margin - top.width + offset)
+          new_line(offset, top.width);
+        else
+          same_line(spaces);
+        break;
+      case box_layout::hv:
+      case box_layout::v: new_line(offset, top.width); break;
+      case box_layout::fits:
+      case box_layout::h: same_line(spaces); break;
+    }
+  }
+
+  // Lays out a token that is neither a short text nor a hint.
+  void lay_out(long long size, const token& t);
+  // Opening a box past the maximum indentation first splits the line of the
+  // enclosing box, unless that box fits or never splits.
+  void split_before_deep_box();
+  // Drops the token after a conditional text whose line was not just split,
+  // giving its width back.
+  void skip_token();
+  std::string mark(const stag& tag, bool open);
+
+  layout_settings settings_;
+  output_device out_;
+  token_queue queue_;
+  scan_stack scan_;
+  std::vector<laid_box> boxes_;
+  std::vector<std::shared_ptr<const stag>> printed_tags_;  // opened with tag printing on
+  std::vector<std::shared_ptr<const stag>> marked_tags_;   // whose open mark is written
+
+  long long space_left_ = 78;
+  long long current_indent_ = 0;
+  bool is_new_line_ = true;
+  int depth_ = 0;  // open boxes, the outermost included
+};
+
+}  // namespace quarn::detail

@@ -1,0 +1,132 @@
+// The output device's slow paths: growing the staging area and writing to
+// the target, with failures reported.
+#include "engine/output.hpp"
+
+#include <cerrno>
+#include <ostream>
+#include <stdexcept>
+#include <system_error>
+
+namespace quarn::detail {
+
+namespace {
+constexpr std::size_t max_staging = std::size_t{1} << 16;
+}
+
+output_device::output_device(std::FILE* file) : target_(target_kind::file), file_(file) {
+  if (file == nullptr) throw std::invalid_argument("quarn::formatter: null FILE*");
+}
+
+bool output_device::make_room(std::size_t n) {
+  const std::size_t u = used();
+  if (staging_.size() < max_staging && u + n <= max_staging) {
+    std::size_t size = std::max({staging_.size() * 2, u + n, std::size_t{256}});
+    staging_.resize(std::min(size, max_staging));
+    cur_ = staging_.data() + u;
+    end_ = staging_.data() + staging_.size();
+    return true;
+  }
+  drain();
+  return n <= room();
+}
+
+void output_device::many_spaces(long long n) {
+  while (n > 0) {
+    std::size_t k = static_cast<std::size_t>(std::min<long long>(n, static_cast<long long>(max_staging)));
+    if (k > room()) make_room(k);
+    k = std::min(k, room());
+    std::memset(cur_, ' ', k);
+    cur_ += k;
+    n -= static_cast<long long>(k);
+  }
+}
+
+// Writes `n` bytes at `p` to the target and returns how many it accepted;
+// fewer than `n` only after a failure, whose errno is left in `err`.
+std::size_t output_device::write_target(const char* p, std::size_t n, int& err) {
+  switch (target_) {
+    case target_kind::buffer: buffer_->append(p, n); return n;
+    case target_kind::file: {
+      errno = 0;
+      std::size_t k = std::fwrite(p, 1, n, file_);
+      if (k < n) err = errno != 0 ? errno : EIO;
+      return k;
+    }
+    case target_kind::stream: {
+      std::ostream::sentry ok(*stream_);
+      std::streamsize k = ok ? stream_->rdbuf()->sputn(p, static_cast<std::streamsize>(n)) : 0;
+      if (static_cast<std::size_t>(k) < n) err = EIO;
+      return static_cast<std::size_t>(k);
+    }
+    case target_kind::functions:
+      if (fns_.write) {
+        busy_scope busy(*this);
+        fns_.write(std::string_view(p, n));
+      }
+      return n;
+  }
+  return n;
+}
+
+void output_device::drain() {
+  const std::size_t n = used();
+  if (n == 0) return;
+  int err = 0;
+  std::size_t done = 0;
+  try {
+    done = write_target(staging_.data(), n, err);
+  } catch (...) {
+    // A write function failed: it took nothing, so everything stays staged.
+    report_failure();
+    throw;
+  }
+  if (done < n) std::memmove(staging_.data(), staging_.data() + done, n - done);
+  cur_ = staging_.data() + (n - done);
+  if (done < n) write_failed(err);
+}
+
+// A text too long for the staging area goes to the target directly.  What
+// the target does not accept of it is lost with the rest of the failing
+// document.
+void output_device::write_direct(const char* p, std::size_t n) {
+  drain();
+  int err = 0;
+  if (write_target(p, n, err) < n) write_failed(err);
+}
+
+void output_device::write_failed(int err) {
+  report_failure();
+  if (target_ == target_kind::stream) {
+    stream_->setstate(std::ios_base::badbit);  // throws if the stream asks for it
+    throw std::ios_base::failure("quarn::formatter: writing to the stream failed");
+  }
+  throw std::system_error(err, std::generic_category(), "quarn::formatter: writing failed");
+}
+
+void output_device::flush() {
+  drain();
+  switch (target_) {
+    case target_kind::file:
+      errno = 0;
+      if (std::fflush(file_) != 0) write_failed(errno != 0 ? errno : EIO);
+      break;
+    case target_kind::stream:
+      if (!stream_->flush()) write_failed(EIO);
+      break;
+    case target_kind::functions:
+      if (fns_.flush) {
+        busy_scope busy(*this);
+        fns_.flush();
+      }
+      break;
+    case target_kind::buffer: break;
+  }
+}
+
+void output_device::retarget(std::string& buffer) {
+  if (target_ != target_kind::buffer) throw std::logic_error("quarn::formatter::retarget: not a buffer formatter");
+  drain();
+  buffer_ = &buffer;
+}
+
+}  // namespace quarn::detail

@@ -1,0 +1,140 @@
+// The output device of the layout engine: a staging area for laid-out text
+// and the target it goes to (a string, a C stream, a C++ stream or user
+// functions).
+//
+// Laid-out text is written through a cursor into the staging area, which goes
+// to the target when it is full and when the device is flushed.  The area
+// starts small and grows to its largest size only for formatters that write
+// much, so that many formatters stay cheap.
+//
+// A write that fails throws (std::system_error with the errno for a FILE*,
+// std::ios_base::failure for a stream, whatever a write function throws).
+// The bytes the target did not accept stay staged and go first in the next
+// write.  Before throwing, the device calls its failure handler, through
+// which the layout drops the document it was laying out.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "quarn/engine.hpp"
+
+namespace quarn::detail {
+
+class output_device {
+public:
+  explicit output_device(std::string& buffer) : target_(target_kind::buffer), buffer_(&buffer) {}
+  explicit output_device(std::FILE* file);  // throws std::invalid_argument if null
+  explicit output_device(std::ostream& stream) : target_(target_kind::stream), stream_(&stream) {}
+  explicit output_device(output_functions fns) : target_(target_kind::functions), fns_(std::move(fns)) {}
+  output_device(const output_device&) = delete;
+  output_device& operator=(const output_device&) = delete;
+  ~output_device() = default;
+
+  // Called, with `context`, when a write fails, before the error is thrown.
+  void on_failure(void (*handler)(void*), void* context) {
+    failure_handler_ = handler;
+    failure_context_ = context;
+  }
+
+  // ---- laid-out text ------------------------------------------------------
+
+  void write(const char* p, std::size_t n) {
+    if (n > room() && !make_room(n)) return write_direct(p, n);
+    std::memcpy(cur_, p, n);
+    cur_ += n;
+  }
+  void write(std::string_view s) { write(s.data(), s.size()); }
+
+  // Short pieces are copied a fixed N bytes at a time (the cursor then moves
+  // by their length n <= N), which is much cheaper than a call to memcpy.
+  template <std::size_t N>
+  void write_short(const char (&chars)[N], std::size_t n) {
+    if (room() >= N) {
+      std::memcpy(cur_, chars, N);
+      cur_ += n;
+    } else {
+      write(chars, n);
+    }
+  }
+
+  void put(char c) {
+    if (room() == 0) make_room(1);
+    *cur_++ = c;
+  }
+  void newline() { put('\n'); }
+
+  void spaces(long long n) {
+    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (n <= 0) return;
+    if (n <= 16) return write_short(blanks, static_cast<std::size_t>(n));
+    many_spaces(n);
+  }
+
+  // ---- to the target ------------------------------------------------------
+
+  // Writes the staged text to the target.
+  void drain();
+  // Drains, then flushes the target (fflush, ostream::flush, the user's
+  // flush function).
+  void flush();
+  // Forgets the staged text.
+  void discard() { cur_ = staging_.data(); }
+  // Points a buffer device at another buffer, after draining into the old
+  // one.  Throws std::logic_error for other targets.
+  void retarget(std::string& buffer);
+
+  // True while a user write or flush function runs.
+  [[nodiscard]] bool busy() const noexcept { return busy_; }
+
+  // Marks the device busy while user code runs on the engine's behalf, so
+  // that a function that prints to the formatter it serves is caught
+  // instead of corrupting a state that is in the middle of changing.
+  class busy_scope {
+  public:
+    explicit busy_scope(output_device& d) : d_(d) { d_.busy_ = true; }
+    ~busy_scope() { d_.busy_ = false; }
+    busy_scope(const busy_scope&) = delete;
+    busy_scope& operator=(const busy_scope&) = delete;
+
+  private:
+    output_device& d_;
+  };
+
+private:
+  enum class target_kind { buffer, file, stream, functions };
+
+  [[nodiscard]] std::size_t used() const { return static_cast<std::size_t>(cur_ - staging_.data()); }
+  [[nodiscard]] std::size_t room() const { return static_cast<std::size_t>(end_ - cur_); }
+
+  // Makes room for `n` more bytes, growing or draining the staging area;
+  // false when `n` is larger than the area can ever hold.
+  bool make_room(std::size_t n);
+  void many_spaces(long long n);
+  void write_direct(const char* p, std::size_t n);
+  std::size_t write_target(const char* p, std::size_t n, int& err);
+  [[noreturn]] void write_failed(int err);
+  void report_failure() {
+    if (failure_handler_ != nullptr) failure_handler_(failure_context_);
+  }
+
+  target_kind target_;
+  std::FILE* file_ = nullptr;
+  std::ostream* stream_ = nullptr;
+  output_functions fns_;
+  std::string* buffer_ = nullptr;
+  std::string staging_;          // its size is the staging area's
+  char* cur_ = staging_.data();  // text fills staging_ up to here
+  char* end_ = cur_;
+  bool busy_ = false;
+  void (*failure_handler_)(void*) = nullptr;
+  void* failure_context_ = nullptr;
+};
+
+}  // namespace quarn::detail

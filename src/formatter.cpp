@@ -1,0 +1,136 @@
+// quarn::formatter: the public face of the layout engine, and the standard
+// semantic-tag functions.
+#include "quarn/engine.hpp"
+
+#include <charconv>
+#include <stdexcept>
+
+#include "engine/layout_engine.hpp"
+
+namespace quarn {
+
+stag::~stag() = default;
+
+std::string_view string_tag::kind_name() const noexcept { return "String_tag"; }
+
+namespace {
+
+std::string default_mark_open(const stag& t) {
+  if (const auto* s = dynamic_cast<const string_tag*>(&t)) return "<" + s->name() + ">";
+  return {};
+}
+
+std::string default_mark_close(const stag& t) {
+  if (const auto* s = dynamic_cast<const string_tag*>(&t)) return "</" + s->name() + ">";
+  return {};
+}
+
+void default_print(const stag&) {}
+
+}  // namespace
+
+stag_functions default_stag_functions() {
+  return {default_mark_open, default_mark_close, default_print, default_print};
+}
+
+namespace {
+[[noreturn, gnu::noinline]] void negative_spaces() {
+  throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+}
+[[noreturn, gnu::noinline]] void moved_from() {
+  throw std::logic_error("quarn::formatter: used after being moved from");
+}
+[[noreturn, gnu::noinline]] void reentered() {
+  throw std::logic_error("quarn::formatter: printed to from its own write, flush or tag function");
+}
+}  // namespace
+
+// Every operation goes through one of these two: a moved-from formatter has
+// no engine, and an engine whose write or tag function is running is in the
+// middle of a change that a nested operation would corrupt.
+detail::layout_engine& formatter::engine_() {
+  if (e_ == nullptr || e_->busy()) [[unlikely]] {
+    if (e_ == nullptr) moved_from();
+    reentered();
+  }
+  return *e_;
+}
+
+const detail::layout_engine& formatter::engine_() const {
+  if (e_ == nullptr) [[unlikely]]
+    moved_from();
+  return *e_;
+}
+
+formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::layout_engine>(buffer)) {}
+formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::layout_engine>(channel)) {}
+formatter::formatter(std::ostream& stream) : e_(std::make_unique<detail::layout_engine>(stream)) {}
+formatter::formatter(output_functions out) : e_(std::make_unique<detail::layout_engine>(std::move(out))) {}
+formatter::formatter(formatter&&) noexcept = default;
+formatter& formatter::operator=(formatter&&) noexcept = default;
+formatter::~formatter() = default;
+
+void formatter::open_box(box_kind kind, int indent) { engine_().open_box(indent, kind); }
+void formatter::close_box() { engine_().close_box(); }
+
+void formatter::print_string(std::string_view s) { engine_().print_as(static_cast<long long>(s.size()), s); }
+
+void formatter::print_as(int width, std::string_view s) {
+  if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
+  engine_().print_as(width, s);
+}
+
+void formatter::print_char(char c) { engine_().print_char(c); }
+
+void formatter::print_int(long long n) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, n);
+  print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
+
+void formatter::print_break(int spaces, int offset) {
+  if (spaces < 0) [[unlikely]]
+    negative_spaces();
+  engine_().print_break(spaces, offset);
+}
+
+void formatter::force_newline() { engine_().force_newline(); }
+void formatter::print_if_newline() { engine_().print_if_newline(); }
+void formatter::print_flush() { engine_().flush(false); }
+void formatter::print_newline() { engine_().flush(true); }
+
+void formatter::open_stag(std::shared_ptr<const stag> tag) { engine_().open_stag(std::move(tag)); }
+void formatter::close_stag() { engine_().close_stag(); }
+void formatter::open_tag(std::string name) { engine_().open_stag(std::make_shared<const string_tag>(std::move(name))); }
+void formatter::set_mark_tags(bool on) { engine_().set_mark_tags(on); }
+void formatter::set_print_tags(bool on) { engine_().set_print_tags(on); }
+void formatter::set_tags(bool on) {
+  detail::layout_engine& e = engine_();
+  e.set_mark_tags(on);
+  e.set_print_tags(on);
+}
+bool formatter::mark_tags() const { return engine_().settings().mark_tags; }
+bool formatter::print_tags() const { return engine_().settings().print_tags; }
+const stag_functions& formatter::get_stag_functions() const { return engine_().settings().tag_functions; }
+void formatter::set_stag_functions(stag_functions fns) { engine_().set_tag_functions(std::move(fns)); }
+
+void formatter::set_margin(int n) { engine_().set_margin(n); }
+int formatter::margin() const { return static_cast<int>(engine_().settings().margin); }
+void formatter::set_max_indent(int n) { engine_().set_max_indent(n); }
+int formatter::max_indent() const { return static_cast<int>(engine_().settings().max_indent); }
+void formatter::set_max_boxes(int n) { engine_().set_max_boxes(n); }
+int formatter::max_boxes() const { return engine_().settings().max_boxes; }
+bool formatter::over_max_boxes() const {
+  const detail::layout_engine& e = engine_();
+  return e.depth() >= e.settings().max_boxes;
+}
+void formatter::set_ellipsis_text(std::string s) { engine_().set_ellipsis(std::move(s)); }
+const std::string& formatter::ellipsis_text() const { return engine_().settings().ellipsis; }
+int formatter::depth() const { return engine_().depth(); }
+
+void formatter::reset() { engine_().reset(); }
+void formatter::retarget(std::string& buffer) { engine_().retarget(buffer); }
+
+}  // namespace quarn
