@@ -5,9 +5,12 @@
 #include <climits>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "print_helpers.hpp"
@@ -26,6 +29,30 @@ TEST(Scalars, BoolCharStringBuffer) {
   std::string buf = "abc";
   buf.clear();
   EXPECT_EQ(boxed(quarn::buffer, buf), "");
+}
+
+// A null C string is refused with an error that says so, never read.
+TEST(Scalars, NullCStringIsRefused) {
+  const char* null = nullptr;
+  std::string out;
+  quarn::formatter f(out);
+  const std::function<void()> uses[] = {
+      [&] { quarn::string(f, null); },
+      [&] { quarn::dump::string(f, null); },
+      [&] { quarn::words(f, null); },
+      [&] { quarn::truncated(5)(f, null); },
+      [&] { quarn::fprint(f, "%s", null); },
+      [&] { quarn::fprint(f, "%S", null); },
+      [&] { quarn::fprint(f, quarn::runtime("%s"), null); },
+  };
+  for (std::size_t i = 0; i < std::size(uses); ++i) {
+    try {
+      uses[i]();
+      ADD_FAILURE() << "use " << i << " did not throw";
+    } catch (const quarn::invalid_argument& e) {
+      EXPECT_NE(std::string_view(e.what()).find("null C string"), std::string_view::npos) << i << ": " << e.what();
+    }
+  }
 }
 
 // The unsigned printers read the same bits as unsigned; a narrower value is

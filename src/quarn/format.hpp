@@ -181,6 +181,7 @@ constexpr void check_format(std::string_view s) {
 // An argument, erased for the interpreter.
 struct format_arg {
   arg_kind kind;
+  bool null_string;  // a null C string: no string, and %s and %S refuse it
   bool is_signed;
   unsigned char bits;
   union {
@@ -239,9 +240,12 @@ format_arg make_arg(const A& a) {
     r.v.b = a;
   } else if constexpr (kind == arg_kind::string) {
     if constexpr (std::is_pointer_v<T>) {
-      // A null C string is not a string; say so rather than read through it.
+      // A null C string is not a string: it is recorded as such, so that %s
+      // and %S report it rather than read through it.  It still passes as
+      // the value of "%a", whose printer may accept it.
       if (a == nullptr) {
         r.kind = arg_kind::other;
+        r.null_string = true;
         return r;
       }
     }

@@ -124,12 +124,13 @@ struct char_printer : printer_tag {
 };
 inline constexpr char_printer char_{};
 
-/// The bytes of a string, as they are.
+/// The bytes of a string, as they are.  A null C string throws
+/// quarn::invalid_argument.
 struct string_printer : printer_tag {
   template <class S>
     requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
   void operator()(formatter& f, const S& s) const {
-    f.print_string(std::string_view(s));
+    f.print_string(detail::string_arg(s));
   }
 };
 inline constexpr string_printer string{};
