@@ -176,8 +176,7 @@ private:
       default: break;
     }
     if (!ok) {
-      if (a.kind == arg_kind::other && a.obj == nullptr && a.fn == nullptr)
-        error("a null C string was given");
+      if (a.null_string && (conv == 's' || conv == 'S')) error("%s or %S was given a null C string");
       error("an argument does not match its conversion");
     }
     return a;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <string>
 
 #include "quarn/format.hpp"
@@ -302,18 +303,42 @@ void print_ns_span(formatter& f, bool negative, std::uint64_t s) {
   }
 }
 
+namespace {
+
+__extension__ typedef unsigned __int128 u128;
+
+// Nanoseconds per tick of a period of num/den seconds (a reduced std::ratio),
+// as a reduced fraction.  num * 10^9 may pass 64 bits (a period of a
+// millennium does), never 128; den only shrinks.
+struct ns_per_tick {
+  u128 num;
+  u128 den;
+};
+
+ns_per_tick ns_ratio(std::intmax_t num, std::intmax_t den) {
+  const std::intmax_t g = std::gcd(std::intmax_t{1000000000}, den);
+  return {static_cast<u128>(num) * static_cast<u128>(1000000000 / g), static_cast<u128>(den / g)};
+}
+
+}  // namespace
+
 void print_tick_span(formatter& f, bool negative, u64 ticks, std::intmax_t num, std::intmax_t den) {
-  __extension__ typedef unsigned __int128 u128;
-  // ticks < 2^64 and num < 2^63: the product fits in 128 bits.
-  u128 scaled = static_cast<u128>(ticks) * static_cast<u128>(num);
-  u128 d = static_cast<u128>(den);
-  u128 ns = scaled / d + (scaled % d != 0 ? 1 : 0);
-  if (ns > std::numeric_limits<std::uint64_t>::max())
-    invalid_arg("quarn::uint64_ns_span: the duration is longer than 2^64 - 1 ns");
+  const ns_per_tick r = ns_ratio(num, den);
+  constexpr u64 max = std::numeric_limits<u64>::max();
+  // ticks * r.num may pass 128 bits: split r.num / r.den into its whole part
+  // q and the remainder, below r.den < 2^63.  ticks * q is a lower bound of
+  // the span, and ticks * remainder < 2^127.
+  const u128 q = r.num / r.den;
+  if (q != 0 && ticks > max / q) invalid_arg("quarn::uint64_ns_span: the duration is longer than 2^64 - 1 ns");
+  const u128 rest = static_cast<u128>(ticks) * (r.num % r.den);
+  const u128 ns = ticks * q + rest / r.den + (rest % r.den != 0 ? 1 : 0);
+  if (ns > max) invalid_arg("quarn::uint64_ns_span: the duration is longer than 2^64 - 1 ns");
   print_ns_span(f, negative, static_cast<std::uint64_t>(ns));
 }
 
-void print_float_span(formatter& f, long double ns) {
+void print_float_span(formatter& f, long double count, std::intmax_t num, std::intmax_t den) {
+  const ns_per_tick r = ns_ratio(num, den);
+  const long double ns = count * static_cast<long double>(r.num) / static_cast<long double>(r.den);
   if (std::isnan(ns)) invalid_arg("quarn::uint64_ns_span: the duration is not a number");
   long double m = std::ceil(std::fabs(ns));
   if (!(m < 18446744073709551616.0L))

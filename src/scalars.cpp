@@ -37,20 +37,31 @@ void print_g(formatter& f, double x) {
 double round(double x) { return std::floor(x + 0.5); }
 
 double round_dfrac(int d, double x) {
-  if (x - round(x) == 0) return x;
+  // The scaling below would turn an infinity into not-a-number.
+  if (!std::isfinite(x) || x - round(x) == 0) return x;
   double m = std::pow(10.0, static_cast<double>(d));
+  // 10^-d beyond the double range: x, which is not whole and so below 2^52,
+  // is nearer 0 than any other multiple of 10^-d.
+  if (m == 0) return 0.0;
   // With more digits asked for than a double holds, scaling would overflow
   // (and give not-a-number): the value is already as precise as it gets.
-  if (std::isfinite(x) && !std::isfinite(x * m)) return x;
+  if (!std::isfinite(x * m)) return x;
   return std::floor(x * m + 0.5) / m;
 }
 
 double round_dsig(int d, double x) {
   if (x == 0) return 0.0;
   // The scaling below would turn an infinity into not-a-number.
-  if (std::isinf(x)) return x;
-  double m = std::pow(10.0, std::floor(std::log10(std::fabs(x))));
-  return round_dfrac(d, x / m) * m;
+  if (!std::isfinite(x)) return x;
+  double e = std::floor(std::log10(std::fabs(x)));
+  // Below 1e-300 the power of ten is subnormal or zero, and scaling by it
+  // loses the digits: bring the value up first.
+  if (e < -300) return round_dsig(d, x * 1e300) / 1e300;
+  double m = std::pow(10.0, e);
+  double r = round_dfrac(d, x / m) * m;
+  // Rounded up past the largest double (as DBL_MAX to four digits is): the
+  // value stays as it is rather than become an infinity.
+  return std::isfinite(r) ? r : x;
 }
 
 }  // namespace detail

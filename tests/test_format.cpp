@@ -247,4 +247,27 @@ TEST(FormatRuntime, CheckedWhileInterpreted) {
     EXPECT_THROW((void)quarn::sprint(quarn::runtime(bad)), std::invalid_argument) << bad;
 }
 
+// A number above 4096 is refused by name, however many digits it has, before
+// anything is padded or printed; 4096 itself passes.
+TEST(FormatRuntime, NumbersAreLimited) {
+  EXPECT_EQ(quarn::sprint(quarn::runtime("%4096d"), 1).size(), 4096U);
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"%4097d", "width too large"},
+      {"%5000000000d", "width too large"},
+      {"%.1000000000f", "precision too large"},
+      {"@;<1000000000 0>", "number of spaces too large"},
+      {"@;<1 -4097>", "offset too large"},
+      {"@[<hov 4097>", "indentation too large"},
+      {"@<4097>", "width too large"},
+  };
+  for (auto [fmt, want] : cases) {
+    try {
+      (void)quarn::sprint(quarn::runtime(fmt));
+      ADD_FAILURE() << fmt << " was accepted";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_NE(std::string_view(e.what()).find(want), std::string_view::npos) << fmt << ": " << e.what();
+    }
+  }
+}
+
 }  // namespace

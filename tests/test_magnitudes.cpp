@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ratio>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,24 @@ TEST(Uint64NsSpan, ChronoDurationsBeyondTheRangeFail) {
                quarn::invalid_argument);
   f.print_flush();
   EXPECT_EQ(out, "");
+}
+
+// Periods whose length in nanoseconds passes 64 bits, which std::ratio
+// cannot convert: what fits prints, the rest is refused.
+TEST(Uint64NsSpan, CoarsePeriods) {
+  using half_millennia = std::chrono::duration<long long, std::ratio<15778476000>>;
+  using millennia = std::chrono::duration<long long, std::ratio<31556952000>>;
+  using float_millennia = std::chrono::duration<double, std::ratio<31556952000>>;
+  EXPECT_EQ(show(quarn::uint64_ns_span, half_millennia(0)), "0ns");
+  EXPECT_EQ(show(quarn::uint64_ns_span, half_millennia(1)), "499a362d");
+  EXPECT_EQ(show(quarn::uint64_ns_span, half_millennia(-1)), "-499a362d");
+  EXPECT_EQ(show(quarn::uint64_ns_span, float_millennia(0.5)), "499a362d");
+  std::string out;
+  quarn::formatter f(out);
+  EXPECT_THROW(quarn::uint64_ns_span(f, half_millennia(2)), quarn::invalid_argument);
+  EXPECT_THROW(quarn::uint64_ns_span(f, millennia(1)), quarn::invalid_argument);
+  EXPECT_THROW(quarn::uint64_ns_span(f, millennia::min()), quarn::invalid_argument);
+  EXPECT_THROW(quarn::uint64_ns_span(f, float_millennia(1.0)), quarn::invalid_argument);
 }
 
 // The printers write one unbroken piece: a margin narrower than the text

@@ -5,9 +5,12 @@
 #include <climits>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "print_helpers.hpp"
@@ -26,6 +29,30 @@ TEST(Scalars, BoolCharStringBuffer) {
   std::string buf = "abc";
   buf.clear();
   EXPECT_EQ(boxed(quarn::buffer, buf), "");
+}
+
+// A null C string is refused with an error that says so, never read.
+TEST(Scalars, NullCStringIsRefused) {
+  const char* null = nullptr;
+  std::string out;
+  quarn::formatter f(out);
+  const std::function<void()> uses[] = {
+      [&] { quarn::string(f, null); },
+      [&] { quarn::dump::string(f, null); },
+      [&] { quarn::words(f, null); },
+      [&] { quarn::truncated(5)(f, null); },
+      [&] { quarn::fprint(f, "%s", null); },
+      [&] { quarn::fprint(f, "%S", null); },
+      [&] { quarn::fprint(f, quarn::runtime("%s"), null); },
+  };
+  for (std::size_t i = 0; i < std::size(uses); ++i) {
+    try {
+      uses[i]();
+      ADD_FAILURE() << "use " << i << " did not throw";
+    } catch (const quarn::invalid_argument& e) {
+      EXPECT_NE(std::string_view(e.what()).find("null C string"), std::string_view::npos) << i << ": " << e.what();
+    }
+  }
 }
 
 // The unsigned printers read the same bits as unsigned; a narrower value is
@@ -50,6 +77,7 @@ struct float_row {
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double dbl_max = std::numeric_limits<double>::max();
 
 TEST(Scalars, FloatAsPercentG) {
   EXPECT_EQ(boxed(quarn::float_, 1e20), "1e+20");
@@ -67,6 +95,9 @@ TEST(Scalars, FloatDfrac) {
       {2, inf, "inf"},      {2, -inf, "-inf"},          {2, nan, "nan"},  {1, 0.04, "0"},
       // More digits than a double holds: the value as it is, not nan.
       {400, 0.1, "0.1"},    {400, -2.5, "-2.5"},        {320, 1.5, "1.5"},
+      // 10^-d beyond the double range: whatever is not whole rounds to 0.
+      {-400, 1.5, "0"},     {-400, -1.5, "0"},          {-400, inf, "inf"}, {-400, -inf, "-inf"},
+      {-400, nan, "nan"},   {400, inf, "inf"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
@@ -82,6 +113,9 @@ TEST(Scalars, FloatDsig) {
       {2, 1.2345e8, "1.23e+08"}, {3, 0.0, "0"},              {3, -0.0, "0"},
       {2, inf, "inf"},          {2, -inf, "-inf"},           {2, nan, "nan"},
       {400, 1.25, "1.25"},      {400, 3e-300, "3e-300"},
+      // Subnormals keep their digits; past the largest double, the value as it is.
+      {2, 5e-324, "4.94066e-324"}, {1, 1e-323, "9.88131e-324"}, {2, 1.23456e-315, "1.23e-315"},
+      {2, dbl_max, "1.79769e+308"}, {2, -dbl_max, "-1.79769e+308"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);

@@ -52,12 +52,13 @@ struct uchar_printer : printer_tag {
 };
 inline constexpr uchar_printer uchar{};
 
-/// A string in double quotes, escaped as "%S" does.
+/// A string in double quotes, escaped as "%S" does.  A null C string throws
+/// quarn::invalid_argument.
 struct string_printer : printer_tag {
   template <class S>
     requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
   void operator()(formatter& f, const S& s) const {
-    fprint(f, "%S", std::string_view(s));
+    fprint(f, "%S", detail::string_arg(s));
   }
 };
 inline constexpr string_printer string{};

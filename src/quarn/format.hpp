@@ -4,8 +4,9 @@
 //   std::string s = quarn::sprint("%d items in %S", n, name);
 //
 // A format string is checked against its arguments when the program is
-// compiled: an unknown directive, a missing or extra argument, or an argument
-// of the wrong kind is a compile error.  The directives are listed in
+// compiled: an unknown directive, a missing or extra argument, an argument of
+// the wrong kind, or a number above 4096 (a width, a precision, an
+// indentation, ...) is a compile error.  The directives are listed in
 // quarn/format_parse.hpp.  Strings known only at run time go through
 // quarn::runtime(); they are checked as they are interpreted and a mismatch
 // throws std::invalid_argument.
@@ -181,6 +182,7 @@ constexpr void check_format(std::string_view s) {
 // An argument, erased for the interpreter.
 struct format_arg {
   arg_kind kind;
+  bool null_string;  // a null C string: no string, and %s and %S refuse it
   bool is_signed;
   unsigned char bits;
   union {
@@ -239,9 +241,12 @@ format_arg make_arg(const A& a) {
     r.v.b = a;
   } else if constexpr (kind == arg_kind::string) {
     if constexpr (std::is_pointer_v<T>) {
-      // A null C string is not a string; say so rather than read through it.
+      // A null C string is not a string: it is recorded as such, so that %s
+      // and %S report it rather than read through it.  It still passes as
+      // the value of "%a", whose printer may accept it.
       if (a == nullptr) {
         r.kind = arg_kind::other;
+        r.null_string = true;
         return r;
       }
     }
@@ -276,7 +281,12 @@ struct runtime_format_string {
 };
 
 /// Marks a format string that is checked while it is interpreted rather than
-/// at compile time: a mismatch throws std::invalid_argument.
+/// at compile time: a mismatch throws std::invalid_argument.  Numbers are
+/// limited as in checked strings: a width, precision, indentation, or count
+/// of spaces or offset of a break hint above 4096 (max_format_number in
+/// quarn/format_parse.hpp) throws std::invalid_argument ("width too large",
+/// "precision too large", ...), so that a string from outside the program
+/// cannot make the formatter pad or print gigabytes.
 inline runtime_format_string runtime(std::string_view s) noexcept { return {s}; }
 
 template <class... Args>

@@ -34,6 +34,11 @@
 // with spaces (or zeros for numbers with "0").  The length modifiers l, L and
 // n are accepted for compatibility; an integer's width is its C++ type's.
 // Every other character prints unchanged.
+//
+// Every number in a format string (widths, precisions, indentations, spaces
+// and offsets of break hints, "@<n>" columns) is at most max_format_number
+// (4096) in magnitude; a larger one is an error ("width too large", ...), so
+// that a short string cannot ask for gigabytes of padding or digits.
 #pragma once
 
 #include <cstddef>
@@ -51,24 +56,35 @@ struct conversion {
   char conv = 0;
 };
 
+/// The largest magnitude of a number in a format string.  The error messages
+/// below quote it.
+inline constexpr int max_format_number = 4096;
+
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Parses the number at s[i..] into n; returns false when there is none.
-constexpr bool parse_int(std::string_view s, std::size_t& i, int& n, bool allow_sign) {
+enum class number { none, ok, too_large };
+
+// Parses the number at s[i..] into n.  A number above max_format_number in
+// magnitude is read to its last digit and reported as too_large.
+constexpr number parse_int(std::string_view s, std::size_t& i, int& n, bool allow_sign) {
   bool neg = false;
   if (allow_sign && i < s.size() && s[i] == '-') {
     neg = true;
     ++i;
   }
-  if (i >= s.size() || !is_digit(s[i])) return false;
-  long long v = 0;
-  while (i < s.size() && is_digit(s[i])) {
+  if (i >= s.size() || !is_digit(s[i])) return number::none;
+  int v = 0;
+  bool large = false;
+  for (; i < s.size() && is_digit(s[i]); ++i) {
     v = v * 10 + (s[i] - '0');
-    if (v > 1000000000) return false;
-    ++i;
+    if (v > max_format_number) {
+      large = true;
+      v = 0;
+    }
   }
-  n = static_cast<int>(neg ? -v : v);
-  return true;
+  if (large) return number::too_large;
+  n = neg ? -v : v;
+  return number::ok;
 }
 
 constexpr void skip_blanks(std::string_view s, std::size_t& i) {
@@ -127,8 +143,11 @@ constexpr void parse_format(std::string_view s, Handler& h) {
             else
               return h.error("unknown box kind in \"@[<...>\" (expected h, v, hv, hov or b)");
             skip_blanks(s, i);
-            if (i < s.size() && s[i] != '>' && !parse_int(s, i, indent, true))
-              return h.error("bad indentation in \"@[<...>\"");
+            if (i < s.size() && s[i] != '>') {
+              number r = parse_int(s, i, indent, true);
+              if (r == number::none) return h.error("bad indentation in \"@[<...>\"");
+              if (r == number::too_large) return h.error("indentation too large in \"@[<...>\" (above 4096)");
+            }
             skip_blanks(s, i);
             if (i >= s.size() || s[i] != '>') return h.error("unterminated \"@[<...>\"");
             ++i;
@@ -144,10 +163,15 @@ constexpr void parse_format(std::string_view s, Handler& h) {
           if (i < s.size() && s[i] == '<') {
             ++i;
             skip_blanks(s, i);
-            if (!parse_int(s, i, spaces, false)) return h.error("bad number of spaces in \"@;<n off>\"");
+            number r = parse_int(s, i, spaces, false);
+            if (r == number::none) return h.error("bad number of spaces in \"@;<n off>\"");
+            if (r == number::too_large) return h.error("number of spaces too large in \"@;<n off>\" (above 4096)");
             skip_blanks(s, i);
-            if (i < s.size() && s[i] != '>' && !parse_int(s, i, offset, true))
-              return h.error("bad offset in \"@;<n off>\"");
+            if (i < s.size() && s[i] != '>') {
+              r = parse_int(s, i, offset, true);
+              if (r == number::none) return h.error("bad offset in \"@;<n off>\"");
+              if (r == number::too_large) return h.error("offset too large in \"@;<n off>\" (above 4096)");
+            }
             skip_blanks(s, i);
             if (i >= s.size() || s[i] != '>') return h.error("unterminated \"@;<n off>\"");
             ++i;
@@ -170,7 +194,9 @@ constexpr void parse_format(std::string_view s, Handler& h) {
         case '}': h.close_tag(); break;
         case '<': {
           int w = 0;
-          if (!parse_int(s, i, w, false) || i >= s.size() || s[i] != '>')
+          number r = parse_int(s, i, w, false);
+          if (r == number::too_large) return h.error("width too large in \"@<n>\" (above 4096)");
+          if (r == number::none || i >= s.size() || s[i] != '>')
             return h.error("bad \"@<n>\" (expected a number of columns)");
           ++i;
           h.width(w);
@@ -203,11 +229,12 @@ constexpr void parse_format(std::string_view s, Handler& h) {
       else
         break;
     }
-    if (i < s.size() && is_digit(s[i])) parse_int(s, i, cv.width, false);
+    if (parse_int(s, i, cv.width, false) == number::too_large) return h.error("width too large (above 4096)");
     if (i < s.size() && s[i] == '.') {
       ++i;
       cv.precision = 0;
-      if (i < s.size() && is_digit(s[i])) parse_int(s, i, cv.precision, false);
+      if (parse_int(s, i, cv.precision, false) == number::too_large)
+        return h.error("precision too large (above 4096)");
     }
     if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) cv.length = s[i++];
     if (i >= s.size()) return h.error("incomplete conversion at the end of the format string");

@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <ratio>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -46,12 +45,14 @@ constexpr std::pair<bool, unsigned long long> sign_magnitude(I n) noexcept {
 void print_si_size(formatter& f, int scale, std::string_view unit, bool negative, unsigned long long magnitude);
 void print_bi_byte_size(formatter& f, bool negative, unsigned long long magnitude);
 void print_ns_span(formatter& f, bool negative, std::uint64_t ns);
-// `ticks` ticks of num/den nanoseconds each, rounded up to whole nanoseconds.
-// Throws quarn::invalid_argument when that exceeds 2^64 - 1 ns.
+// `ticks` ticks of num/den seconds each (a std::ratio, however coarse),
+// rounded up to whole nanoseconds.  Throws quarn::invalid_argument when that
+// exceeds 2^64 - 1 ns.
 void print_tick_span(formatter& f, bool negative, unsigned long long ticks, std::intmax_t num, std::intmax_t den);
-// A floating-point number of nanoseconds, rounded away from zero.  Throws
-// quarn::invalid_argument for not-a-number and beyond 2^64 - 1 ns.
-void print_float_span(formatter& f, long double ns);
+// A floating-point number of ticks of num/den seconds each, rounded away
+// from zero to whole nanoseconds.  Throws quarn::invalid_argument for
+// not-a-number and beyond 2^64 - 1 ns.
+void print_float_span(formatter& f, long double count, std::intmax_t num, std::intmax_t den);
 
 }  // namespace detail
 
@@ -115,7 +116,8 @@ inline constexpr bi_byte_size_printer bi_byte_size{};
 /// bit set is a long span, never a negative one, and every value prints
 /// (-1 as a std::int64_t, that is 2^64 - 1, prints «584a198d»).
 ///
-/// std::chrono durations of any period are printed as the span they measure.
+/// std::chrono durations of any period, however coarse or fine, are printed
+/// as the span they measure.
 /// A negative duration prints a minus sign and its magnitude («-1.5ms»).
 /// Periods finer than a nanosecond and floating-point counts are rounded
 /// away from zero to whole nanoseconds.  A duration longer than 2^64 - 1 ns
@@ -137,12 +139,14 @@ struct uint64_ns_span_printer : printer_tag {
   template <class Rep, class Period>
     requires std::is_floating_point_v<Rep> || detail::count<Rep>
   void operator()(formatter& f, const std::chrono::duration<Rep, Period>& d) const {
-    using per_ns = std::ratio_divide<Period, std::nano>;
+    // The period is passed as it is and converted at run time in 128-bit
+    // arithmetic: std::ratio_divide<Period, std::nano> does not compile for
+    // periods of centuries and more (its numerator passes 64 bits).
     if constexpr (std::is_floating_point_v<Rep>) {
-      detail::print_float_span(f, static_cast<long double>(d.count()) * per_ns::num / per_ns::den);
+      detail::print_float_span(f, static_cast<long double>(d.count()), Period::num, Period::den);
     } else {
       auto [negative, ticks] = detail::sign_magnitude(d.count());
-      detail::print_tick_span(f, negative, ticks, per_ns::num, per_ns::den);
+      detail::print_tick_span(f, negative, ticks, Period::num, Period::den);
     }
   }
 };

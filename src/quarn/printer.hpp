@@ -7,10 +7,12 @@
 
 #include <concepts>
 #include <functional>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
 #include "quarn/engine.hpp"
+#include "quarn/failure.hpp"
 
 namespace quarn {
 
@@ -29,6 +31,21 @@ concept library_printer = std::derived_from<std::remove_cvref_t<P>, printer_tag>
 /// P prints values of T.
 template <class P, class T>
 concept printer_of = std::invocable<const P&, formatter&, const T&>;
+
+namespace detail {
+
+// The string a string printer was given, as a view.  A null C string has no
+// bytes to view (std::string_view would read through the null pointer): it
+// throws quarn::invalid_argument instead.
+template <class S>
+std::string_view string_arg(const S& s) {
+  if constexpr (std::is_pointer_v<S>) {
+    if (s == nullptr) throw invalid_argument("quarn: a string printer was given a null C string");
+  }
+  return std::string_view(s);
+}
+
+}  // namespace detail
 
 /// An owning, type-erased printer of T.
 template <class T>

@@ -88,13 +88,19 @@ inline constexpr float_printer float_{};
 namespace detail {
 /// floor(x + 0.5): halves go toward positive infinity.
 double round(double x);
-/// x rounded to d fractional digits; whole numbers (and zeros) unchanged.
+/// x rounded to d fractional digits; whole numbers (and zeros), infinities
+/// and not-a-number unchanged.
 double round_dfrac(int d, double x);
-/// x rounded to d + 1 significant digits; zeros give +0, infinities stay.
+/// x rounded to d + 1 significant digits; zeros give +0, infinities and
+/// not-a-number stay.
 double round_dsig(int d, double x);
 }  // namespace detail
 
-/// "%g" of the float rounded to `d` fractional digits, halves up.
+/// "%g" of the float rounded to `d` fractional digits, halves up.  Infinities
+/// and not-a-number print as float_ prints them.  A `d` so negative that
+/// 10^-d is beyond the double range (float_dfrac(-400)) rounds every value
+/// that is not whole to 0; a `d` asking for more digits than a double holds
+/// leaves the value as it is.
 struct float_dfrac_printer : printer_tag {
   int d;
   template <std::floating_point F>
@@ -105,7 +111,11 @@ struct float_dfrac_printer : printer_tag {
 [[nodiscard]] constexpr float_dfrac_printer float_dfrac(int d) { return {{}, d}; }
 
 /// "%g" of the float rounded to `d` + 1 significant digits, halves up.  An
-/// infinity prints as itself ("inf", "-inf"), not as not-a-number.
+/// infinity prints as itself ("inf", "-inf"), not as not-a-number, and
+/// not-a-number as float_ prints it.  Subnormal values are rounded like any
+/// other (5e-324 prints «4.94066e-324»).  A value that would round past the
+/// largest double prints unrounded: float_dsig(2) of DBL_MAX is
+/// «1.79769e+308», not «inf».
 struct float_dsig_printer : printer_tag {
   int d;
   template <std::floating_point F>
@@ -124,12 +134,13 @@ struct char_printer : printer_tag {
 };
 inline constexpr char_printer char_{};
 
-/// The bytes of a string, as they are.
+/// The bytes of a string, as they are.  A null C string throws
+/// quarn::invalid_argument.
 struct string_printer : printer_tag {
   template <class S>
     requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
   void operator()(formatter& f, const S& s) const {
-    f.print_string(std::string_view(s));
+    f.print_string(detail::string_arg(s));
   }
 };
 inline constexpr string_printer string{};

@@ -9,7 +9,7 @@
 // one space (as quarn::sp).  None of these printers opens a box: the
 // enclosing box decides how the hints lay out and how far new lines are
 // indented.  Each scans its string once, left to right, and prints pieces of
-// it without copying them.
+// it without copying them.  A null C string throws quarn::invalid_argument.
 #pragma once
 
 #include <concepts>
@@ -38,7 +38,7 @@ template <void (*Fn)(formatter&, std::string_view)>
 struct string_layout : printer_tag {
   template <string_like S>
   void operator()(formatter& f, const S& s) const {
-    Fn(f, std::string_view(s));
+    Fn(f, string_arg(s));
   }
 };
 
@@ -72,7 +72,7 @@ struct truncated_printer : printer_tag {
   long long max;
   template <detail::string_like S>
   void operator()(formatter& f, const S& s) const {
-    detail::print_truncated(f, max, std::string_view(s));
+    detail::print_truncated(f, max, detail::string_arg(s));
   }
 };
 [[nodiscard]] constexpr truncated_printer truncated(long long max) { return {{}, max}; }
