@@ -32,32 +32,49 @@ struct string_formatter {
   formatter f{buffer};
 };
 
+using string_formatters = std::vector<std::unique_ptr<string_formatter>>;
+
+// Set when this thread's pool is destroyed.  Thread-local objects die before
+// the static objects of the program, whose destructors may still format
+// strings: from then on every lease makes a formatter of its own.  A bool has
+// no destructor, so it can be read until the thread is gone.
+thread_local bool pool_gone = false;
+
+struct pool_holder {
+  string_formatters items;
+  ~pool_holder() { pool_gone = true; }
+};
+
+// This thread's free string formatters, or null once they are destroyed.
+string_formatters* pool() {
+  if (pool_gone) return nullptr;
+  thread_local pool_holder p;
+  return &p.items;
+}
+
 class lease {
 public:
   lease() {
-    auto& p = pool();
-    if (p.empty()) {
+    string_formatters* p = pool();
+    if (p == nullptr || p->empty()) {
       sf_ = std::make_unique<string_formatter>();
     } else {
-      sf_ = std::move(p.back());
-      p.pop_back();
+      sf_ = std::move(p->back());
+      p->pop_back();
     }
   }
   lease(const lease&) = delete;
   lease& operator=(const lease&) = delete;
   ~lease() {
+    string_formatters* p = pool();
+    if (p == nullptr || p->size() >= 16) return;
     sf_->f.reset();
     sf_->buffer.clear();
-    auto& p = pool();
-    if (p.size() < 16) p.push_back(std::move(sf_));
+    p->push_back(std::move(sf_));
   }
   string_formatter& operator*() { return *sf_; }
 
 private:
-  static std::vector<std::unique_ptr<string_formatter>>& pool() {
-    thread_local std::vector<std::unique_ptr<string_formatter>> p;
-    return p;
-  }
   std::unique_ptr<string_formatter> sf_;
 };
 
