@@ -1,7 +1,8 @@
 // The standard formatters, string formatting and formatters that share
 // another formatter's tag functions.
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -11,17 +12,39 @@ namespace quarn {
 
 namespace {
 
-void flush_std_formatters() {
-  stdout_formatter().print_flush();
-  stderr_formatter().print_flush();
+// A standard formatter.  Made on first use and never destroyed, so that
+// printing from static destructors stays safe.
+struct std_output {
+  explicit std_output(std::FILE* channel) : f(channel) {}
+  formatter f;
+};
+
+// Each set once, when its formatter is made, so that the exit-time flush can
+// reach the formatters that exist without making the others.
+std::atomic<std_output*> std_out{nullptr};
+std::atomic<std_output*> std_err{nullptr};
+
+std_output& make_std(std::atomic<std_output*>& slot, std::FILE* channel) {
+  auto* o = new std_output(channel);  // NOLINT: intentionally leaked
+  slot.store(o, std::memory_order_release);
+  return *o;
 }
 
-formatter* make_std(std::FILE* channel) {
-  // Never destroyed, so that printing from static destructors stays safe;
-  // flushed at exit instead.
-  static const bool registered = [] { return std::atexit(flush_std_formatters) == 0; }();
-  (void)registered;
-  return new formatter(channel);  // NOLINT: intentionally leaked
+// Flushes the standard formatters when the library is unloaded.  At exit the
+// dynamic linker runs library destructors after every atexit handler and
+// every static destructor of the program, which may still print, and before
+// the C library flushes its streams.  Nothing may throw out of exit, so write
+// errors are dropped here.
+__attribute__((destructor)) void flush_std_at_exit() {
+  for (std::atomic<std_output*>* slot : {&std_out, &std_err}) {
+    std_output* o = slot->load(std::memory_order_acquire);
+    if (o == nullptr) continue;
+    try {
+      o->f.print_flush();
+    } catch (...) {
+      // Dropped: see above.
+    }
+  }
 }
 
 // String formatters are recycled: making one costs several allocations, and
@@ -81,13 +104,13 @@ private:
 }  // namespace
 
 formatter& stdout_formatter() {
-  static formatter* const f = make_std(stdout);
-  return *f;
+  static std_output& o = make_std(std_out, stdout);
+  return o.f;
 }
 
 formatter& stderr_formatter() {
-  static formatter* const f = make_std(stderr);
-  return *f;
+  static std_output& o = make_std(std_err, stderr);
+  return o.f;
 }
 
 formatter with_buffer(std::string& buffer, with_buffer_options options) {

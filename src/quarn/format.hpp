@@ -300,7 +300,8 @@ template <class... Args>
 using format_string = basic_format_string<std::type_identity_t<Args>...>;
 
 /// The formatters on standard output and standard error.  They belong to the
-/// library, live until the program ends and are flushed at exit.
+/// library, live until the program ends and are flushed at exit, after the
+/// static destructors of the program (which may still print on them).
 formatter& stdout_formatter();
 formatter& stderr_formatter();
 
