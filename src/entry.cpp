@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "quarn/format.hpp"
@@ -12,15 +13,19 @@ namespace quarn {
 
 namespace {
 
-// A standard formatter.  Made on first use and never destroyed, so that
-// printing from static destructors stays safe.
+// A standard formatter and the lock that makes each entry-point call on it
+// atomic.  Recursive: printers running inside a call print to the same
+// formatter again.  Made on first use and never destroyed, so that printing
+// from static destructors stays safe.
 struct std_output {
   explicit std_output(std::FILE* channel) : f(channel) {}
+  std::recursive_mutex lock;
   formatter f;
 };
 
-// Each set once, when its formatter is made, so that the exit-time flush can
-// reach the formatters that exist without making the others.
+// Each set once, when its formatter is made, so that the exit-time flush and
+// detail::std_lock() can reach the formatters that exist without making the
+// others.
 std::atomic<std_output*> std_out{nullptr};
 std::atomic<std_output*> std_err{nullptr};
 
@@ -40,6 +45,7 @@ __attribute__((destructor)) void flush_std_at_exit() {
     std_output* o = slot->load(std::memory_order_acquire);
     if (o == nullptr) continue;
     try {
+      const std::lock_guard lock(o->lock);
       o->f.print_flush();
     } catch (...) {
       // Dropped: see above.
@@ -120,6 +126,14 @@ formatter with_buffer(std::string& buffer, with_buffer_options options) {
 }
 
 namespace detail {
+
+std::unique_lock<std::recursive_mutex> std_lock(formatter& f) {
+  for (std::atomic<std_output*>* slot : {&std_out, &std_err}) {
+    std_output* o = slot->load(std::memory_order_acquire);
+    if (o != nullptr && &o->f == &f) return std::unique_lock(o->lock);
+  }
+  return {};
+}
 
 std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {
   lease l;
