@@ -2,6 +2,7 @@
 // another formatter's tag functions.
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -39,7 +40,7 @@ std_output& make_std(std::atomic<std_output*>& slot, std::FILE* channel) {
 // dynamic linker runs library destructors after every atexit handler and
 // every static destructor of the program, which may still print, and before
 // the C library flushes its streams.  Nothing may throw out of exit, so write
-// errors are dropped here.
+// errors are dropped here; flush_std_outputs() is how a program sees them.
 __attribute__((destructor)) void flush_std_at_exit() {
   for (std::atomic<std_output*>* slot : {&std_out, &std_err}) {
     std_output* o = slot->load(std::memory_order_acquire);
@@ -117,6 +118,19 @@ formatter& stdout_formatter() {
 formatter& stderr_formatter() {
   static std_output& o = make_std(std_err, stderr);
   return o.f;
+}
+
+void flush_std_outputs() {
+  std::exception_ptr first;
+  for (formatter* f : {&stdout_formatter(), &stderr_formatter()}) {
+    try {
+      const auto lock = detail::std_lock(*f);
+      f->print_flush();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
 }
 
 formatter with_buffer(std::string& buffer, with_buffer_options options) {

@@ -319,6 +319,13 @@ using format_string = basic_format_string<std::type_identity_t<Args>...>;
 formatter& stdout_formatter();
 formatter& stderr_formatter();
 
+/// Flushes stdout_formatter(), then stderr_formatter(), each under its lock,
+/// so that a program sees a write error before it returns from main (the
+/// flush at exit drops errors).  If a flush throws (std::system_error on a
+/// write error), the other formatter is still flushed and the first error is
+/// rethrown.
+void flush_std_outputs();
+
 /// Formats to `f`.  Does not flush.  Atomic on a standard formatter (see
 /// stdout_formatter()); any other formatter is used from one thread at a time.
 template <class... Args>
