@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "quarn/attributes.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn {
@@ -152,7 +153,9 @@ std::unique_lock<std::recursive_mutex> std_lock(formatter& f) {
 std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {
   lease l;
   string_formatter& sf = *l;
-  if (like != nullptr) sf.f.set_stag_functions(like->get_stag_functions());
+  // Styled printers write attributes: they must not reach `like`, which
+  // other threads may be reading.
+  if (like != nullptr) sf.f.set_stag_functions(copy_stag_functions(*like));
   vfprint(sf.f, fmt, args, n);
   sf.f.print_flush();
   return sf.buffer;

@@ -383,7 +383,10 @@ struct with_buffer_options {
 };
 
 /// Formats with the attributes of `like` (through its tag functions) into a
-/// fresh string formatter and returns the text.
+/// fresh string formatter and returns the text.  Attributes written while
+/// formatting (styled() writes one) stay in the string formatter: `like` is
+/// only read, so several threads may format like one formatter at once as
+/// long as none of them changes it.
 template <class... Args>
 [[nodiscard]] std::string str_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
