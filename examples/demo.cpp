@@ -7,11 +7,13 @@
 // (or with --color=always) and print as plain text otherwise.
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <queue>
 #include <stack>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -61,7 +63,8 @@ void title(const char* t) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// A write error on standard output ends the tour with a message and status 1.
+int main(int argc, char** argv) try {
   CLI::App app{"A tour of the Quarn pretty-printing library"};
   const auto color = quarn::cli::style_renderer(app);
   CLI11_PARSE(app, argc, argv);
@@ -162,5 +165,9 @@ int main(int argc, char** argv) {
                                {.sep = quarn::comma})),
   });
   quarn::print("%a@.", account_fields, account{"Grace", "grace@example.org", {{"checking", 300}, {"savings", 7}}});
+  quarn::flush_std_outputs();
   return 0;
+} catch (const std::system_error& e) {
+  std::fprintf(stderr, "quarn_demo: standard output: %s\n", e.code().message().c_str());
+  return 1;
 }

@@ -8,7 +8,8 @@
 // with "-", standard input is read.  Addresses and the ASCII column are
 // coloured when standard output is a terminal (--color=auto, the default),
 // always, or never.  Exit status: 0 on success, 1 when the input cannot be
-// read, and CLI11's usage-error status (non-zero) for bad options.
+// read or the output cannot be written, and CLI11's usage-error status
+// (non-zero) for bad options.
 #include <CLI/CLI.hpp>
 #include <quarn/cli.hpp>
 #include <quarn/quarn.hpp>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -98,7 +100,13 @@ int main(int argc, char** argv) {
   formatter& out = stdout_formatter();
   // Wide enough for a whole line, so that lines never wrap.
   out.set_margin(line_columns(digits, width) + 1);
-  fprint(out, "%a@.", for_string(addresses(line, {.address = address, .width = width})), data);
+  try {
+    fprint(out, "%a@.", for_string(addresses(line, {.address = address, .width = width})), data);
+    flush_std_outputs();
+  } catch (const std::system_error& e) {
+    std::fprintf(stderr, "%s: standard output: %s\n", program, e.code().message().c_str());
+    return 1;
+  }
   if (std::ferror(stdout) != 0) {
     std::fprintf(stderr, "%s: standard output: %s\n", program, std::strerror(errno));
     return 1;

@@ -104,6 +104,18 @@ void store_set(formatter& f, int key, const std::function<std::string()>& encode
   store_op(f, store_set_tag(key, encode));
 }
 
+stag_functions copy_stag_functions(const formatter& f) {
+  stag_functions fns = f.get_stag_functions();
+  // Only a store at the front is found: one behind a function that a user
+  // put in front of it stays shared.  Other open-mark functions are not
+  // called here, since they may not expect a store's tags.
+  if (const auto* shared = fns.mark_open_stag.target<store_mark_open>()) {
+    auto values = std::make_shared<std::map<int, std::string>>(*shared->values);
+    fns.mark_open_stag = store_mark_open{std::move(values), shared->previous};
+  }
+  return fns;
+}
+
 // Created in this order, at initialisation: keys 1, 2 and 3.
 const attr<bool> utf_8_attr{next_attr_key(), encode_bool, decode_bool};
 const attr<style_renderer> style_renderer_attr{next_attr_key(), encode_renderer, decode_renderer};

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <quarn/quarn.hpp>
@@ -302,6 +303,23 @@ TEST(Attributes, StrLike) {
   auto nested = [&](quarn::formatter& g, const std::string& s) { inner = quarn::str_like(g, "%a", red, s); };
   quarn::fprint(f, "@[%a@]", quarn::styled(Bold, nested), "x");
   EXPECT_EQ(inner, "\x1b[0;1;31mx\x1b[0;1m");
+}
+
+TEST(Attributes, StrLikeFromTwoThreads) {
+  std::string buf;
+  quarn::formatter shared(buf);
+  quarn::set_style_renderer(shared, style_renderer::Ansi_tty);
+  const auto red = quarn::styled(quarn::Red, quarn::string);
+  auto run = [&](int& wrong) {
+    for (int i = 0; i < 2000; ++i) wrong += quarn::str_like(shared, "<%a>", red, "x") != "<\x1b[0;31mx\x1b[0m>";
+  };
+  int wrong1 = 0, wrong2 = 0;
+  std::thread other(run, std::ref(wrong1));
+  run(wrong2);
+  other.join();
+  EXPECT_EQ(wrong1 + wrong2, 0);
+  // Styles written in the string formatters never reach the shared one.
+  EXPECT_FALSE(quarn::detail::get(quarn::detail::current_sgr, shared));
 }
 
 // --------------------------------------------------------------- fields

@@ -7,7 +7,8 @@
 // "Quarn.Quarn_store_set") and passes every other tag to the function it
 // replaced, so the formatter's output never changes.  The store is installed
 // at the first attribute write; formatters that share tag functions (see
-// with_buffer() and str_like()) share their attributes.
+// with_buffer()) share their attributes.  str_like() formats with a copy of
+// them, so it only reads the formatter it is given.
 #pragma once
 
 #include <functional>
@@ -63,6 +64,10 @@ int next_attr_key() noexcept;
 std::string store_get(const formatter& f, int key);
 /// Stores `encode()` under `key`, installing a store if `f` has none.
 void store_set(formatter& f, int key, const std::function<std::string()>& encode);
+/// A copy of f's tag functions for another formatter.  When they carry a
+/// store, the copy carries a store of its own holding the same attributes:
+/// the other formatter reads what `f` reads, and its writes never reach `f`.
+stag_functions copy_stag_functions(const formatter& f);
 
 template <class T>
 std::optional<T> get(const attr<T>& a, const formatter& f) {

@@ -15,6 +15,7 @@
 #include <array>
 #include <concepts>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -269,6 +270,10 @@ std::array<format_arg, sizeof...(Args)> make_args(const Args&... args) {
   return make_args_impl<Args...>(std::index_sequence_for<Args...>{}, args...);
 }
 
+// On stdout_formatter() and stderr_formatter(), their lock, which the entry
+// points below hold for the whole of a call; on any other formatter, no lock.
+std::unique_lock<std::recursive_mutex> std_lock(formatter& f);
+
 // The interpreter and the string entry points behind the templates below.
 void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n);
 std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n);
@@ -310,25 +315,45 @@ template <class... Args>
 using format_string = basic_format_string<std::type_identity_t<Args>...>;
 
 /// The formatters on standard output and standard error.  They belong to the
-/// library, live until the program ends and are flushed at exit.
+/// library, live until the program ends and are flushed at exit, after the
+/// static destructors of the program (which may still print on them).
+///
+/// Threads: each call of fprint(), print(), eprint() or kfprint() on one of
+/// these two formatters is atomic, like a call of C's printf: it holds the
+/// formatter's lock throughout, printers running inside it (`flush` and "@."
+/// included) print under that lock, and the text of two calls never
+/// interleaves.  (A printer on one of them that prints on the other holds both
+/// locks: two threads doing so in opposite directions would deadlock.)  Any
+/// other formatter, and a standard formatter's member functions called outside
+/// those entry points, are used from one thread at a time.
 formatter& stdout_formatter();
 formatter& stderr_formatter();
 
-/// Formats to `f`.  Does not flush.
+/// Flushes stdout_formatter(), then stderr_formatter(), each under its lock,
+/// so that a program sees a write error before it returns from main (the
+/// flush at exit drops errors).  If a flush throws (std::system_error on a
+/// write error), the other formatter is still flushed and the first error is
+/// rethrown.
+void flush_std_outputs();
+
+/// Formats to `f`.  Does not flush.  Atomic on a standard formatter (see
+/// stdout_formatter()); any other formatter is used from one thread at a time.
 template <class... Args>
 void fprint(formatter& f, format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   detail::vfprint(f, fmt.get(), a.data(), a.size());
 }
 
-/// Formats to stdout_formatter().  Does not flush.
+/// Formats to stdout_formatter().  Does not flush.  Atomic: see
+/// stdout_formatter().
 template <class... Args>
 void print(format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   detail::vfprint(stdout_formatter(), fmt.get(), a.data(), a.size());
 }
 
-/// Formats to stderr_formatter().  Does not flush.
+/// Formats to stderr_formatter().  Does not flush.  Atomic: see
+/// stdout_formatter().
 template <class... Args>
 void eprint(format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
@@ -343,10 +368,12 @@ template <class... Args>
   return detail::vsprint(nullptr, fmt.get(), a.data(), a.size());
 }
 
-/// Formats to `f`, then returns `k(f)`.
+/// Formats to `f`, then returns `k(f)`.  On a standard formatter the whole
+/// call, `k` included, is atomic (see stdout_formatter()).
 template <class K, class... Args>
   requires std::invocable<K&, formatter&>
 decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Args&... args) {
+  const auto lock = detail::std_lock(f);
   fprint<Args...>(f, fmt, args...);
   return std::forward<K>(k)(f);
 }
@@ -366,7 +393,10 @@ struct with_buffer_options {
 };
 
 /// Formats with the attributes of `like` (through its tag functions) into a
-/// fresh string formatter and returns the text.
+/// fresh string formatter and returns the text.  Attributes written while
+/// formatting (styled() writes one) stay in the string formatter: `like` is
+/// only read, so several threads may format like one formatter at once as
+/// long as none of them changes it.
 template <class... Args>
 [[nodiscard]] std::string str_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
