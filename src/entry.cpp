@@ -26,7 +26,7 @@ struct std_output {
 };
 
 // Each set once, when its formatter is made, so that the exit-time flush and
-// detail::std_lock() can reach the formatters that exist without making the
+// detail::std_guard can reach the formatters that exist without making the
 // others.
 std::atomic<std_output*> std_out{nullptr};
 std::atomic<std_output*> std_err{nullptr};
@@ -125,7 +125,7 @@ void flush_std_outputs() {
   std::exception_ptr first;
   for (formatter* f : {&stdout_formatter(), &stderr_formatter()}) {
     try {
-      const auto lock = detail::std_lock(*f);
+      const detail::std_guard guard(*f);
       f->print_flush();
     } catch (...) {
       if (!first) first = std::current_exception();
@@ -142,12 +142,19 @@ formatter with_buffer(std::string& buffer, with_buffer_options options) {
 
 namespace detail {
 
-std::unique_lock<std::recursive_mutex> std_lock(formatter& f) {
+std_guard::std_guard(formatter& f) : held_(nullptr) {
   for (std::atomic<std_output*>* slot : {&std_out, &std_err}) {
     std_output* o = slot->load(std::memory_order_acquire);
-    if (o != nullptr && &o->f == &f) return std::unique_lock(o->lock);
+    if (o != nullptr && &o->f == &f) {
+      o->lock.lock();
+      held_ = o;
+      return;
+    }
   }
-  return {};
+}
+
+std_guard::~std_guard() {
+  if (held_ != nullptr) static_cast<std_output*>(held_)->lock.unlock();
 }
 
 std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {

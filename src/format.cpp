@@ -235,7 +235,7 @@ private:
 }  // namespace
 
 void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n) {
-  const auto lock = std_lock(f);
+  const std_guard guard(f);
   interpreter in(f, args, n);
   parse_format(fmt, in);
   in.finish();

@@ -15,7 +15,6 @@
 #include <array>
 #include <concepts>
 #include <cstddef>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -270,9 +269,20 @@ std::array<format_arg, sizeof...(Args)> make_args(const Args&... args) {
   return make_args_impl<Args...>(std::index_sequence_for<Args...>{}, args...);
 }
 
-// On stdout_formatter() and stderr_formatter(), their lock, which the entry
-// points below hold for the whole of a call; on any other formatter, no lock.
-std::unique_lock<std::recursive_mutex> std_lock(formatter& f);
+// Holds, for its lifetime, the lock of stdout_formatter() or
+// stderr_formatter() when `f` is one of them, and nothing otherwise: the
+// entry points below hold it for the whole of a call.  (Opaque, so that this
+// header needs no <mutex>.)
+class std_guard {
+public:
+  explicit std_guard(formatter& f);
+  ~std_guard();
+  std_guard(const std_guard&) = delete;
+  std_guard& operator=(const std_guard&) = delete;
+
+private:
+  void* held_;  // the standard output whose lock is held, or null
+};
 
 // The interpreter and the string entry points behind the templates below.
 void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n);
@@ -373,7 +383,7 @@ template <class... Args>
 template <class K, class... Args>
   requires std::invocable<K&, formatter&>
 decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Args&... args) {
-  const auto lock = detail::std_lock(f);
+  const detail::std_guard guard(f);
   fprint<Args...>(f, fmt, args...);
   return std::forward<K>(k)(f);
 }
