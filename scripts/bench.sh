@@ -31,3 +31,5 @@ for b in "$dir"/bench/bench_*; do
     [[ $(basename "$b") == bench_doc ]] && continue
     "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 done
+
+bench/hexdump_vs_xxd.sh   # finds quarn-hexdump under build/release
