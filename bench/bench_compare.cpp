@@ -368,7 +368,7 @@ public:
       for (const auto& [alternative, ns] : times) {
         if (alternative == "quarn") continue;
         char row[160];
-        std::snprintf(row, sizeof row, "  %-12s %-9s %7.2f   (%.3g ns / %.3g ns)\n", family.c_str(),
+        std::snprintf(row, sizeof row, "  %-12s %-9s %7.2f   (%.4g ns / %.4g ns)\n", family.c_str(),
                       alternative.c_str(), quarn->second / ns, quarn->second, ns);
         os << row;
       }
