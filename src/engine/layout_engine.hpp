@@ -236,21 +236,38 @@ private:
     }
   }
 
+  // Texts are queued behind material whose layout is not decided yet.  A
+  // long text is laid out without being copied into the queue when it would
+  // leave the queue at once.
   void enqueue_text(long long width, std::string_view s) {
-    if (queue_.empty()) {
-      // Nothing is pending: the text can be laid out at once.
-      queue_.queued(width);
-      lay_out_text(width, s);
-      queue_.laid_out(width);
-      return;
-    }
+    if (queue_.empty()) return lay_out_now(width, s);
     if (s.size() <= inline_text) {
       queue_.push_text(width, s.data(), s.size());
       if (!head_waits()) advance();
       return;
     }
-    queue_.push_arena_text(width, s);
+    if (queue_.last().kind == token_kind::if_newline) {
+      // The conditional mark decides about this text when it is laid out.
+      queue_.push_arena_text(width, s);
+      advance();
+      return;
+    }
+    // Lay out what the text's width decides, as if it were queued; if that
+    // empties the queue, the text itself goes out at once.
+    queue_.queued(width);
     advance();
+    if (queue_.empty()) {
+      lay_out_text(width, s);
+      queue_.laid_out(width);
+    } else {
+      queue_.push_arena_text(width, s, true);
+    }
+  }
+
+  void lay_out_now(long long width, std::string_view s) {
+    queue_.queued(width);
+    lay_out_text(width, s);
+    queue_.laid_out(width);
   }
 
   void lay_out_text(long long width, std::string_view s) {
