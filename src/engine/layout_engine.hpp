@@ -155,12 +155,12 @@ public:
     if (n > 1) set_min_space_left(settings_.margin - n);
   }
   void set_max_boxes(int n) {
-    if (n > 1) settings_.max_boxes = n;
+    if (n > 1) customized().max_boxes = n;
   }
-  void set_ellipsis(std::string s) { settings_.ellipsis = std::move(s); }
-  void set_mark_tags(bool on) { settings_.mark_tags = on; }
-  void set_print_tags(bool on) { settings_.print_tags = on; }
-  void set_tag_functions(stag_functions fns) { settings_.tag_functions = std::move(fns); }
+  void set_ellipsis(std::string s) { customized().ellipsis = std::move(s); }
+  void set_mark_tags(bool on) { customized().mark_tags = on; }
+  void set_print_tags(bool on) { customized().print_tags = on; }
+  void set_tag_functions(stag_functions fns) { customized().tag_functions = std::move(fns); }
   [[nodiscard]] int depth() const { return depth_; }
 
   // Restores every setting and discards all state, staged output included.
@@ -175,6 +175,11 @@ private:
     long long width;
   };
 
+  // The settings, about to be changed: reset() then has defaults to restore.
+  layout_settings& customized() {
+    customized_ = true;
+    return settings_;
+  }
   void start_document();
   static void abandon_document(void* self);
   void end_box() {
@@ -328,6 +333,7 @@ private:
   std::string mark(const stag& tag, bool open);
 
   layout_settings settings_;
+  bool customized_ = false;  // settings_ may differ from the defaults
   output_device out_;
   token_queue queue_;
   scan_stack scan_;

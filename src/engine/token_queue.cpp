@@ -65,7 +65,7 @@ void token_queue::clear() {
   head_ = tail_;
   arena_.clear();
   arena_base_ = 0;
-  tags_.clear();
+  if (!tags_.empty()) tags_.clear();
 }
 
 }  // namespace quarn::detail
