@@ -56,7 +56,12 @@ void layout_engine::flush(bool newline) {
 }
 
 void layout_engine::reset() {
-  settings_ = layout_settings{};
+  // Rebuilding the settings (four functions and a string) is most of the
+  // cost of recycling a formatter: skip it when none was changed.
+  if (customized_) {
+    settings_ = layout_settings{};
+    customized_ = false;
+  }
   is_new_line_ = true;
   start_document();
   out_.discard();
@@ -151,7 +156,7 @@ static long long below_infinity(long long n) { return n < infinity ? n : infinit
 
 void layout_engine::set_min_space_left(long long n) {
   if (n < 1) return;
-  settings_.min_space_left = below_infinity(n);
+  customized().min_space_left = below_infinity(n);
   settings_.max_indent = settings_.margin - settings_.min_space_left;
 }
 
@@ -160,7 +165,7 @@ void layout_engine::set_margin(long long n) {
   n = below_infinity(n);
   // Keep the columns of the current line and of the open boxes.
   const long long delta = n - settings_.margin;
-  settings_.margin = n;
+  customized().margin = n;
   space_left_ += delta;
   for (laid_box& b : boxes_) b.width += delta;
   const long long max_indent = settings_.max_indent;

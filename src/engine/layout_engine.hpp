@@ -155,12 +155,12 @@ public:
     if (n > 1) set_min_space_left(settings_.margin - n);
   }
   void set_max_boxes(int n) {
-    if (n > 1) settings_.max_boxes = n;
+    if (n > 1) customized().max_boxes = n;
   }
-  void set_ellipsis(std::string s) { settings_.ellipsis = std::move(s); }
-  void set_mark_tags(bool on) { settings_.mark_tags = on; }
-  void set_print_tags(bool on) { settings_.print_tags = on; }
-  void set_tag_functions(stag_functions fns) { settings_.tag_functions = std::move(fns); }
+  void set_ellipsis(std::string s) { customized().ellipsis = std::move(s); }
+  void set_mark_tags(bool on) { customized().mark_tags = on; }
+  void set_print_tags(bool on) { customized().print_tags = on; }
+  void set_tag_functions(stag_functions fns) { customized().tag_functions = std::move(fns); }
   [[nodiscard]] int depth() const { return depth_; }
 
   // Restores every setting and discards all state, staged output included.
@@ -175,6 +175,11 @@ private:
     long long width;
   };
 
+  // The settings, about to be changed: reset() then has defaults to restore.
+  layout_settings& customized() {
+    customized_ = true;
+    return settings_;
+  }
   void start_document();
   static void abandon_document(void* self);
   void end_box() {
@@ -236,21 +241,38 @@ private:
     }
   }
 
+  // Texts are queued behind material whose layout is not decided yet.  A
+  // long text is laid out without being copied into the queue when it would
+  // leave the queue at once.
   void enqueue_text(long long width, std::string_view s) {
-    if (queue_.empty()) {
-      // Nothing is pending: the text can be laid out at once.
-      queue_.queued(width);
-      lay_out_text(width, s);
-      queue_.laid_out(width);
-      return;
-    }
+    if (queue_.empty()) return lay_out_now(width, s);
     if (s.size() <= inline_text) {
       queue_.push_text(width, s.data(), s.size());
       if (!head_waits()) advance();
       return;
     }
-    queue_.push_arena_text(width, s);
+    if (queue_.last().kind == token_kind::if_newline) {
+      // The conditional mark decides about this text when it is laid out.
+      queue_.push_arena_text(width, s);
+      advance();
+      return;
+    }
+    // Lay out what the text's width decides, as if it were queued; if that
+    // empties the queue, the text itself goes out at once.
+    queue_.queued(width);
     advance();
+    if (queue_.empty()) {
+      lay_out_text(width, s);
+      queue_.laid_out(width);
+    } else {
+      queue_.push_arena_text(width, s, true);
+    }
+  }
+
+  void lay_out_now(long long width, std::string_view s) {
+    queue_.queued(width);
+    lay_out_text(width, s);
+    queue_.laid_out(width);
   }
 
   void lay_out_text(long long width, std::string_view s) {
@@ -311,6 +333,7 @@ private:
   std::string mark(const stag& tag, bool open);
 
   layout_settings settings_;
+  bool customized_ = false;  // settings_ may differ from the defaults
   output_device out_;
   token_queue queue_;
   scan_stack scan_;

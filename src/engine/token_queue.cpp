@@ -39,11 +39,17 @@ std::size_t token_queue::store(std::string_view s) {
   return off;
 }
 
-void token_queue::push_arena_text(long long width, std::string_view s) {
-  if (s.size() > std::numeric_limits<std::uint32_t>::max())
-    throw std::length_error("quarn::formatter: text longer than 4 GiB");
+namespace {
+void check_text_length(std::size_t n) {
+  if (n > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("quarn::formatter: text longer than 4 GiB");
+}
+}  // namespace
+
+void token_queue::push_arena_text(long long width, std::string_view s, bool counted) {
+  check_text_length(s.size());
   const std::size_t off = store(s);
-  token& t = push(token_kind::arena_text, width, width);
+  token& t = push(token_kind::arena_text, width, counted ? 0 : width);
+  t.length = width;
   t.text_len = static_cast<std::uint32_t>(s.size());
   t.text_off = off;
 }
@@ -59,7 +65,7 @@ void token_queue::clear() {
   head_ = tail_;
   arena_.clear();
   arena_base_ = 0;
-  tags_.clear();
+  if (!tags_.empty()) tags_.clear();
 }
 
 }  // namespace quarn::detail

@@ -67,6 +67,7 @@ public:
   token& at(std::uint64_t seq) { return ring_[seq & mask_]; }
   [[nodiscard]] const token& at(std::uint64_t seq) const { return ring_[seq & mask_]; }
   [[nodiscard]] const token& head() const { return at(head_); }
+  [[nodiscard]] const token& last() const { return at(tail_ - 1); }
 
   // The ring itself, for a layout loop that keeps its cursor in locals.
   [[nodiscard]] const token* slots() const { return ring_.data(); }
@@ -122,8 +123,10 @@ public:
       t.chars[n - 1] = p[n - 1];
     }
   }
-  // A text of any length, its bytes copied into the arena.
-  void push_arena_text(long long width, std::string_view s);
+  // A text of any length, its bytes copied into the arena.  With `counted`,
+  // the right total already includes its width.
+  void push_arena_text(long long width, std::string_view s, bool counted = false);
+
   [[nodiscard]] std::string_view text_of(const token& t) const {
     if (t.kind == token_kind::text) return {t.chars, t.text_len};
     return {arena_.data() + (t.text_off - arena_base_), t.text_len};
