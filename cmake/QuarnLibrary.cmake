@@ -25,6 +25,11 @@ endif()
 # target joins the export set <set>.  Either way it is recorded in the global
 # property QUARN_EXPORT_<set>, from which QuarnInstall.cmake writes the
 # build tree's export files.
+#
+# The installed library looks for the libraries it needs in its own
+# directory first (run path $ORIGIN): a program linked with --as-needed to
+# quarn_cli alone records no need of libquarn, which libquarn_cli must then
+# find by itself.
 function(quarn_add_library target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXPORT_NAME;EXPORT_SET" "SOURCES;LINK_PUBLIC;LINK_PRIVATE")
   if(arg_UNPARSED_ARGUMENTS OR NOT arg_EXPORT_NAME OR NOT arg_EXPORT_SET OR NOT arg_SOURCES)
@@ -44,7 +49,8 @@ function(quarn_add_library target)
   set_target_properties(${target} PROPERTIES
     VERSION ${PROJECT_VERSION}
     SOVERSION ${QUARN_SOVERSION}
-    EXPORT_NAME ${arg_EXPORT_NAME})
+    EXPORT_NAME ${arg_EXPORT_NAME}
+    INSTALL_RPATH "$ORIGIN")
   quarn_target_options(${target})
 
   set_property(GLOBAL APPEND PROPERTY QUARN_EXPORT_${arg_EXPORT_SET} ${target})
@@ -63,7 +69,8 @@ endfunction()
 #                     [REQUIRES <module>...] [LIBS_PRIVATE <library>...])
 #
 # Installs <libdir>/pkgconfig/<module>.pc for the library <target>: -I of
-# the include directory and -L/-l of the library.  REQUIRES lists other
+# the include directory and -L/-l of the library, and nothing else (no -std:
+# a program built for a later standard keeps it).  REQUIRES lists other
 # modules ("quarn = 0.1.0", "CLI11"), LIBS_PRIVATE the names of libraries
 # that static linking would need (-l<library>).
 #
