@@ -9,7 +9,7 @@ scripts/deps.sh
 
 dir=build/release
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARN_BUILD_TESTS=OFF >/dev/null
-cmake --build "$dir" -j2
+cmake --build "$dir" -j "$(nproc)"
 
 doc=$dir/bench/bench_doc
 bytes=$("$doc" 200000 buffer | cut -d' ' -f1)

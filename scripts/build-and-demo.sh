@@ -9,5 +9,5 @@ cmake -S . -B build -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=gcc \
     -DCMAKE_CXX_COMPILER=g++
-cmake --build build -j2
+cmake --build build -j "$(nproc)"
 build/examples/quarn_demo

@@ -2,7 +2,14 @@
 # Installs the Debian packages needed to build, test and benchmark Quarn.
 # Silent when everything is already there; otherwise installs only what is
 # missing. Uses sudo when not run as root.
+#
+# Every script of this folder runs it first.  On a machine whose packages
+# are managed otherwise, set QUARN_SKIP_DEPS=1 and it does nothing.
 set -euo pipefail
+
+if [[ ${QUARN_SKIP_DEPS:-0} == 1 ]]; then
+    exit 0
+fi
 
 # ---- packages the project needs (one per line; append new ones here) ----
 packages=(

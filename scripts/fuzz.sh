@@ -7,8 +7,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+usage() {
+    echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2
+    echo "  SECONDS: how long each target runs, a positive whole number (default 60)" >&2
+    echo "  TARGET:  fuzz_NAME for a seed corpus fuzz/corpus/NAME (default: all of them)" >&2
+    exit 2
+}
+
 seconds=${1:-60}
 shift || true
+if [[ ! $seconds =~ ^[0-9]+$ ]] || ((10#$seconds == 0)); then
+    usage
+fi
 
 scripts/deps.sh
 
@@ -20,7 +30,7 @@ targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
     for seeds in fuzz/corpus/*/; do targets+=("fuzz_$(basename "$seeds")"); done
 fi
-cmake --build "$dir" -j 2 --target "${targets[@]}"
+cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
 
 mkdir -p "$dir/artifacts"
 failed=0

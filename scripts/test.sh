@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and tests Quarn three ways, each in its own folder under build/:
+# Builds and tests Quarn three ways, each in its own folder under build/,
+# through the presets of CMakePresets.json:
 #   build/gcc    g++
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
@@ -10,35 +11,26 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
-jobs=2
+jobs=$(nproc)
 
-# Configures, builds and runs the tests of one configuration.
-# usage: run_config NAME CC CXX [CMAKE_ARGS...]
+# Configures, builds and runs the tests of one preset.
+# usage: run_config PRESET
 run_config() {
-    local name=$1 cc=$2 cxx=$3
-    shift 3
-    local dir=build/$name
+    local name=$1
     echo
-    echo "==== $name: configure ($cxx)"
-    cmake -S . -B "$dir" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER="$cc" \
-        -DCMAKE_CXX_COMPILER="$cxx" \
-        "$@" || return 1
+    echo "==== $name: configure"
+    cmake --preset "$name" || return 1
     echo "==== $name: build"
-    cmake --build "$dir" -j "$jobs" || return 1
+    cmake --build --preset "$name" -j "$jobs" || return 1
     echo "==== $name: test"
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || return 1
+    ctest --preset "$name" -j "$jobs" || return 1
 }
 
 failed=()
 
-run_config gcc gcc g++ || failed+=(gcc)
-run_config clang clang clang++ || failed+=(clang)
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    run_config asan gcc g++ -DQUARN_SANITIZE=ON -DQUARN_BUILD_BENCH=OFF \
-    || failed+=(asan)
+for preset in gcc clang asan; do
+    run_config "$preset" || failed+=("$preset")
+done
 
 echo
 echo "==== fuzz: every target for 20 s"

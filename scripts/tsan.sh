@@ -11,7 +11,7 @@ dir=build/tsan
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_CXX_FLAGS=-fsanitize=thread \
     -DQUARN_SANITIZE=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_EXAMPLES=OFF -DQUARN_BUILD_TOPLEVEL=OFF >/dev/null
-cmake --build "$dir" -j2 --target threads_print quarn_tests
+cmake --build "$dir" -j "$(nproc)" --target threads_print quarn_tests
 
 export TSAN_OPTIONS=halt_on_error=1:exitcode=66
 "$dir/tests/threads_print"

@@ -11,7 +11,7 @@ command -v valgrind >/dev/null || { echo "valgrind is not installed"; exit 2; }
 dir=build/valgrind
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_EXAMPLES=OFF -DQUARN_BUILD_TOPLEVEL=OFF >/dev/null
-cmake --build "$dir" -j2 --target quarn_tests layout_replay
+cmake --build "$dir" -j "$(nproc)" --target quarn_tests layout_replay
 
 vg=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
     --show-leak-kinds=definite --track-origins=yes -q)

@@ -1,4 +1,4 @@
-// Failures and backtraces.
+// Failures, recorded backtraces and the exn_backtrace printer.
 #include "quarn/failure.hpp"
 
 #include <cxxabi.h>
@@ -8,6 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
+#include <utility>
+
+#include "quarn/format.hpp"
+#include "quarn/scalars.hpp"
 
 namespace quarn {
 
@@ -73,5 +78,52 @@ void raise_failure(std::string message, bool with_trace) {
 }
 
 }  // namespace detail
+
+namespace {
+
+// The lines of a backtrace, each ending with a new line, as the backtrace
+// printer walks them: every line on its own line of the enclosing v box, the
+// final new line left out.
+void pp_backtrace_str(formatter& f, const std::string& s) {
+  if (s.empty()) {
+    f.print_string("No backtrace available.");
+    return;
+  }
+  const std::size_t last = s.size() - 1;
+  std::size_t start = 0;
+  for (std::size_t cur = 0;; ++cur) {
+    if (cur == last) {
+      f.print_string(std::string_view(s).substr(start, last - start));
+      return;
+    }
+    if (s[cur] == '\n') {
+      f.print_string(std::string_view(s).substr(start, cur - start));
+      f.print_cut();
+      start = cur + 1;
+    }
+  }
+}
+
+std::string backtrace_text(const backtrace* bt) {
+  std::string text;
+  if (bt == nullptr) return text;
+  for (const std::string& line : bt->lines()) {
+    text += "Called from ";
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace
+
+void exn_backtrace_printer::operator()(formatter& f, const failure& e) const {
+  fprint(f, "@[<v>Exception: %a@,%a@]", exn, static_cast<const std::exception&>(e), pp_backtrace_str,
+         backtrace_text(e.backtrace()));
+}
+
+void exn_backtrace_printer::operator()(formatter& f, const std::pair<std::exception_ptr, backtrace>& eb) const {
+  fprint(f, "@[<v>Exception: %a@,%a@]", exn, eb.first, pp_backtrace_str, backtrace_text(&eb.second));
+}
 
 }  // namespace quarn

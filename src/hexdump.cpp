@@ -7,7 +7,46 @@
 #include "quarn/failure.hpp"
 #include "quarn/format.hpp"
 
-namespace quarn::detail {
+namespace quarn {
+
+namespace {
+
+// `address` in lower-case hexadecimal, padded with zeros to `digits` digits,
+// then ": " if `colon`.  A single string when `digits` is 16 or less, as it
+// always is for the default address printer of a dump.
+void print_address(formatter& f, long long address, int digits, bool colon) {
+  char hex[16];
+  const auto r = std::to_chars(hex, hex + sizeof hex, static_cast<unsigned long long>(address), 16);
+  const auto n = static_cast<std::size_t>(r.ptr - hex);
+  const auto want = static_cast<std::size_t>(digits > 0 ? digits : 0);
+  std::size_t pad = n < want ? want - n : 0;
+  // More digits than any address has: the surplus zeros go first, apart.
+  constexpr std::string_view zeros = "0000000000000000";
+  for (; pad > zeros.size(); pad -= zeros.size()) f.print_string(zeros);
+  char text[zeros.size() + sizeof hex + 2];
+  std::memcpy(text, zeros.data(), pad);
+  std::memcpy(text + pad, hex, n);
+  std::size_t len = pad + n;
+  if (colon) {
+    text[len++] = ':';
+    text[len++] = ' ';
+  }
+  f.print_string(std::string_view(text, len));
+}
+
+}  // namespace
+
+int address_digits(std::size_t length, int width) {
+  detail::check_line_width(width, "address_digits");
+  const auto w = static_cast<std::size_t>(width);
+  return detail::padded0x(length == 0 ? 0 : (length - 1) / w * w);
+}
+
+void hex_address_printer::operator()(formatter& f, const long long& address) const {
+  print_address(f, address, digits, false);
+}
+
+namespace detail {
 
 void checked_bytes::bad_vec_index(std::size_t i, std::size_t size) {
   invalid_arg("quarn: index %d out of the bounds of a byte vec of length %d", i, size);
@@ -30,18 +69,8 @@ int padded0x(std::size_t largest) noexcept {
   return k;
 }
 
-void padded_address::operator()(formatter& f, long long address) const {
-  char hex[24];
-  auto r = std::to_chars(hex, hex + sizeof hex, static_cast<unsigned long long>(address), 16);
-  auto n = static_cast<std::size_t>(r.ptr - hex);
-  auto want = static_cast<std::size_t>(digits);
-  std::size_t pad = n < want ? want - n : 0;
-  char text[32];
-  std::memset(text, '0', pad);
-  std::memcpy(text + pad, hex, n);
-  text[pad + n] = ':';
-  text[pad + n + 1] = ' ';
-  f.print_string(std::string_view(text, pad + n + 2));
-}
+void padded_address::operator()(formatter& f, long long address) const { print_address(f, address, digits, true); }
 
-}  // namespace quarn::detail
+}  // namespace detail
+
+}  // namespace quarn

@@ -1,4 +1,5 @@
-// Scalar printers: integers, floats and exceptions.
+// Scalar printers: integers, floats and exceptions.  exn_backtrace is in
+// failure.cpp, beside the backtraces it prints.
 #include "quarn/scalars.hpp"
 
 #include <cxxabi.h>
@@ -82,40 +83,6 @@ void print_exception(formatter& f, const std::string& type, const char* what) {
   }
 }
 
-// The lines of a backtrace, each ending with a new line, as the backtrace
-// printer walks them: every line on its own line of the enclosing v box, the
-// final new line left out.
-void pp_backtrace_str(formatter& f, const std::string& s) {
-  if (s.empty()) {
-    f.print_string("No backtrace available.");
-    return;
-  }
-  const std::size_t last = s.size() - 1;
-  std::size_t start = 0;
-  for (std::size_t cur = 0;; ++cur) {
-    if (cur == last) {
-      f.print_string(std::string_view(s).substr(start, last - start));
-      return;
-    }
-    if (s[cur] == '\n') {
-      f.print_string(std::string_view(s).substr(start, cur - start));
-      f.print_cut();
-      start = cur + 1;
-    }
-  }
-}
-
-std::string backtrace_text(const backtrace* bt) {
-  std::string text;
-  if (bt == nullptr) return text;
-  for (const std::string& line : bt->lines()) {
-    text += "Called from ";
-    text += line;
-    text += '\n';
-  }
-  return text;
-}
-
 }  // namespace
 
 void exn_printer::operator()(formatter& f, const std::exception& e) const {
@@ -135,15 +102,6 @@ void exn_printer::operator()(formatter& f, const std::exception_ptr& e) const {
     const std::type_info* t = abi::__cxa_current_exception_type();
     print_exception(f, t != nullptr ? demangle(t->name()) : std::string("unknown exception"), nullptr);
   }
-}
-
-void exn_backtrace_printer::operator()(formatter& f, const failure& e) const {
-  fprint(f, "@[<v>Exception: %a@,%a@]", exn, static_cast<const std::exception&>(e), pp_backtrace_str,
-         backtrace_text(e.backtrace()));
-}
-
-void exn_backtrace_printer::operator()(formatter& f, const std::pair<std::exception_ptr, backtrace>& eb) const {
-  fprint(f, "@[<v>Exception: %a@,%a@]", exn, eb.first, pp_backtrace_str, backtrace_text(&eb.second));
 }
 
 }  // namespace quarn

@@ -78,7 +78,8 @@ TEST(Hex, AddressDigits) {
 }
 
 // Addresses of eight digits and more stay aligned too.  A vec that is never
-// read stands in for gigabytes of data.
+// read stands in for gigabytes of data.  address_digits() and hex_address()
+// rebuild the default address printer.
 TEST(Addresses, WideAddresses) {
   const auto nothing = [](quarn::formatter&, const auto&) {};
   const auto never_read = [](std::size_t) -> char {
@@ -94,9 +95,15 @@ TEST(Addresses, WideAddresses) {
       {std::size_t{1} << 28, 1 << 27, "0000000: \n8000000: "},
       {(std::size_t{1} << 28) + 1, 1 << 28, "00000000: \n10000000: "},
       {std::size_t{3} * 0x7fffffff + 1, 0x7fffffff, "000000000: \n07fffffff: \n0fffffffe: \n17ffffffd: "},
+      {0, 16, "0: "},
+      {17, 16, "00: \n10: "},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(render(quarn::addresses(nothing, {.width = c.width}), quarn::vec{c.length, never_read}), c.expected);
+  for (const auto& c : cases) {
+    const quarn::vec v{c.length, never_read};
+    EXPECT_EQ(render(quarn::addresses(nothing, {.width = c.width}), v), c.expected);
+    const auto own = quarn::hex_address(quarn::address_digits(c.length, c.width)) + quarn::const_(quarn::string, ": ");
+    EXPECT_EQ(render(quarn::addresses(nothing, {.address = own, .width = c.width}), v), c.expected);
+  }
 }
 
 TEST(Addresses, AnyElementTypeAndCustomAddress) {
@@ -190,6 +197,7 @@ TEST(Widths, ZeroAndNegativeWidthsFail) {
   fails(quarn::for_string(quarn::addresses(each, {.width = -16})), quarn::invalid_argument(""));
   fails(quarn::for_string(quarn::ascii({.width = -1})), quarn::invalid_argument(""));
   fails(quarn::for_string(quarn::octets({.width = -1})), quarn::invalid_argument(""));
+  EXPECT_THROW((void)quarn::address_digits(3, 0), quarn::division_by_zero);
   // Building the printers does not check.
   EXPECT_NO_THROW((void)quarn::hex({.width = 0}));
 }

@@ -1,7 +1,6 @@
 // Scalar printers: integers of each width, float rounding, exceptions.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <exception>
@@ -11,7 +10,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "print_helpers.hpp"
 
@@ -141,35 +139,6 @@ TEST(Scalars, ExnNamesTheDynamicTypeAndMessage) {
   EXPECT_EQ(boxed(quarn::exn, thrown(quarn_test_errors::not_a_std_exception{})),
             "quarn_test_errors::not_a_std_exception");
   EXPECT_EQ(boxed(quarn::exn, std::exception_ptr()), "no exception");
-}
-
-TEST(Scalars, ExnBacktraceWithoutFrames) {
-  const std::pair<std::exception_ptr, quarn::backtrace> eb{thrown(std::runtime_error("boom")), quarn::backtrace()};
-  EXPECT_EQ(boxed(quarn::exn_backtrace, eb), "Exception: std::runtime_error: boom\nNo backtrace available.");
-  try {
-    quarn::failwith_notrace("gone %d", 1);
-  } catch (const quarn::failure& e) {
-    EXPECT_EQ(e.backtrace(), nullptr);
-    EXPECT_EQ(boxed(quarn::exn_backtrace, e), "Exception: quarn::failure: gone 1\nNo backtrace available.");
-  }
-}
-
-TEST(Scalars, ExnBacktraceOfFailwith) {
-  try {
-    quarn::failwith("bad %s", "thing");
-  } catch (const quarn::failure& e) {
-    ASSERT_NE(e.backtrace(), nullptr);
-    ASSERT_FALSE(e.backtrace()->empty());
-    const std::string out = boxed(quarn::exn_backtrace, e);
-    EXPECT_EQ(out.rfind("Exception: quarn::failure: bad thing\n", 0), 0U) << out;
-    // One line per frame, none empty, nothing after the last.
-    EXPECT_EQ(static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n')), e.backtrace()->frames().size());
-    EXPECT_EQ(out.find("\n\n"), std::string::npos) << out;
-    EXPECT_NE(out.back(), '\n');
-    // The same through the pair form.
-    const std::pair<std::exception_ptr, quarn::backtrace> eb{std::current_exception(), *e.backtrace()};
-    EXPECT_EQ(boxed(quarn::exn_backtrace, eb), boxed(quarn::exn_backtrace, e));
-  }
 }
 
 }  // namespace

@@ -284,6 +284,29 @@ template <class P>
   return {{}, std::move(pp), std::move(o.address), o.width};
 }
 
+/// The number of hexadecimal digits of the addresses that addresses()
+/// prints by default for a vec of `length` elements in lines of `width`: the
+/// fewest that hold the address of the last line, at least 1.  With
+/// hex_address(), it makes an address printer of your own (one that styles
+/// the address, say) that keeps the default's column:
+///
+///   const int digits = quarn::address_digits(data.size(), 16);
+///   const auto address = quarn::styled(quarn::Fg(quarn::Cyan), quarn::hex_address(digits)) +
+///                        quarn::const_(quarn::string, ": ");
+///   quarn::print("%a@.", quarn::for_string(quarn::addresses(quarn::octets(), {.address = address})), data);
+///
+/// As addresses(), a width of 0 throws quarn::division_by_zero and a
+/// negative one quarn::invalid_argument.
+[[nodiscard]] int address_digits(std::size_t length, int width);
+
+/// An address as addresses() prints it by default, without the ": " after
+/// it: lower-case hexadecimal, padded with zeros to `digits` digits.
+struct hex_address_printer : printer_tag {
+  int digits;
+  void operator()(formatter& f, const long long& address) const;
+};
+[[nodiscard]] inline hex_address_printer hex_address(int digits) { return {{}, digits}; }
+
 /// Options of hex().
 struct hex_options {
   int width = 16;  ///< Bytes per line.

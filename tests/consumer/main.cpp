@@ -1,4 +1,12 @@
 // Uses the installed headers and library through their public names only.
+//
+// The pkg-config build compiles it as C++23 and defines
+// QUARN_CONSUMER_EXPECT_CXX23: the package's flags must leave the program's
+// choice of standard alone.
+#if defined(QUARN_CONSUMER_EXPECT_CXX23) && __cplusplus <= 202002L
+#error "the pkg-config flags brought the C++ standard down from C++23"
+#endif
+
 #include <quarn/quarn.hpp>
 #include <quarn/tty.hpp>
 

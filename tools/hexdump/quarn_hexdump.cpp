@@ -37,28 +37,8 @@ bool read_all(std::FILE* in, std::string& data) {
   }
 }
 
-// The hexadecimal digits of the largest address of a dump: the fewest that
-// hold it, at least 1, so that the address column stays aligned.
-int address_digits(std::size_t length, int width) {
-  const auto w = static_cast<std::size_t>(width);
-  const std::size_t largest = length == 0 ? 0 : (length - 1) / w * w;
-  int digits = 1;
-  while (digits < 16 && (largest >> (4 * digits)) != 0) ++digits;
-  return digits;
-}
-
 // The columns of a line of the dump, so that the margin can hold it whole.
 int line_columns(int digits, int width) { return digits + 2 + (2 * width + (width - 1) / 2) + 2 + width; }
-
-// An address in `digits` zero-padded lower-case hexadecimal digits.
-struct hex_address {
-  int digits;
-  void operator()(quarn::formatter& f, const long long& a) const {
-    char buf[24];
-    int n = std::snprintf(buf, sizeof buf, "%0*llx", digits, static_cast<unsigned long long>(a));
-    f.print_string(std::string_view(buf, static_cast<std::size_t>(n)));
-  }
-};
 
 }  // namespace
 
@@ -96,7 +76,7 @@ int main(int argc, char** argv) {
   using namespace quarn;
   const int digits = address_digits(data.size(), width);
   const auto line = box(octets({.width = width})) + sps(2) + box(styled(Fg(Green), ascii({.width = width})));
-  const auto address = styled(Fg(Cyan), hex_address{digits}) + const_(string, ": ");
+  const auto address = styled(Fg(Cyan), hex_address(digits)) + const_(string, ": ");
   formatter& out = stdout_formatter();
   // Wide enough for a whole line, so that lines never wrap.
   out.set_margin(line_columns(digits, width) + 1);

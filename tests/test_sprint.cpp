@@ -1,13 +1,7 @@
-// The entry points around format strings: failures and errors built from
-// messages, string formatting and its formatter pool, and the devices a
-// formatter writes to.
+// String formatting: sprint and its pool of formatters, continuations, and
+// formatters that share another formatter's tag functions.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <memory>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 
 #include <quarn/quarn.hpp>
@@ -16,53 +10,6 @@ namespace {
 
 const std::string s40(40, 'a');
 const std::string s30(30, 'b');
-
-TEST(Failures, Failwith) {
-  try {
-    quarn::failwith("word %d", 3);
-  } catch (const quarn::failure& e) {
-    EXPECT_STREQ(e.what(), "word 3");
-    ASSERT_NE(e.backtrace(), nullptr);
-    EXPECT_FALSE(e.backtrace()->empty());
-  }
-  try {
-    quarn::failwith_notrace("word %d", 3);
-  } catch (const quarn::failure& e) {
-    EXPECT_STREQ(e.what(), "word 3");
-    EXPECT_EQ(e.backtrace(), nullptr);
-  }
-  EXPECT_THROW(quarn::failwith("x"), std::runtime_error);
-}
-
-TEST(Failures, InvalidArg) {
-  EXPECT_THROW(quarn::invalid_arg("x"), quarn::invalid_argument);
-  try {
-    quarn::invalid_arg("bad %s: %d", "width", -1);
-  } catch (const std::invalid_argument& e) {
-    EXPECT_STREQ(e.what(), "bad width: -1");
-  }
-}
-
-TEST(Failures, ErrorValues) {
-  quarn::outcome<int, std::string> r = quarn::error("%s", "x");
-  ASSERT_TRUE(r.is_error());
-  EXPECT_EQ(r.error(), "x");
-  quarn::outcome<int, quarn::Msg> m = quarn::error_msg("%s", "x");
-  ASSERT_TRUE(m.is_error());
-  EXPECT_EQ(m.error(), quarn::Msg{"x"});
-}
-
-TEST(Failures, MessagesAreLaidOut) {
-  try {
-    quarn::failwith("cannot open@ %s", "f.txt");
-    ADD_FAILURE() << "failwith returned";
-  } catch (const quarn::failure& e) {
-    EXPECT_STREQ(e.what(), "cannot open f.txt");
-  }
-  quarn::outcome<int, std::string> r = quarn::error("@[<v 2>a@ b@]");
-  EXPECT_EQ(r.error(), "a\n  b");
-  EXPECT_EQ(quarn::error_msg("x =@ %d", 1).error.message, "x = 1");
-}
 
 TEST(Sprint, PrintersSeeAFreshFormatter) {
   // Dirty a pooled formatter first: the next sprint must not see it.
@@ -186,57 +133,6 @@ TEST(SharedTagFunctions, StrLike) {
   EXPECT_EQ(quarn::str_like(g, "@[%s@ %s@]", s40, s30), s40 + " " + s30);
   // The pooled formatter does not keep the borrowed functions.
   EXPECT_EQ(quarn::sprint("%a", show_mark, 0), "<q>");
-}
-
-TEST(Devices, StandardFormattersAreSingletons) {
-  EXPECT_EQ(&quarn::stdout_formatter(), &quarn::stdout_formatter());
-  EXPECT_EQ(&quarn::stderr_formatter(), &quarn::stderr_formatter());
-  EXPECT_NE(&quarn::stdout_formatter(), &quarn::stderr_formatter());
-}
-
-TEST(Devices, FlushAsAPrinter) {
-  std::string buf;
-  quarn::formatter f(buf);
-  quarn::fprint(f, "@[abc%a", quarn::flush, 0);
-  EXPECT_EQ(buf, "abc");
-  quarn::fprint(f, "@[def%a", quarn::flush, std::string("any value"));
-  EXPECT_EQ(buf, "abcdef");
-  quarn::fprint(f, "@[ghi%t", quarn::flush);
-  EXPECT_EQ(buf, "abcdefghi");
-  EXPECT_EQ(f.depth(), 1);
-}
-
-TEST(Devices, OutputReachesTheDeviceAtFlush) {
-  std::ostringstream os;
-  quarn::formatter fs(os);
-  quarn::fprint(fs, "@[hello@ %d@]", 1);
-  fs.print_flush();
-  EXPECT_EQ(os.str(), "hello 1");
-
-  std::string written;
-  int flushes = 0;
-  quarn::formatter fo(quarn::output_functions{[&](std::string_view s) { written += s; }, [&] { ++flushes; }});
-  quarn::fprint(fo, "@[hello@ %d@]", 2);
-  fo.print_flush();
-  EXPECT_EQ(written, "hello 2");
-  EXPECT_EQ(flushes, 1);
-  quarn::fprint(fo, "x@.");
-  EXPECT_EQ(written, "hello 2x\n");
-  EXPECT_EQ(flushes, 2);
-}
-
-TEST(Devices, CFile) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> fp(std::tmpfile(), &std::fclose);
-  ASSERT_NE(fp, nullptr);
-  quarn::formatter f(fp.get());
-  quarn::fprint(f, "@[hello@ %d@]", 3);
-  f.print_flush();
-  // Read the file beneath the C stream: the flush must have reached it.
-  char got[16] = {};
-  ASSERT_EQ(::pread(::fileno(fp.get()), got, sizeof got, 0), 7);
-  EXPECT_STREQ(got, "hello 3");
-
-  EXPECT_THROW(quarn::formatter(static_cast<std::FILE*>(nullptr)), std::invalid_argument);
 }
 
 }  // namespace

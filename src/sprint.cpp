@@ -1,0 +1,94 @@
+// String formatting (sprint and the other entry points that format into a
+// string) on a per-thread pool of string formatters, and formatters that
+// share another formatter's tag functions.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "quarn/attributes.hpp"
+#include "quarn/format.hpp"
+
+namespace quarn {
+
+namespace {
+
+// String formatters are recycled: making one costs several allocations, and
+// sprint() should cost none beyond its result.  A recycled formatter is reset
+// to every default, so it is indistinguishable from a new one.
+struct string_formatter {
+  std::string buffer;
+  formatter f{buffer};
+};
+
+using string_formatters = std::vector<std::unique_ptr<string_formatter>>;
+
+// Set when this thread's pool is destroyed.  Thread-local objects die before
+// the static objects of the program, whose destructors may still format
+// strings: from then on every lease makes a formatter of its own.  A bool has
+// no destructor, so it can be read until the thread is gone.
+thread_local bool pool_gone = false;
+
+struct pool_holder {
+  string_formatters items;
+  ~pool_holder() { pool_gone = true; }
+};
+
+// This thread's free string formatters, or null once they are destroyed.
+string_formatters* pool() {
+  if (pool_gone) return nullptr;
+  thread_local pool_holder p;
+  return &p.items;
+}
+
+class lease {
+public:
+  lease() {
+    string_formatters* p = pool();
+    if (p == nullptr || p->empty()) {
+      sf_ = std::make_unique<string_formatter>();
+    } else {
+      sf_ = std::move(p->back());
+      p->pop_back();
+    }
+  }
+  lease(const lease&) = delete;
+  lease& operator=(const lease&) = delete;
+  ~lease() {
+    string_formatters* p = pool();
+    if (p == nullptr || p->size() >= 16) return;
+    sf_->f.reset();
+    sf_->buffer.clear();
+    p->push_back(std::move(sf_));
+  }
+  string_formatter& operator*() { return *sf_; }
+
+private:
+  std::unique_ptr<string_formatter> sf_;
+};
+
+}  // namespace
+
+formatter with_buffer(std::string& buffer, with_buffer_options options) {
+  formatter f(buffer);
+  if (options.like != nullptr) f.set_stag_functions(options.like->get_stag_functions());
+  return f;
+}
+
+namespace detail {
+
+std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {
+  lease l;
+  string_formatter& sf = *l;
+  // Styled printers write attributes: they must not reach `like`, which
+  // other threads may be reading.
+  if (like != nullptr) sf.f.set_stag_functions(copy_stag_functions(*like));
+  vfprint(sf.f, fmt, args, n);
+  sf.f.print_flush();
+  return sf.buffer;
+}
+
+}  // namespace detail
+
+}  // namespace quarn

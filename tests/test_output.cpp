@@ -1,0 +1,68 @@
+// The devices a formatter writes to (a stream, functions, a C file), the
+// flush printer, and the standard formatters.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include <quarn/quarn.hpp>
+
+namespace {
+
+TEST(Devices, StandardFormattersAreSingletons) {
+  EXPECT_EQ(&quarn::stdout_formatter(), &quarn::stdout_formatter());
+  EXPECT_EQ(&quarn::stderr_formatter(), &quarn::stderr_formatter());
+  EXPECT_NE(&quarn::stdout_formatter(), &quarn::stderr_formatter());
+}
+
+TEST(Devices, FlushAsAPrinter) {
+  std::string buf;
+  quarn::formatter f(buf);
+  quarn::fprint(f, "@[abc%a", quarn::flush, 0);
+  EXPECT_EQ(buf, "abc");
+  quarn::fprint(f, "@[def%a", quarn::flush, std::string("any value"));
+  EXPECT_EQ(buf, "abcdef");
+  quarn::fprint(f, "@[ghi%t", quarn::flush);
+  EXPECT_EQ(buf, "abcdefghi");
+  EXPECT_EQ(f.depth(), 1);
+}
+
+TEST(Devices, OutputReachesTheDeviceAtFlush) {
+  std::ostringstream os;
+  quarn::formatter fs(os);
+  quarn::fprint(fs, "@[hello@ %d@]", 1);
+  fs.print_flush();
+  EXPECT_EQ(os.str(), "hello 1");
+
+  std::string written;
+  int flushes = 0;
+  quarn::formatter fo(quarn::output_functions{[&](std::string_view s) { written += s; }, [&] { ++flushes; }});
+  quarn::fprint(fo, "@[hello@ %d@]", 2);
+  fo.print_flush();
+  EXPECT_EQ(written, "hello 2");
+  EXPECT_EQ(flushes, 1);
+  quarn::fprint(fo, "x@.");
+  EXPECT_EQ(written, "hello 2x\n");
+  EXPECT_EQ(flushes, 2);
+}
+
+TEST(Devices, CFile) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> fp(std::tmpfile(), &std::fclose);
+  ASSERT_NE(fp, nullptr);
+  quarn::formatter f(fp.get());
+  quarn::fprint(f, "@[hello@ %d@]", 3);
+  f.print_flush();
+  // Read the file beneath the C stream: the flush must have reached it.
+  char got[16] = {};
+  ASSERT_EQ(::pread(::fileno(fp.get()), got, sizeof got, 0), 7);
+  EXPECT_STREQ(got, "hello 3");
+
+  EXPECT_THROW(quarn::formatter(static_cast<std::FILE*>(nullptr)), std::invalid_argument);
+}
+
+}  // namespace
