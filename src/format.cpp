@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "quarn/failure.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn::detail {

@@ -61,6 +61,17 @@ struct punct_break_body {
 /// Prints nothing.
 inline constexpr detail::constant_printer<detail::nop_body> nop{};
 
+/// A printer that flushes its formatter (closing every open box) and ignores
+/// its value.
+struct flush_fn {
+  void operator()(formatter& f) const { f.print_flush(); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    f.print_flush();
+  }
+};
+inline constexpr flush_fn flush{};
+
 /// The output of a format string that takes no argument; ignores its value.
 struct any_printer : printer_tag {
   std::string fmt;

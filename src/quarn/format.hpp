@@ -25,8 +25,6 @@
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_check.hpp"
 #include "quarn/engine.hpp"
-#include "quarn/failure.hpp"
-#include "quarn/result.hpp"
 
 namespace quarn {
 
@@ -197,50 +195,5 @@ public:
 private:
   std::string_view str_;
 };
-
-/// Throws quarn::failure with the formatted message and the stack of the
-/// call, which quarn::failure::backtrace() gives back.
-template <class... Args>
-[[noreturn]] void failwith(format_string<Args...> fmt, const Args&... args) {
-  detail::raise_failure(sprint<Args...>(fmt, args...), true);
-}
-
-/// As failwith(), without recording the stack.
-template <class... Args>
-[[noreturn]] void failwith_notrace(format_string<Args...> fmt, const Args&... args) {
-  detail::raise_failure(sprint<Args...>(fmt, args...), false);
-}
-
-/// Throws quarn::invalid_argument (a std::invalid_argument) with the
-/// formatted message.
-template <class... Args>
-[[noreturn]] void invalid_arg(format_string<Args...> fmt, const Args&... args) {
-  throw invalid_argument(sprint<Args...>(fmt, args...));
-}
-
-/// The formatted message as an error, convertible to any
-/// quarn::outcome<T, std::string>.
-template <class... Args>
-[[nodiscard]] Error<std::string> error(format_string<Args...> fmt, const Args&... args) {
-  return Error<std::string>{sprint<Args...>(fmt, args...)};
-}
-
-/// The formatted message as a Msg error, convertible to any
-/// quarn::outcome<T, quarn::Msg>.
-template <class... Args>
-[[nodiscard]] Error<Msg> error_msg(format_string<Args...> fmt, const Args&... args) {
-  return Error<Msg>{Msg{sprint<Args...>(fmt, args...)}};
-}
-
-/// A printer that flushes its formatter (closing every open box) and ignores
-/// its value.
-struct flush_fn {
-  void operator()(formatter& f) const { f.print_flush(); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
-    f.print_flush();
-  }
-};
-inline constexpr flush_fn flush{};
 
 }  // namespace quarn

@@ -4,6 +4,7 @@
 #include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/format.hpp"
+#include "quarn/errors.hpp"
 #include "quarn/printer.hpp"
 #include "quarn/result.hpp"
 #include "quarn/combinators.hpp"
