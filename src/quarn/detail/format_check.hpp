@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/engine.hpp"
@@ -37,7 +38,8 @@ constexpr std::array<arg_info, sizeof...(Args)> arg_infos() {
 // quarn::invalid_argument.
 void format_error(const char* message);
 
-// Checks a format string against argument descriptions.
+// Checks a format string against argument descriptions.  Each message is
+// written on the line that reports it, where a compiler quotes it.
 template <std::size_t N>
 struct format_checker {
   const arg_info* args;
@@ -61,44 +63,32 @@ struct format_checker {
   constexpr void conv(const conversion& cv) {
     if (next >= N) return error("the format string needs more arguments than were given");
     const arg_info& a = args[next];
-    switch (cv.conv) {
-      case 'd':
-      case 'i':
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o':
+    switch (cv.rule->arg) {
+      case takes::integer:
         if (a.kind != arg_kind::integer) return error("an integer conversion (%d %i %u %x %X %o) was given a non-integer");
         break;
-      case 'f':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G':
+      case takes::floating:
         if (a.kind != arg_kind::floating)
           return error("a floating-point conversion (%f %e %E %g %G) was given a non-floating-point value");
         break;
-      case 's':
-      case 'S':
+      case takes::string:
         if (a.kind != arg_kind::string) return error("%s or %S was given a value that is not a string");
         break;
-      case 'c':
-      case 'C':
+      case takes::character:
         if (a.kind != arg_kind::character) return error("%c or %C was given a value that is not a char");
         break;
-      case 'b':
-      case 'B':
+      case takes::boolean:
         if (a.kind != arg_kind::boolean) return error("%b or %B was given a value that is not a bool");
         break;
-      case 'a':
+      case takes::printer_and_value:
         if (next + 1 >= N) return error("%a needs two arguments: a printer and its value");
         if (!a.prints_next) return error("%a was given a printer that cannot print the value after it");
         ++next;
         break;
-      case 't':
+      case takes::callable:
         if (!a.prints_unit) return error("%t was given something that is not callable with a formatter");
         break;
-      default: return error("unknown conversion");
+      case takes::nothing: return;  // handled by the parser; never reaches a handler
     }
     ++next;
   }

@@ -44,16 +44,19 @@
 #include <cstddef>
 #include <string_view>
 
+#include "quarn/detail/conversions.hpp"
 #include "quarn/engine.hpp"
 
 namespace quarn::detail {
 
+// One conversion as written: its rule, and what stood between "%" and the
+// letter.
 struct conversion {
+  const conversion_rule* rule = nullptr;
   bool minus = false, zero = false, plus = false, space = false, hash = false;
   int width = -1;      // -1: none
   int precision = -1;  // -1: none
   char length = 0;     // 0, 'l', 'L' or 'n'
-  char conv = 0;
 };
 
 /// The largest magnitude of a number in a format string.  The error messages
@@ -90,6 +93,39 @@ constexpr number parse_int(std::string_view s, std::size_t& i, int& n, bool allo
 constexpr void skip_blanks(std::string_view s, std::size_t& i) {
   while (i < s.size() && s[i] == ' ') ++i;
 }
+
+// Reports a letter that is no conversion.  The message lists the letters of
+// conversion_rules so that a compiler quoting the line that reports it shows
+// them; the assertion below keeps the list in step.
+template <class Handler>
+constexpr void unknown_conversion(Handler& h) {
+  h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
+}
+
+namespace check {
+
+// Takes the message unknown_conversion() reports and tells whether it lists
+// exactly the letters of conversion_rules, each once.
+struct message_reader {
+  std::string_view message;
+  constexpr void error(const char* m) { message = m; }
+};
+
+constexpr bool lists_every_conversion() {
+  message_reader r;
+  unknown_conversion(r);
+  const std::string_view list = r.message.substr(r.message.find("one of ") + 7);
+  std::size_t letters = 0;
+  for (std::size_t k = 0; k < list.size(); k += 2) {
+    if (find_conversion(list[k]) == nullptr || list.find(list[k]) != k) return false;
+    ++letters;
+  }
+  return letters == std::size(conversion_rules) && list.back() == ')';
+}
+
+static_assert(lists_every_conversion(), "the message of unknown_conversion() must list every conversion letter");
+
+}  // namespace check
 
 // Walks format string `s`, calling the handler for each piece:
 //   text(string_view)  open_box(box_kind, int)  close_box()  brk(int, int)
@@ -238,42 +274,16 @@ constexpr void parse_format(std::string_view s, Handler& h) {
     }
     if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) cv.length = s[i++];
     if (i >= s.size()) return h.error("incomplete conversion at the end of the format string");
-    cv.conv = s[i++];
-    switch (cv.conv) {
-      case 'd':
-      case 'i':
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o': break;
-      case 'f':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G':
-      case 's':
-      case 'S':
-      case 'c':
-      case 'C':
-      case 'b':
-      case 'B':
-      case 'a':
-      case 't':
-        if (cv.length != 0) return h.error("a length modifier (l, L, n) applies to integer conversions only");
-        break;
-      case '%':
-      case '@':
-      case ',':
-      case '!':
-        if (i - start != 2) return h.error("\"%%\", \"%@\", \"%,\" and \"%!\" take no flags or width");
-        break;
-      default: return h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
-    }
-    switch (cv.conv) {
-      case '%':
-      case '@': h.text(s.substr(i - 1, 1)); break;
-      case ',': break;
-      case '!': h.flush(); break;
+    cv.rule = find_conversion(s[i++]);
+    if (cv.rule == nullptr) return unknown_conversion(h);
+    if (!cv.rule->modifiers && i - start != 2)
+      return h.error("\"%%\", \"%@\", \"%,\" and \"%!\" take no flags or width");
+    if (!cv.rule->length && cv.length != 0)
+      return h.error("a length modifier (l, L, n) applies to integer conversions only");
+    switch (cv.rule->out) {
+      case writes::letter: h.text(s.substr(i - 1, 1)); break;
+      case writes::nothing: break;
+      case writes::flush: h.flush(); break;
       default: h.conv(cv);
     }
     lit = i;
