@@ -6,8 +6,11 @@
 #include <string>
 
 #include "quarn/detail/conversions.hpp"
+#include "quarn/detail/format_args.hpp"
+#include "quarn/detail/format_check.hpp"
+#include "quarn/detail/format_parse.hpp"
 #include "quarn/failure.hpp"
-#include "quarn/format.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn::detail {
 

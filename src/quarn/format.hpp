@@ -24,7 +24,7 @@
 
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_check.hpp"
-#include "quarn/engine.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn {
 

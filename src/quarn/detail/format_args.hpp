@@ -4,18 +4,17 @@
 
 #include <array>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 
-#include "quarn/engine.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn::detail {
 
 // The kind of an argument, as the conversions see it: what "%d", "%s" ...
-// accept.
+// accept (see takes in quarn/detail/conversions.hpp).
 enum class arg_kind : unsigned char { integer, floating, string, character, boolean, other };
 
 template <class A>
@@ -96,6 +95,13 @@ struct format_arg {
   void (*print_unit)(formatter&, const format_arg& callable);
 };
 
+// The address of an object, even of one whose class overloads unary "&"
+// (what std::addressof does, without its header, <memory>).
+template <class T>
+const void* address_of(const T& a) noexcept {
+  return &const_cast<const char&>(reinterpret_cast<const volatile char&>(a));
+}
+
 template <class T>
 decltype(auto) callee(const format_arg& a) {
   if constexpr (std::is_function_v<T>)
@@ -123,7 +129,7 @@ format_arg make_arg(const A& a) {
   if constexpr (std::is_function_v<T>)
     r.fn = reinterpret_cast<void (*)()>(&a);
   else
-    r.obj = std::addressof(a);
+    r.obj = address_of(a);
   if constexpr (kind == arg_kind::integer) {
     r.is_signed = std::is_signed_v<T>;
     r.bits = static_cast<unsigned char>(sizeof(T) * 8);

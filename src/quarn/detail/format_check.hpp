@@ -12,7 +12,7 @@
 #include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_parse.hpp"
-#include "quarn/engine.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn::detail {
 

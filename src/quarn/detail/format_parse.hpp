@@ -45,7 +45,7 @@
 #include <string_view>
 
 #include "quarn/detail/conversions.hpp"
-#include "quarn/engine.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn::detail {
 
