@@ -6,7 +6,8 @@
 // A format string mixes text, layout directives ("@[" opens a box, "@ " is a
 // break hint, "@." ends the line and flushes ...) and conversions ("%d" an
 // integer, "%s" a string, "%a" a printer and its value ...).  The whole
-// language is described in quarn/detail/format_parse.hpp.
+// language, with an example of each directive and conversion, is in
+// docs/format-strings.md.
 //
 // A format string is checked against its arguments when the program is
 // compiled: an unknown directive, a missing or extra argument, an argument of

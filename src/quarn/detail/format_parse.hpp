@@ -1,44 +1,6 @@
-// The format-string language: one parser, used at compile time to check a
-// format string against its arguments and at run time to interpret it.
-//
-// Box and break directives ("@" ...):
-//   "@["  "@[<n>"           open a b box of indentation n (default 0)
-//   "@[<k>" "@[<k n>"       open a box of kind k (h, v, hv, hov, b), indentation n
-//   "@]"                    close the innermost box
-//   "@ "  "@,"              break hint of 1 or 0 spaces, offset 0
-//   "@;"  "@;<n>" "@;<n o>" break hint of n spaces (default 1) and offset o
-//   "@\n"                   forced new line
-//   "@."                    flush, with a new line
-//   "@?"                    flush
-//   "@{<name>"  "@}"        open a string tag, close the innermost tag
-//   "@<n>"                  the next conversion counts as n columns
-//   "@@"  "@%"              a literal "@" or "%"
-//   "@" before any other character, or at the end, prints "@" literally.
-//
-// Conversions ("%" [flags] [width] [.precision] [l|L|n] conversion):
-//   d i        an integer in decimal
-//   u x X o    an integer read as unsigned at its own width: decimal, hex, octal
-//   f e E g G  a floating-point number as C's printf writes it; "%g" has six
-//              significant digits, an exponent below 1e-4 or from 1e6, and no
-//              trailing zeros
-//   s          a string
-//   S          a string in double quotes, with \" \\ \n \t \r \b escaped and
-//              other bytes outside 32..126 written as \ddd (three decimal digits)
-//   c  C       a char; C writes it quoted and escaped like S
-//   b  B       a bool: true or false
-//   a          two arguments: a printer and a value; applies the printer
-//   t          one argument: a callable taking the formatter
-//   %  @  ,    a literal "%", a literal "@", nothing
-//   !          flush
-// Flags are any of "-0+ #" with their printf meaning; the width pads the text
-// with spaces (or zeros for numbers with "0").  The length modifiers l, L and
-// n are accepted for compatibility; an integer's width is its C++ type's.
-// Every other character prints unchanged.
-//
-// Every number in a format string (widths, precisions, indentations, spaces
-// and offsets of break hints, "@<n>" columns) is at most max_format_number
-// (4096) in magnitude; a larger one is an error ("width too large", ...), so
-// that a short string cannot ask for gigabytes of padding or digits.
+// The format-string parser, used at compile time to check a format string
+// against its arguments and at run time to interpret it.  The language is
+// described in docs/format-strings.md.
 #pragma once
 
 #include <cstddef>
@@ -59,8 +21,11 @@ struct conversion {
   char length = 0;     // 0, 'l', 'L' or 'n'
 };
 
-/// The largest magnitude of a number in a format string.  The error messages
-/// below quote it.
+/// The largest magnitude of a number in a format string (a width, a
+/// precision, an indentation, the spaces or offset of a break hint, the
+/// columns of "@<n>"): a larger one is an error, so that a short string
+/// cannot ask for gigabytes of padding or digits.  The error messages below
+/// quote it.
 inline constexpr int max_format_number = 4096;
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
