@@ -33,7 +33,7 @@ constexpr signal_entry signals[] = {
 void signal_printer::print(formatter& f, long long n) {
   for (const signal_entry& s : signals) {
     if (s.portable == n) {
-      f.print_string(s.name);
+      fprint(f, "%s", s.name);
       return;
     }
   }

@@ -5,7 +5,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "quarn/format.hpp"
+#include "quarn/detail/conversions.hpp"
+#include "quarn/detail/format_args.hpp"
+#include "quarn/detail/format_check.hpp"
+#include "quarn/detail/format_parse.hpp"
+#include "quarn/failure.hpp"
+#include "quarn/formatter.hpp"
 
 namespace quarn::detail {
 
@@ -95,50 +100,44 @@ public:
   void width(int w) { width_ = w; }
 
   void conv(const conversion& cv) {
-    const format_arg& a = take(cv.conv);
-    switch (cv.conv) {
-      case 'd':
-      case 'i': return integer(a, cv, true);
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o': return integer(a, cv, false);
-      case 'f':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G': return padded(c_format(printf_directive(cv, "", cv.conv), a.v.d), cv);
-      case 's': {
+    const conversion_rule& rule = *cv.rule;
+    const format_arg& a = take(rule);
+    switch (rule.out) {
+      case writes::signed_integer: return integer(a, cv, true);
+      case writes::unsigned_integer: return integer(a, cv, false);
+      case writes::floating: return emit(c_format(printf_directive(cv, "", rule.printf_letter), a.v.d));
+      case writes::string: {
         std::string_view s(a.v.s.p, a.v.s.n);
         if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
           s = s.substr(0, static_cast<std::size_t>(cv.precision));
         return padded(s, cv);
       }
-      case 'S': {
+      case writes::quoted_string: {
         std::string out;
         out.reserve(a.v.s.n + 2);
         append_escaped(out, std::string_view(a.v.s.p, a.v.s.n), '"');
         return padded(out, cv);
       }
-      case 'c': return padded(std::string_view(&a.v.c, 1), cv);
-      case 'C': {
+      case writes::character: return padded(std::string_view(&a.v.c, 1), cv);
+      case writes::quoted_character: {
         std::string out;
         append_escaped(out, std::string_view(&a.v.c, 1), '\'');
         return padded(out, cv);
       }
-      case 'b':
-      case 'B': return padded(a.v.b ? "true" : "false", cv);
-      case 'a': {
+      case writes::boolean: return padded(a.v.b ? "true" : "false", cv);
+      case writes::printer: {
         const format_arg& value = take_value();
         width_ = -1;
         a.print_next(f_, a, value);
         return;
       }
-      case 't':
+      case writes::callable:
         width_ = -1;
         a.print_unit(f_, a);
         return;
-      default: error("unknown conversion");
+      case writes::letter:
+      case writes::nothing:
+      case writes::flush: break;  // the parser writes these itself
     }
   }
 
@@ -147,36 +146,24 @@ public:
   }
 
 private:
-  // The next argument, checked against conversion `conv` (checked formats
-  // were matched at compile time; runtime ones are matched here).
-  const format_arg& take(char conv) {
+  // The next argument, checked against what the conversion takes (checked
+  // formats were matched at compile time; runtime ones are matched here).
+  const format_arg& take(const conversion_rule& rule) {
     if (next_ >= n_) error("the format string needs more arguments than were given");
     const format_arg& a = args_[next_++];
     bool ok = false;
-    switch (conv) {
-      case 'd':
-      case 'i':
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o': ok = a.kind == arg_kind::integer; break;
-      case 'f':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G': ok = a.kind == arg_kind::floating; break;
-      case 's':
-      case 'S': ok = a.kind == arg_kind::string; break;
-      case 'c':
-      case 'C': ok = a.kind == arg_kind::character; break;
-      case 'b':
-      case 'B': ok = a.kind == arg_kind::boolean; break;
-      case 'a': ok = a.print_next != nullptr; break;
-      case 't': ok = a.print_unit != nullptr; break;
-      default: break;
+    switch (rule.arg) {
+      case takes::integer: ok = a.kind == arg_kind::integer; break;
+      case takes::floating: ok = a.kind == arg_kind::floating; break;
+      case takes::string: ok = a.kind == arg_kind::string; break;
+      case takes::character: ok = a.kind == arg_kind::character; break;
+      case takes::boolean: ok = a.kind == arg_kind::boolean; break;
+      case takes::printer_and_value: ok = a.print_next != nullptr; break;
+      case takes::callable: ok = a.print_unit != nullptr; break;
+      case takes::nothing: break;
     }
     if (!ok) {
-      if (a.null_string && (conv == 's' || conv == 'S')) error("%s or %S was given a null C string");
+      if (a.null_string && rule.arg == takes::string) error("%s or %S was given a null C string");
       error("an argument does not match its conversion");
     }
     return a;
@@ -196,10 +183,10 @@ private:
     }
   }
 
+  // `s` padded with spaces to the conversion's width, on the left or, with
+  // the "-" flag, on the right.
   void padded(std::string_view s, const conversion& cv) {
-    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size() || cv.conv == 'f' ||
-        cv.conv == 'e' || cv.conv == 'E' || cv.conv == 'g' || cv.conv == 'G')
-      return emit(s);
+    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return emit(s);
     std::string out;
     std::size_t fill = static_cast<std::size_t>(cv.width) - s.size();
     if (!cv.minus) out.append(fill, ' ');
@@ -212,13 +199,13 @@ private:
     unsigned long long bits = a.v.u;
     if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
     bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
-    if (plain(cv) && (cv.conv == 'd' || cv.conv == 'i' || cv.conv == 'u')) {
+    char conv = cv.rule->printf_letter;
+    if (plain(cv) && (conv == 'd' || conv == 'u')) {
       char buf[24];
       auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))
                         : std::to_chars(buf, buf + sizeof buf, bits);
       return emit(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
     }
-    char conv = cv.conv == 'i' ? 'd' : cv.conv;
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
     std::string text = conv == 'd' ? c_format(printf_directive(cv, "ll", conv), static_cast<long long>(bits))
                                    : c_format(printf_directive(cv, "ll", conv), bits);

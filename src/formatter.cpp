@@ -3,7 +3,9 @@
 #include "quarn/engine.hpp"
 
 #include <charconv>
+#include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/layout_engine.hpp"
 
@@ -62,13 +64,18 @@ const detail::layout_engine& formatter::engine_() const {
   return *e_;
 }
 
-formatter::formatter(std::string& buffer) : e_(std::make_unique<detail::layout_engine>(buffer)) {}
-formatter::formatter(std::FILE* channel) : e_(std::make_unique<detail::layout_engine>(channel)) {}
-formatter::formatter(std::ostream& stream) : e_(std::make_unique<detail::layout_engine>(stream)) {}
-formatter::formatter(output_functions out) : e_(std::make_unique<detail::layout_engine>(std::move(out))) {}
-formatter::formatter(formatter&&) noexcept = default;
-formatter& formatter::operator=(formatter&&) noexcept = default;
-formatter::~formatter() = default;
+formatter::formatter(std::string& buffer) : e_(new detail::layout_engine(buffer)) {}
+formatter::formatter(std::FILE* channel) : e_(new detail::layout_engine(channel)) {}
+formatter::formatter(std::ostream& stream) : e_(new detail::layout_engine(stream)) {}
+formatter::formatter(output_functions out) : e_(new detail::layout_engine(std::move(out))) {}
+formatter::formatter(formatter&& other) noexcept : e_(std::exchange(other.e_, nullptr)) {}
+// The engine this formatter held is destroyed (and so flushed) after it has
+// taken the other's, as a std::unique_ptr would do it; self-assignment keeps it.
+formatter& formatter::operator=(formatter&& other) noexcept {
+  delete std::exchange(e_, std::exchange(other.e_, nullptr));
+  return *this;
+}
+formatter::~formatter() { delete e_; }
 
 void formatter::open_box(box_kind kind, int indent) { engine_().open_box(indent, kind); }
 void formatter::close_box() { engine_().close_box(); }
@@ -101,7 +108,9 @@ void formatter::print_if_newline() { engine_().print_if_newline(); }
 void formatter::print_flush() { engine_().flush(false); }
 void formatter::print_newline() { engine_().flush(true); }
 
-void formatter::open_stag(std::shared_ptr<const stag> tag) { engine_().open_stag(std::move(tag)); }
+void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
+  f.engine_().open_stag(std::move(tag));
+}
 void formatter::close_stag() { engine_().close_stag(); }
 void formatter::open_tag(std::string name) { engine_().open_stag(std::make_shared<const string_tag>(std::move(name))); }
 void formatter::set_mark_tags(bool on) { engine_().set_mark_tags(on); }

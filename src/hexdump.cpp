@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "quarn/failure.hpp"
-#include "quarn/format.hpp"
+#include "quarn/errors.hpp"
 
 namespace quarn {
 

@@ -15,7 +15,7 @@
 #include <numeric>
 #include <string>
 
-#include "quarn/format.hpp"
+#include "quarn/errors.hpp"
 
 namespace quarn::detail {
 

@@ -61,13 +61,26 @@ struct punct_break_body {
 /// Prints nothing.
 inline constexpr detail::constant_printer<detail::nop_body> nop{};
 
-/// The output of a format string that takes no argument; ignores its value.
-struct any_printer : printer_tag {
-  std::string fmt;
-  void operator()(formatter& f) const { detail::vfprint(f, fmt, nullptr, 0); }
+/// A printer that flushes its formatter (closing every open box) and ignores
+/// its value.
+struct flush_fn {
+  void operator()(formatter& f) const { f.print_flush(); }
   template <class V>
   void operator()(formatter& f, const V&) const {
-    detail::vfprint(f, fmt, nullptr, 0);
+    f.print_flush();
+  }
+};
+inline constexpr flush_fn flush{};
+
+/// The output of a format string that takes no argument; ignores its value.
+/// (The string was checked when the printer was made: runtime() only passes
+/// the stored copy on.)
+struct any_printer : printer_tag {
+  std::string fmt;
+  void operator()(formatter& f) const { fprint(f, runtime(fmt)); }
+  template <class V>
+  void operator()(formatter& f, const V&) const {
+    fprint(f, runtime(fmt));
   }
 };
 [[nodiscard]] inline any_printer any(format_string<> fmt) { return {{}, std::string(fmt.get())}; }
@@ -107,14 +120,11 @@ template <class P, class C>
 }
 
 /// A format string as a printer of its arguments: `quarn::quarn<int>("x =@ %d")`
-/// is a printer of int.
+/// is a printer of int.  (Checked when the printer is made, as any() is.)
 template <class... Args>
 struct format_printer : printer_tag {
   std::string fmt;
-  void operator()(formatter& f, const Args&... args) const {
-    auto a = detail::make_args<Args...>(args...);
-    detail::vfprint(f, fmt, a.data(), a.size());
-  }
+  void operator()(formatter& f, const Args&... args) const { fprint<Args...>(f, runtime(fmt), args...); }
 };
 template <class... Args>
 [[nodiscard]] format_printer<Args...> quarn(format_string<Args...> fmt) {

@@ -79,7 +79,7 @@ struct option_printer : printer_tag {
     if (v)
       fprint(f, "@[<2>Some@ @[%a@]@]", p, *v);
     else
-      f.print_string("None");
+      fprint(f, "None");
   }
 };
 template <class P>

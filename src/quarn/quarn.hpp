@@ -1,9 +1,10 @@
 // Quarn: pretty-printing combinators over a box layout engine.
 #pragma once
 
+#include "quarn/core.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
-#include "quarn/format.hpp"
+#include "quarn/errors.hpp"
 #include "quarn/printer.hpp"
 #include "quarn/result.hpp"
 #include "quarn/combinators.hpp"

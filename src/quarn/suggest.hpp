@@ -44,22 +44,11 @@ void print_one_of(formatter& f, const P& pp, const t<unit>& empty, const R& xs) 
     ++it;
     fprint(f, "@[either %a or@ %a@]", pp, a, pp, *it);
   } else {
-    // "@[one@ of@ %a@]" where %a is each element but the last followed by
-    // ",@ ", then "or@ " and the last one.  Every hint is in the one box.
-    f.open_box(box_kind::b, 0);
-    f.print_string("one");
-    f.print_break(1, 0);
-    f.print_string("of");
-    f.print_break(1, 0);
-    for (decltype(std::ranges::distance(xs)) i = 1; i < n; ++i, ++it) {
-      pp(f, *it);
-      f.print_string(",");
-      f.print_break(1, 0);
-    }
-    f.print_string("or");
-    f.print_break(1, 0);
-    pp(f, *it);
-    f.close_box();
+    // One box, opened by the first call and closed by the last, holds every
+    // hint.
+    fprint(f, "@[one@ of@ ");
+    for (decltype(std::ranges::distance(xs)) i = 1; i < n; ++i, ++it) fprint(f, "%a,@ ", pp, *it);
+    fprint(f, "or@ %a@]", pp, *it);
   }
 }
 

@@ -1,0 +1,105 @@
+// The compile-time check of a format string against the types of its
+// arguments.  basic_format_string's constructor runs it; an error reaches
+// format_error(), which is not constexpr, so the compiler stops there and
+// quotes the message.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <utility>
+
+#include "quarn/detail/conversions.hpp"
+#include "quarn/detail/format_args.hpp"
+#include "quarn/detail/format_parse.hpp"
+#include "quarn/formatter.hpp"
+
+namespace quarn::detail {
+
+// What the checker knows of one argument.
+struct arg_info {
+  arg_kind kind;
+  bool prints_next;  // a printer of the next argument (for "%a")
+  bool prints_unit;  // a callable on the formatter alone (for "%t")
+};
+
+template <class... Args, std::size_t... I>
+constexpr std::array<arg_info, sizeof...(Args)> arg_infos_impl(std::index_sequence<I...>) {
+  return {arg_info{kind_of<Args>(), prints<Args, typename type_at<I + 1, Args...>::type>, prints_unit<Args>}...};
+}
+
+template <class... Args>
+constexpr std::array<arg_info, sizeof...(Args)> arg_infos() {
+  return arg_infos_impl<Args...>(std::index_sequence_for<Args...>{});
+}
+
+// Not constexpr: reaching it while checking a format string at compile time
+// makes the compiler stop and show the message.  At run time it throws
+// quarn::invalid_argument.
+void format_error(const char* message);
+
+// Checks a format string against argument descriptions.  Each message is
+// written on the line that reports it, where a compiler quotes it.
+template <std::size_t N>
+struct format_checker {
+  const arg_info* args;
+  std::size_t next = 0;
+  bool failed = false;
+
+  constexpr void error(const char* message) {
+    failed = true;
+    format_error(message);
+  }
+  constexpr void text(std::string_view) {}
+  constexpr void open_box(box_kind, int) {}
+  constexpr void close_box() {}
+  constexpr void brk(int, int) {}
+  constexpr void force_newline() {}
+  constexpr void print_newline() {}
+  constexpr void flush() {}
+  constexpr void open_tag(std::string_view) {}
+  constexpr void close_tag() {}
+  constexpr void width(int) {}
+  constexpr void conv(const conversion& cv) {
+    if (next >= N) return error("the format string needs more arguments than were given");
+    const arg_info& a = args[next];
+    switch (cv.rule->arg) {
+      case takes::integer:
+        if (a.kind != arg_kind::integer) return error("an integer conversion (%d %i %u %x %X %o) was given a non-integer");
+        break;
+      case takes::floating:
+        if (a.kind != arg_kind::floating)
+          return error("a floating-point conversion (%f %e %E %g %G) was given a non-floating-point value");
+        break;
+      case takes::string:
+        if (a.kind != arg_kind::string) return error("%s or %S was given a value that is not a string");
+        break;
+      case takes::character:
+        if (a.kind != arg_kind::character) return error("%c or %C was given a value that is not a char");
+        break;
+      case takes::boolean:
+        if (a.kind != arg_kind::boolean) return error("%b or %B was given a value that is not a bool");
+        break;
+      case takes::printer_and_value:
+        if (next + 1 >= N) return error("%a needs two arguments: a printer and its value");
+        if (!a.prints_next) return error("%a was given a printer that cannot print the value after it");
+        ++next;
+        break;
+      case takes::callable:
+        if (!a.prints_unit) return error("%t was given something that is not callable with a formatter");
+        break;
+      case takes::nothing: return;  // handled by the parser; never reaches a handler
+    }
+    ++next;
+  }
+};
+
+template <class... Args>
+constexpr void check_format(std::string_view s) {
+  constexpr auto infos = arg_infos<Args...>();
+  format_checker<sizeof...(Args)> c{infos.data()};
+  parse_format(s, c);
+  if (!c.failed && c.next != sizeof...(Args)) c.error("more arguments were given than the format string uses");
+}
+
+}  // namespace quarn::detail
