@@ -84,15 +84,25 @@ std::string ansi_style_code(style s);
 /// Writes ESC "[" params "m" as zero-width text.
 void pp_sgr(formatter& f, std::string_view params);
 
-/// Runs `body` inside style `s` on `f` (renderer Ansi_tty assumed), restoring
-/// the enclosing parameters afterwards, also when `body` throws.
-template <class Body>
-void with_style(formatter& f, style s, Body&& body);
-
 // The enclosing parameters to restore, and the ones of style `s`; writes the
 // new ones to the formatter and opens them in the output.
 std::string enter_style(formatter& f, style s);
 void leave_style(formatter& f, const std::string& previous) noexcept;
+
+/// Runs `body` inside style `s` on `f` (renderer Ansi_tty assumed), restoring
+/// the enclosing parameters afterwards, also when `body` throws (the closing
+/// sequence is then not written).
+template <class Body>
+void with_style(formatter& f, style s, Body&& body) {
+  std::string previous = enter_style(f, s);
+  struct restore {
+    formatter& f;
+    const std::string& previous;
+    ~restore() { leave_style(f, previous); }
+  } guard{f, previous};
+  std::forward<Body>(body)();
+  pp_sgr(f, previous);
+}
 }  // namespace detail
 
 /// `p` inside style `s`.  On a formatter that does not render styles it is
@@ -117,18 +127,10 @@ struct styled_printer : printer_tag {
 private:
   template <class Body>
   void run(formatter& f, Body&& body) const {
-    if (style_renderer(f) != style_renderer::Ansi_tty) {
+    if (style_renderer(f) != style_renderer::Ansi_tty)
       body();
-      return;
-    }
-    std::string previous = detail::enter_style(f, s);
-    struct restore {
-      formatter& f;
-      const std::string& previous;
-      ~restore() { detail::leave_style(f, previous); }
-    } guard{f, previous};
-    body();
-    detail::pp_sgr(f, previous);
+    else
+      detail::with_style(f, s, body);
   }
 };
 
