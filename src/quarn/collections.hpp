@@ -156,8 +156,12 @@ struct seq_printer : printer_tag {
   void operator()(formatter& f, R&& r) const {
     detail::print_range(f, p, sep, std::forward<R>(r));
   }
-  // An input range that can be walked only through a mutable reference
-  // (a generator, an istream view) is taken by reference.
+  // An input range that can be walked only through a non-const reference (a
+  // generator, an istream view, a filter view) still comes as const, as
+  // every printer's value does: the const is cast away to walk it.  That is
+  // sound for the range objects such a printer is given (variables and
+  // temporaries, which are not const themselves); a range object declared
+  // const could not be walked at all, and must not be given to it.
   template <std::ranges::input_range R>
     requires(!std::ranges::input_range<const R>) &&
             printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<R>>>
