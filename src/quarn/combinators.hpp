@@ -9,6 +9,7 @@
 
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -204,6 +205,32 @@ struct concat_printer : printer_tag {
 template <class V>
 [[nodiscard]] concat_printer<V> concat(std::vector<t<V>> ps, sep_options o = {}) {
   return {{}, std::move(ps), std::move(o.sep)};
+}
+
+/// As concat_printer, for printers that are all of one type P: it prints
+/// whatever value P prints.
+template <class P>
+struct concat_same_printer : printer_tag {
+  std::vector<P> ps;
+  t<unit> sep;
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    detail::separated s{sep, f};
+    for (const P& p : ps) {
+      s.before();
+      p(f, v);
+    }
+  }
+};
+/// concat() of printers of one type, which a braced list deduces:
+/// `concat({int_, int_})`.  Printers of different types need the value
+/// type named: `concat<int>({int_, any("!")})`.  (The leading pack takes no
+/// argument: it leaves a named type, as in concat<int>, to the overload
+/// above.)
+template <int&... NoExplicitArgument, class P>
+[[nodiscard]] concat_same_printer<P> concat(std::initializer_list<P> ps, sep_options o = {}) {
+  return {{}, std::vector<P>(ps), std::move(o.sep)};
 }
 
 /// Prints a container through its traversal: `iterate(visit, c)` must call

@@ -13,6 +13,7 @@
 
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <queue>
 #include <stack>
 #include <string>
@@ -220,13 +221,33 @@ template <class Prj, class P>
   return {{}, std::move(label), std::move(prj), std::move(p), std::move(o.label)};
 }
 
+}  // namespace quarn::dump
+
+namespace quarn::detail {
+// The fields of a dumped record in braces, separated by ";" and a break hint.
+template <class Fields>
+auto braced_fields(Fields fields) {
+  return box(surround("{ ", " }", vbox(concat(std::move(fields), {.sep = any(";@,")}))), {.indent = 2});
+}
+}  // namespace quarn::detail
+
+namespace quarn::dump {
+
 /// «{ f1;
 ///    f2 }»: the fields one per line (all on one line when there is one),
 /// each field printer applied to the whole record.
 template <class R>
 [[nodiscard]] auto record(std::vector<t<R>> fields) {
-  return box(quarn::detail::surround("{ ", " }", vbox(concat(std::move(fields), {.sep = any(";@,")}))),
-             {.indent = 2});
+  return quarn::detail::braced_fields(std::move(fields));
+}
+/// record() of fields of one type, which a braced list deduces:
+/// `record({field("x", &point::x, int_), field("y", &point::y, int_)})`.
+/// Fields of different types need the record type named:
+/// `record<point>({...})`, which the leading pack leaves to the overload
+/// above.
+template <int&... NoExplicitArgument, class P>
+[[nodiscard]] auto record(std::initializer_list<P> fields) {
+  return quarn::detail::braced_fields(fields);
 }
 
 }  // namespace quarn::dump
