@@ -55,27 +55,42 @@ private:
 
 /// A text style: one of the plain styles (style::None resets everything,
 /// style::Bold, Faint, Italic, Underline, Reverse), a foreground Fg(c) or a
-/// background Bg(c) colour; a bare colour means its foreground.
+/// background Bg(c) colour; a bare colour means its foreground.  A
+/// foreground or a background is always given its colour: `style::Fg`
+/// alone is not a style.
 class style {
 public:
-  enum kind : unsigned char { None, Bold, Faint, Italic, Underline, Reverse, Fg, Bg };
+  /// The plain styles, each a style by itself.
+  enum kind : unsigned char { None, Bold, Faint, Italic, Underline, Reverse };
+  /// What a style sets: a plain style, or the colour of the foreground or of
+  /// the background.
+  enum class part : unsigned char { plain, foreground, background };
 
-  constexpr style(kind k) noexcept : kind_(k), color_(basic_color::Black) {}       // NOLINT: implicit by design
-  constexpr style(basic_color c) noexcept : kind_(kind::Fg), color_(c) {}          // NOLINT
-  constexpr style(color c) noexcept : kind_(kind::Fg), color_(c) {}                // NOLINT
-  constexpr style(kind k, color c) noexcept : kind_(k), color_(c) {}
+  constexpr style(kind k) noexcept : part_(part::plain), kind_(k), color_(basic_color::Black) {}  // NOLINT: implicit by design
+  constexpr style(basic_color c) noexcept : style(part::foreground, c) {}                        // NOLINT
+  constexpr style(color c) noexcept : style(part::foreground, c) {}                              // NOLINT
+  /// The foreground colour c.
+  [[nodiscard]] static constexpr style Fg(color c) noexcept { return style(part::foreground, c); }
+  /// The background colour c.
+  [[nodiscard]] static constexpr style Bg(color c) noexcept { return style(part::background, c); }
+
+  [[nodiscard]] constexpr part sets() const noexcept { return part_; }
+  /// The plain style, when sets() is part::plain.
   [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
+  /// The colour, when sets() is part::foreground or part::background.
   [[nodiscard]] constexpr color colour() const noexcept { return color_; }
 
 private:
+  constexpr style(part p, color c) noexcept : part_(p), kind_(None), color_(c) {}
+  part part_;
   kind kind_;
   color color_;
 };
 
 /// The foreground colour c.
-[[nodiscard]] constexpr style Fg(color c) noexcept { return style(style::Fg, c); }
+[[nodiscard]] constexpr style Fg(color c) noexcept { return style::Fg(c); }
 /// The background colour c.
-[[nodiscard]] constexpr style Bg(color c) noexcept { return style(style::Bg, c); }
+[[nodiscard]] constexpr style Bg(color c) noexcept { return style::Bg(c); }
 
 namespace detail {
 /// The SGR parameter text of a style: "1" for Bold, "31" for Fg(Red), "104"
