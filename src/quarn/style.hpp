@@ -142,7 +142,7 @@ struct styled_printer : printer_tag {
 private:
   template <class Body>
   void run(formatter& f, Body&& body) const {
-    if (style_renderer(f) != style_renderer::Ansi_tty)
+    if (get_style_renderer(f) != style_renderer::Ansi_tty)
       body();
     else
       detail::with_style(f, s, body);
