@@ -24,13 +24,19 @@ namespace quarn {
 
 namespace detail {
 
+// The values a printer of this header is applied to: one, p(f, v), or none,
+// p(f), as "%t" and the printers around it apply it.  Each printer writes
+// its body once, over a pack of at most one value.
+template <class... V>
+concept one_or_no_value = sizeof...(V) <= 1;
+
 // A printer that ignores its value: F is called with the formatter alone.
 template <class F>
 struct constant_printer : printer_tag {
   F fn;
-  void operator()(formatter& f) const { fn(f); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     fn(f);
   }
 };
@@ -65,9 +71,9 @@ inline constexpr detail::constant_printer<detail::nop_body> nop{};
 /// The output of a format string that takes no argument; ignores its value.
 struct any_printer : printer_tag {
   std::string fmt;
-  void operator()(formatter& f) const { detail::vfprint(f, fmt, nullptr, 0); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     detail::vfprint(f, fmt, nullptr, 0);
   }
 };
@@ -95,9 +101,9 @@ template <class P, class C>
 struct const_printer : printer_tag {
   P p;
   C c;
-  void operator()(formatter& f) const { p(f, c); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     p(f, c);
   }
 };
@@ -138,17 +144,12 @@ template <class P1, class P2>
 struct append_printer : printer_tag {
   P1 p1;
   P2 p2;
-  void operator()(formatter& f) const
-    requires std::invocable<const P1&, formatter&> && std::invocable<const P2&, formatter&>
-  {
-    p1(f);
-    p2(f);
-  }
-  template <class V>
-    requires printer_of<P1, V> && printer_of<P2, V>
-  void operator()(formatter& f, const V& v) const {
-    p1(f, v);
-    p2(f, v);
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P1&, formatter&, const V&...> &&
+             std::invocable<const P2&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
+    p1(f, v...);
+    p2(f, v...);
   }
 };
 template <class P1, class P2>
@@ -291,18 +292,11 @@ struct box_printer : printer_tag {
   P p;
   box_kind kind;
   int indent;
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     f.open_box(kind, indent);
-    p(f);
-    f.close_box();
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    f.open_box(kind, indent);
-    p(f, v);
+    p(f, v...);
     f.close_box();
   }
 };
@@ -346,18 +340,11 @@ struct surround_printer : printer_tag {
   std::string_view open;
   std::string_view close;
   P p;
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
+  template <class... V>
+    requires one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     f.print_string(open);
-    p(f);
-    f.print_string(close);
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    f.print_string(open);
-    p(f, v);
+    p(f, v...);
     f.print_string(close);
   }
 };
@@ -375,9 +362,9 @@ box_printer<surround_printer<P>> oxford_brackets(P p) {
 /// Prints a mark counted as one column, whatever its length in bytes.
 struct mark_printer : printer_tag {
   std::string mark;
-  void operator()(formatter& f) const { f.print_as(1, mark); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     f.print_as(1, mark);
   }
 };

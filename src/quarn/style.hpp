@@ -128,24 +128,13 @@ struct styled_printer : printer_tag {
   style s;
   P p;
 
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
-    run(f, [&] { p(f); });
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    run(f, [&] { p(f, v); });
-  }
-
-private:
-  template <class Body>
-  void run(formatter& f, Body&& body) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     if (get_style_renderer(f) != style_renderer::Ansi_tty)
-      body();
+      p(f, v...);
     else
-      detail::with_style(f, s, body);
+      detail::with_style(f, s, [&] { p(f, v...); });
   }
 };
 
@@ -165,21 +154,14 @@ template <class PUtf8, class POther>
 struct if_utf_8_printer : printer_tag {
   PUtf8 if_utf8;
   POther otherwise;
-  void operator()(formatter& f) const
-    requires std::invocable<const PUtf8&, formatter&> && std::invocable<const POther&, formatter&>
-  {
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const PUtf8&, formatter&, const V&...> &&
+             std::invocable<const POther&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     if (utf_8(f))
-      if_utf8(f);
+      if_utf8(f, v...);
     else
-      otherwise(f);
-  }
-  template <class V>
-    requires printer_of<PUtf8, V> && printer_of<POther, V>
-  void operator()(formatter& f, const V& v) const {
-    if (utf_8(f))
-      if_utf8(f, v);
-    else
-      otherwise(f, v);
+      otherwise(f, v...);
   }
 };
 template <class PUtf8, class POther>
