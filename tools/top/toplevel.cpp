@@ -22,6 +22,7 @@
 #include <llvm/Support/TargetSelect.h>
 #include <llvm/Support/raw_ostream.h>
 
+#include <quarn/detail/demangle.hpp>
 #include <quarn/format.hpp>
 
 #include "layout_paths.hpp"
@@ -129,11 +130,7 @@ private:
 // The name of the type of the exception being handled, demangled.
 std::string current_exception_type() {
   const std::type_info* t = abi::__cxa_current_exception_type();
-  if (t == nullptr) return "unknown type";
-  int status = 0;
-  std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(t->name(), nullptr, nullptr, &status),
-                                                   &std::free);
-  return status == 0 && name ? std::string(name.get()) : std::string(t->name());
+  return t == nullptr ? "unknown type" : quarn::detail::demangle(t->name());
 }
 
 bool colour_diagnostics() {
