@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <sstream>
@@ -24,6 +23,7 @@
 
 #include <quarn/detail/demangle.hpp>
 #include <quarn/format.hpp>
+#include <quarn/tty.hpp>
 
 #include "layout_paths.hpp"
 #include "phrases.hpp"
@@ -133,9 +133,9 @@ std::string current_exception_type() {
   return t == nullptr ? "unknown type" : quarn::detail::demangle(t->name());
 }
 
+// Colours as quarn_tty would choose them for standard error.
 bool colour_diagnostics() {
-  const char* term = std::getenv("TERM");
-  return ::isatty(STDERR_FILENO) == 1 && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
+  return quarn::tty::detect_style_renderer(stderr) == quarn::style_renderer::Ansi_tty;
 }
 
 }  // namespace
