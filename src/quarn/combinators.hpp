@@ -188,6 +188,16 @@ struct separated {
   }
 };
 
+// Every printer of `ps` on `v`, in order, with `sep` between (concat).
+template <class Printers, class V>
+void print_all(formatter& f, const Printers& ps, const t<unit>& sep, const V& v) {
+  separated s{sep, f};
+  for (const auto& p : ps) {
+    s.before();
+    p(f, v);
+  }
+}
+
 }  // namespace detail
 
 /// Every printer of `ps` on the same value, in order, with `sep` between.
@@ -195,13 +205,7 @@ template <class V>
 struct concat_printer : printer_tag {
   std::vector<t<V>> ps;
   t<unit> sep;
-  void operator()(formatter& f, const V& v) const {
-    detail::separated s{sep, f};
-    for (const t<V>& p : ps) {
-      s.before();
-      p(f, v);
-    }
-  }
+  void operator()(formatter& f, const V& v) const { detail::print_all(f, ps, sep, v); }
 };
 template <class V>
 [[nodiscard]] concat_printer<V> concat(std::vector<t<V>> ps, sep_options o = {}) {
@@ -217,11 +221,7 @@ struct concat_same_printer : printer_tag {
   template <class V>
     requires printer_of<P, V>
   void operator()(formatter& f, const V& v) const {
-    detail::separated s{sep, f};
-    for (const P& p : ps) {
-      s.before();
-      p(f, v);
-    }
+    detail::print_all(f, ps, sep, v);
   }
 };
 /// concat() of printers of one type, which a braced list deduces:
