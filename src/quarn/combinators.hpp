@@ -16,54 +16,12 @@
 #include <utility>
 #include <vector>
 
+#include "quarn/detail/combinators.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/format.hpp"
 #include "quarn/printer.hpp"
 
 namespace quarn {
-
-namespace detail {
-
-// The values a printer of this header is applied to: one, p(f, v), or none,
-// p(f), as "%t" and the printers around it apply it.  Each printer writes
-// its body once, over a pack of at most one value.
-template <class... V>
-concept one_or_no_value = sizeof...(V) <= 1;
-
-// A printer that ignores its value: F is called with the formatter alone.
-template <class F>
-struct constant_printer : printer_tag {
-  F fn;
-  template <class... V>
-    requires one_or_no_value<V...>
-  void operator()(formatter& f, const V&...) const {
-    fn(f);
-  }
-};
-
-template <class F>
-constant_printer<F> constant(F fn) {
-  return {{}, std::move(fn)};
-}
-
-struct nop_body {
-  void operator()(formatter&) const {}
-};
-
-struct break_body {
-  int spaces;
-  void operator()(formatter& f) const { f.print_break(spaces, 0); }
-};
-
-struct punct_break_body {
-  char punct;
-  void operator()(formatter& f) const {
-    f.print_string(std::string_view(&punct, 1));
-    f.print_break(1, 0);
-  }
-};
-
-}  // namespace detail
 
 /// Prints nothing.
 inline constexpr detail::constant_printer<detail::nop_body> nop{};
@@ -171,34 +129,6 @@ struct sep_options {
   /// the last).
   t<unit> sep = cut;
 };
-
-namespace detail {
-
-// The per-element step shared by iter and concat: `sep` before every element
-// but the first.
-struct separated {
-  const t<unit>& sep;
-  formatter& f;
-  bool first = true;
-  void before() {
-    if (first)
-      first = false;
-    else
-      sep(f, unit{});
-  }
-};
-
-// Every printer of `ps` on `v`, in order, with `sep` between (concat).
-template <class Printers, class V>
-void print_all(formatter& f, const Printers& ps, const t<unit>& sep, const V& v) {
-  separated s{sep, f};
-  for (const auto& p : ps) {
-    s.before();
-    p(f, v);
-  }
-}
-
-}  // namespace detail
 
 /// Every printer of `ps` on the same value, in order, with `sep` between.
 template <class V>
@@ -331,45 +261,6 @@ template <class P>
 [[nodiscard]] box_printer<P> hovbox(P p, box_options o = {}) {
   return {{}, std::move(p), box_kind::hov, o.indent};
 }
-
-namespace detail {
-
-/// `open`, `p` on the value, `close`; no box.
-template <class P>
-struct surround_printer : printer_tag {
-  std::string_view open;
-  std::string_view close;
-  P p;
-  template <class... V>
-    requires one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
-  void operator()(formatter& f, const V&... v) const {
-    f.print_string(open);
-    p(f, v...);
-    f.print_string(close);
-  }
-};
-template <class P>
-surround_printer<P> surround(std::string_view open, std::string_view close, P p) {
-  return {{}, open, close, std::move(p)};
-}
-
-/// "[|", `p`, "|]" in a b box of indentation 2.
-template <class P>
-box_printer<surround_printer<P>> oxford_brackets(P p) {
-  return box(surround("[|", "|]", std::move(p)), {.indent = 2});
-}
-
-/// Prints a mark counted as one column, whatever its length in bytes.
-struct mark_printer : printer_tag {
-  std::string mark;
-  template <class... V>
-    requires one_or_no_value<V...>
-  void operator()(formatter& f, const V&...) const {
-    f.print_as(1, mark);
-  }
-};
-
-}  // namespace detail
 
 /// "(", `p`, ")" in a b box of indentation 1.
 template <class P>

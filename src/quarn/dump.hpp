@@ -23,6 +23,7 @@
 
 #include "quarn/collections.hpp"
 #include "quarn/combinators.hpp"
+#include "quarn/detail/dump.hpp"
 #include "quarn/format.hpp"
 #include "quarn/scalars.hpp"
 
@@ -220,18 +221,6 @@ template <class Prj, class P>
 [[nodiscard]] field_printer<Prj, P> field(std::string label, Prj prj, P p, field_options o = {}) {
   return {{}, std::move(label), std::move(prj), std::move(p), std::move(o.label)};
 }
-
-}  // namespace quarn::dump
-
-namespace quarn::detail {
-// The fields of a dumped record in braces, separated by ";" and a break hint.
-template <class Fields>
-auto braced_fields(Fields fields) {
-  return box(surround("{ ", " }", vbox(concat(std::move(fields), {.sep = any(";@,")}))), {.indent = 2});
-}
-}  // namespace quarn::detail
-
-namespace quarn::dump {
 
 /// «{ f1;
 ///    f2 }»: the fields one per line (all on one line when there is one),
