@@ -20,6 +20,7 @@
 #endif
 
 #include "quarn/combinators.hpp"
+#include "quarn/detail/collections.hpp"
 #include "quarn/printer.hpp"
 #include "quarn/result.hpp"
 
@@ -99,30 +100,6 @@ template <class POk, class PError>
 [[nodiscard]] result_printer<POk, PError> result(POk ok, PError error) {
   return {{}, std::move(ok), std::move(error)};
 }
-
-namespace detail {
-
-// The underlying container of a std::queue or std::stack, which the
-// adaptors keep in a protected member.
-template <class Adaptor>
-struct adaptor_access : Adaptor {
-  static const typename Adaptor::container_type& get(const Adaptor& a) { return a.*(&adaptor_access::c); }
-};
-
-template <class R>
-using range_element = std::remove_cvref_t<std::ranges::range_reference_t<const R>>;
-
-// Walks a range once, front to back, with `sep` between elements.
-template <class P, class R>
-void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r) {
-  separated s{sep, f};
-  for (auto&& e : r) {
-    s.before();
-    p(f, e);
-  }
-}
-
-}  // namespace detail
 
 /// The elements of a range, front to back (lists, vectors, arrays, spans).
 template <class P>
