@@ -11,29 +11,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
+
+#include "common.hpp"
 
 namespace {
 
-struct reader {
-  const std::uint8_t* p;
-  std::size_t n;
-  std::uint8_t byte() {
-    if (n == 0) return 0;
-    --n;
-    return *p++;
-  }
-  int small(int lo, int hi) { return lo + byte() % (hi - lo + 1); }
-};
+using quarn_fuzz::fail;
+using quarn_fuzz::reader;
 
 constexpr quarn::box_kind kinds[] = {quarn::box_kind::h, quarn::box_kind::v, quarn::box_kind::hv,
                                      quarn::box_kind::hov, quarn::box_kind::b};
-
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
 
 std::string letters(reader& r, char first) {
   std::string s(static_cast<std::size_t>(r.small(0, 6)), first);

@@ -20,22 +20,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common.hpp"
+
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
-
-void check(bool ok, const char* what) {
-  if (!ok) fail(what);
-}
+using quarn_fuzz::check;
+using quarn_fuzz::render;
 
 // The width in characters of an octets column of `w` positions: two digits
 // each, and a separator before every group of two but the first.
@@ -145,18 +139,6 @@ void check_dump(std::string_view out, std::string_view data, std::size_t w, colu
     check(line.empty(), "dump: extra text at the end of a line");
   }
   if (cols != column::ascii) check(bytes == data, "dump: the octets are not the data, once each and in order");
-}
-
-template <class P, class V>
-std::string render(const P& p, const V& v, int margin) {
-  std::string out;
-  quarn::formatter f(out);
-  f.set_margin(margin);
-  f.open_box(quarn::box_kind::b, 0);
-  p(f, v);
-  f.close_box();
-  f.print_flush();
-  return out;
 }
 
 }  // namespace

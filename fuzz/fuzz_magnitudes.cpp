@@ -43,7 +43,12 @@
 #include <string_view>
 #include <type_traits>
 
+#include "common.hpp"
+
 namespace {
+
+using quarn_fuzz::reader;
+using quarn_fuzz::render;
 
 __extension__ typedef unsigned __int128 u128;
 using u64 = std::uint64_t;
@@ -75,17 +80,6 @@ std::string decimal(u128 v) {
     v /= 10;
   } while (v != 0);
   return s;
-}
-
-template <class P, class V>
-std::string render(const P& p, const V& v) {
-  std::string out;
-  quarn::formatter f(out);
-  f.open_box(quarn::box_kind::b, 0);
-  p(f, v);
-  f.close_box();
-  f.print_flush();
-  return out;
 }
 
 // A figure of the output: an integer part, decimals, and the letters after.
@@ -380,21 +374,6 @@ void float_case(double x) {
   check_duration(std::chrono::duration<double>(x), negative, ns, near);
 }
 
-struct reader {
-  const std::uint8_t* p;
-  std::size_t n;
-  std::uint8_t byte() {
-    if (n == 0) return 0;
-    --n;
-    return *p++;
-  }
-  u64 u64_() {
-    u64 v = 0;
-    for (int i = 0; i < 8; ++i) v |= u64{byte()} << (8 * i);
-    return v;
-  }
-};
-
 // Applies `fn` to the value as each integer type that the printers take.
 template <class Fn>
 void every_type(u64 v, int which, Fn fn) {
@@ -416,7 +395,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reader r{data, size};
   const std::uint8_t op = r.byte();
   const std::uint8_t arg = r.byte();
-  u64 v = r.u64_();
+  u64 v = r.u64();
   // Small counts and the edges of the powers of ten are where the rounding
   // turns: shift the value down at times to reach them more often.
   if (arg & 0x80) v >>= (arg & 0x3f);

@@ -29,22 +29,15 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common.hpp"
+
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
-
-void check(bool ok, const char* what) {
-  if (!ok) fail(what);
-}
+using quarn_fuzz::check;
 
 bool white(char c) {
   auto u = static_cast<unsigned char>(c);

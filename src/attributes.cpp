@@ -123,8 +123,11 @@ const attr<std::string> current_sgr{next_attr_key(), encode_text, decode_text};
 
 }  // namespace detail
 
-style_renderer::style_renderer(const formatter& f)
-    : v_(detail::get(detail::style_renderer_attr, f).value_or(style_renderer::None)) {}
+style_renderer::style_renderer(const formatter& f) : style_renderer(get_style_renderer(f)) {}
+
+style_renderer get_style_renderer(const formatter& f) {
+  return detail::get(detail::style_renderer_attr, f).value_or(style_renderer::None);
+}
 
 void set_style_renderer(formatter& f, style_renderer r) { detail::set(detail::style_renderer_attr, r, f); }
 

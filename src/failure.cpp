@@ -1,7 +1,6 @@
 // Failures, recorded backtraces and the exn_backtrace printer.
 #include "quarn/failure.hpp"
 
-#include <cxxabi.h>
 #include <dlfcn.h>
 #include <execinfo.h>
 
@@ -13,6 +12,7 @@
 
 #include "quarn/format.hpp"
 #include "quarn/scalars.hpp"
+#include "quarn/detail/demangle.hpp"
 
 namespace quarn {
 
@@ -27,12 +27,6 @@ backtrace backtrace::capture(int skip) {
 }
 
 namespace {
-
-std::string demangle(const char* name) {
-  int status = 0;
-  std::unique_ptr<char, void (*)(void*)> d(abi::__cxa_demangle(name, nullptr, nullptr, &status), std::free);
-  return status == 0 && d ? std::string(d.get()) : std::string(name);
-}
 
 std::string base_name(const char* path) {
   std::string p = path;
@@ -52,7 +46,7 @@ std::vector<std::string> backtrace::lines() const {
     if (dladdr(addr, &info) != 0 && info.dli_sname != nullptr) {
       auto off = static_cast<const char*>(addr) - static_cast<const char*>(info.dli_saddr);
       std::snprintf(buf, sizeof buf, "+0x%tx", off);
-      line = demangle(info.dli_sname) + buf;
+      line = detail::demangle(info.dli_sname) + buf;
     } else {
       std::snprintf(buf, sizeof buf, "%p", addr);
       line = buf;

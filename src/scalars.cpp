@@ -11,6 +11,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "quarn/detail/demangle.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn {
@@ -65,15 +66,15 @@ double round_dsig(int d, double x) {
   return std::isfinite(r) ? r : x;
 }
 
+std::string demangle(const char* mangled) {
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> d(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  return status == 0 && d ? std::string(d.get()) : std::string(mangled);
+}
+
 }  // namespace detail
 
 namespace {
-
-std::string demangle(const char* name) {
-  int status = 0;
-  std::unique_ptr<char, void (*)(void*)> d(abi::__cxa_demangle(name, nullptr, nullptr, &status), std::free);
-  return status == 0 && d ? std::string(d.get()) : std::string(name);
-}
 
 void print_exception(formatter& f, const std::string& type, const char* what) {
   f.print_string(type);
@@ -86,7 +87,7 @@ void print_exception(formatter& f, const std::string& type, const char* what) {
 }  // namespace
 
 void exn_printer::operator()(formatter& f, const std::exception& e) const {
-  print_exception(f, demangle(typeid(e).name()), e.what());
+  print_exception(f, detail::demangle(typeid(e).name()), e.what());
 }
 
 void exn_printer::operator()(formatter& f, const std::exception_ptr& e) const {
@@ -100,7 +101,7 @@ void exn_printer::operator()(formatter& f, const std::exception_ptr& e) const {
     (*this)(f, ex);
   } catch (...) {
     const std::type_info* t = abi::__cxa_current_exception_type();
-    print_exception(f, t != nullptr ? demangle(t->name()) : std::string("unknown exception"), nullptr);
+    print_exception(f, t != nullptr ? detail::demangle(t->name()) : std::string("unknown exception"), nullptr);
   }
 }
 

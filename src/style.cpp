@@ -4,7 +4,12 @@
 namespace quarn::detail {
 
 std::string ansi_style_code(style s) {
-  int n = static_cast<int>(s.colour().base());
+  const int n = static_cast<int>(s.colour().base());
+  switch (s.sets()) {
+    case style::part::foreground: return std::to_string((s.colour().bright() ? 90 : 30) + n);
+    case style::part::background: return std::to_string((s.colour().bright() ? 100 : 40) + n);
+    case style::part::plain: break;
+  }
   switch (s.which()) {
     case style::None: return "0";
     case style::Bold: return "1";
@@ -12,8 +17,6 @@ std::string ansi_style_code(style s) {
     case style::Italic: return "3";
     case style::Underline: return "4";
     case style::Reverse: return "7";
-    case style::Fg: return std::to_string((s.colour().bright() ? 90 : 30) + n);
-    case style::Bg: return std::to_string((s.colour().bright() ? 100 : 40) + n);
   }
   return "0";
 }
@@ -31,7 +34,7 @@ std::string enter_style(formatter& f, style s) {
     set(current_sgr, *current, f);
   }
   std::string code = ansi_style_code(s);
-  std::string next = s.which() == style::None ? code : *current + ";" + code;
+  std::string next = s.sets() == style::part::plain && s.which() == style::None ? code : *current + ";" + code;
   set(current_sgr, next, f);
   pp_sgr(f, next);
   return std::move(*current);

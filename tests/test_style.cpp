@@ -196,19 +196,19 @@ TEST(Attributes, DefaultsWritesAndIndependence) {
   quarn::formatter f(buf);
   quarn::fprint(f, "@[a@ ");
   EXPECT_TRUE(quarn::utf_8(f));
-  EXPECT_EQ(style_renderer(f), style_renderer::None);
+  EXPECT_EQ(quarn::get_style_renderer(f), style_renderer::None);
   quarn::fprint(f, "b@]");
   f.print_flush();
   EXPECT_EQ(buf, "a b");
 
   quarn::set_style_renderer(f, style_renderer::Ansi_tty);
-  EXPECT_EQ(style_renderer(f), style_renderer::Ansi_tty);
+  EXPECT_EQ(quarn::get_style_renderer(f), style_renderer::Ansi_tty);
   EXPECT_TRUE(quarn::utf_8(f));
   quarn::set_utf_8(f, false);
   EXPECT_FALSE(quarn::utf_8(f));
-  EXPECT_EQ(style_renderer(f), style_renderer::Ansi_tty);
+  EXPECT_EQ(quarn::get_style_renderer(f), style_renderer::Ansi_tty);
   quarn::set_style_renderer(f, style_renderer::None);
-  EXPECT_EQ(style_renderer(f), style_renderer::None);
+  EXPECT_EQ(quarn::get_style_renderer(f), style_renderer::None);
   EXPECT_FALSE(quarn::utf_8(f));
 
   // Tag functions that do not forward drop the store: defaults again, and the
@@ -218,7 +218,7 @@ TEST(Attributes, DefaultsWritesAndIndependence) {
   EXPECT_TRUE(quarn::utf_8(f));
   quarn::set_utf_8(f, false);
   EXPECT_FALSE(quarn::utf_8(f));
-  EXPECT_EQ(style_renderer(f), style_renderer::None);
+  EXPECT_EQ(quarn::get_style_renderer(f), style_renderer::None);
 }
 
 TEST(Attributes, StoreIsTransparentToOtherTags) {

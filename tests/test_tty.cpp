@@ -210,7 +210,10 @@ TEST(TtySetup, OwnedFormatterWritesToTheChannel) {
   EXPECT_EQ(std::string(buf, n), "\x1b[0;31mhi\x1b[0m");
 }
 
-TEST(TtySetup, NullChannelIsRejected) { EXPECT_THROW((void)setup(nullptr), std::invalid_argument); }
+TEST(TtySetup, NullChannelIsRejected) {
+  EXPECT_THROW((void)setup(nullptr), std::invalid_argument);
+  EXPECT_THROW((void)quarn::tty::detect_style_renderer(nullptr), std::invalid_argument);
+}
 
 // Only named results convert implicitly, so no reference to the formatter of
 // a temporary can be taken by accident.

@@ -22,14 +22,14 @@
 namespace quarn {
 
 /// How a formatter renders styles: Ansi_tty writes ANSI SGR escape sequences,
-/// None prints styled content plain.  `style_renderer(f)` reads a formatter's
-/// renderer (None when never set).
+/// None prints styled content plain.  get_style_renderer() reads a
+/// formatter's renderer, set_style_renderer() sets it.
 class style_renderer {
 public:
   enum value : unsigned char { Ansi_tty, None };
 
   constexpr style_renderer(value v) noexcept : v_(v) {}  // NOLINT: implicit by design
-  /// The renderer of `f`.
+  /// The renderer of `f`, as get_style_renderer(f).
   explicit style_renderer(const formatter& f);
   constexpr operator value() const noexcept { return v_; }  // NOLINT
 
@@ -37,6 +37,11 @@ private:
   value v_;
 };
 
+/// The renderer of `f` (None when never set).  A function, unlike the
+/// constructor style_renderer(f): it can be passed where a function is
+/// expected, and does not clash with quarn::cli::style_renderer when both
+/// namespaces are used.
+[[nodiscard]] style_renderer get_style_renderer(const formatter& f);
 /// Sets the renderer of `f` (installing a store on it if needed).
 void set_style_renderer(formatter& f, style_renderer r);
 

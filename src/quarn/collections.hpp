@@ -20,6 +20,7 @@
 #endif
 
 #include "quarn/combinators.hpp"
+#include "quarn/detail/collections.hpp"
 #include "quarn/printer.hpp"
 #include "quarn/result.hpp"
 
@@ -100,30 +101,6 @@ template <class POk, class PError>
   return {{}, std::move(ok), std::move(error)};
 }
 
-namespace detail {
-
-// The underlying container of a std::queue or std::stack, which the
-// adaptors keep in a protected member.
-template <class Adaptor>
-struct adaptor_access : Adaptor {
-  static const typename Adaptor::container_type& get(const Adaptor& a) { return a.*(&adaptor_access::c); }
-};
-
-template <class R>
-using range_element = std::remove_cvref_t<std::ranges::range_reference_t<const R>>;
-
-// Walks a range once, front to back, with `sep` between elements.
-template <class P, class R>
-void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r) {
-  separated s{sep, f};
-  for (auto&& e : r) {
-    s.before();
-    p(f, e);
-  }
-}
-
-}  // namespace detail
-
 /// The elements of a range, front to back (lists, vectors, arrays, spans).
 template <class P>
 struct list_printer : printer_tag {
@@ -156,8 +133,12 @@ struct seq_printer : printer_tag {
   void operator()(formatter& f, R&& r) const {
     detail::print_range(f, p, sep, std::forward<R>(r));
   }
-  // An input range that can be walked only through a mutable reference
-  // (a generator, an istream view) is taken by reference.
+  // An input range that can be walked only through a non-const reference (a
+  // generator, an istream view, a filter view) still comes as const, as
+  // every printer's value does: the const is cast away to walk it.  That is
+  // sound for the range objects such a printer is given (variables and
+  // temporaries, which are not const themselves); a range object declared
+  // const could not be walked at all, and must not be given to it.
   template <std::ranges::input_range R>
     requires(!std::ranges::input_range<const R>) &&
             printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<R>>>

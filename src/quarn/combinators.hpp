@@ -9,54 +9,19 @@
 
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "quarn/detail/combinators.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/format.hpp"
 #include "quarn/printer.hpp"
 
 namespace quarn {
-
-namespace detail {
-
-// A printer that ignores its value: F is called with the formatter alone.
-template <class F>
-struct constant_printer : printer_tag {
-  F fn;
-  void operator()(formatter& f) const { fn(f); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
-    fn(f);
-  }
-};
-
-template <class F>
-constant_printer<F> constant(F fn) {
-  return {{}, std::move(fn)};
-}
-
-struct nop_body {
-  void operator()(formatter&) const {}
-};
-
-struct break_body {
-  int spaces;
-  void operator()(formatter& f) const { f.print_break(spaces, 0); }
-};
-
-struct punct_break_body {
-  char punct;
-  void operator()(formatter& f) const {
-    f.print_string(std::string_view(&punct, 1));
-    f.print_break(1, 0);
-  }
-};
-
-}  // namespace detail
 
 /// Prints nothing.
 inline constexpr detail::constant_printer<detail::nop_body> nop{};
@@ -64,9 +29,9 @@ inline constexpr detail::constant_printer<detail::nop_body> nop{};
 /// A printer that flushes its formatter (closing every open box) and ignores
 /// its value.
 struct flush_fn {
-  void operator()(formatter& f) const { f.print_flush(); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     f.print_flush();
   }
 };
@@ -77,9 +42,9 @@ inline constexpr flush_fn flush{};
 /// the stored copy on.)
 struct any_printer : printer_tag {
   std::string fmt;
-  void operator()(formatter& f) const { fprint(f, runtime(fmt)); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     fprint(f, runtime(fmt));
   }
 };
@@ -107,9 +72,9 @@ template <class P, class C>
 struct const_printer : printer_tag {
   P p;
   C c;
-  void operator()(formatter& f) const { p(f, c); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
+  template <class... V>
+    requires detail::one_or_no_value<V...>
+  void operator()(formatter& f, const V&...) const {
     p(f, c);
   }
 };
@@ -147,17 +112,12 @@ template <class P1, class P2>
 struct append_printer : printer_tag {
   P1 p1;
   P2 p2;
-  void operator()(formatter& f) const
-    requires std::invocable<const P1&, formatter&> && std::invocable<const P2&, formatter&>
-  {
-    p1(f);
-    p2(f);
-  }
-  template <class V>
-    requires printer_of<P1, V> && printer_of<P2, V>
-  void operator()(formatter& f, const V& v) const {
-    p1(f, v);
-    p2(f, v);
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P1&, formatter&, const V&...> &&
+             std::invocable<const P2&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
+    p1(f, v...);
+    p2(f, v...);
   }
 };
 template <class P1, class P2>
@@ -180,40 +140,38 @@ struct sep_options {
   t<unit> sep = cut;
 };
 
-namespace detail {
-
-// The per-element step shared by iter and concat: `sep` before every element
-// but the first.
-struct separated {
-  const t<unit>& sep;
-  formatter& f;
-  bool first = true;
-  void before() {
-    if (first)
-      first = false;
-    else
-      sep(f, unit{});
-  }
-};
-
-}  // namespace detail
-
 /// Every printer of `ps` on the same value, in order, with `sep` between.
 template <class V>
 struct concat_printer : printer_tag {
   std::vector<t<V>> ps;
   t<unit> sep;
-  void operator()(formatter& f, const V& v) const {
-    detail::separated s{sep, f};
-    for (const t<V>& p : ps) {
-      s.before();
-      p(f, v);
-    }
-  }
+  void operator()(formatter& f, const V& v) const { detail::print_all(f, ps, sep, v); }
 };
 template <class V>
 [[nodiscard]] concat_printer<V> concat(std::vector<t<V>> ps, sep_options o = {}) {
   return {{}, std::move(ps), std::move(o.sep)};
+}
+
+/// As concat_printer, for printers that are all of one type P: it prints
+/// whatever value P prints.
+template <class P>
+struct concat_same_printer : printer_tag {
+  std::vector<P> ps;
+  t<unit> sep;
+  template <class V>
+    requires printer_of<P, V>
+  void operator()(formatter& f, const V& v) const {
+    detail::print_all(f, ps, sep, v);
+  }
+};
+/// concat() of printers of one type, which a braced list deduces:
+/// `concat({int_, int_})`.  Printers of different types need the value
+/// type named: `concat<int>({int_, any("!")})`.  (The leading pack takes no
+/// argument: it leaves a named type, as in concat<int>, to the overload
+/// above.)
+template <int&... NoExplicitArgument, class P>
+[[nodiscard]] concat_same_printer<P> concat(std::initializer_list<P> ps, sep_options o = {}) {
+  return {{}, std::vector<P>(ps), std::move(o.sep)};
 }
 
 /// Prints a container through its traversal: `iterate(visit, c)` must call
@@ -274,18 +232,11 @@ struct box_printer : printer_tag {
   P p;
   box_kind kind;
   int indent;
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     f.open_box(kind, indent);
-    p(f);
-    f.close_box();
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    f.open_box(kind, indent);
-    p(f, v);
+    p(f, v...);
     f.close_box();
   }
 };
@@ -320,52 +271,6 @@ template <class P>
 [[nodiscard]] box_printer<P> hovbox(P p, box_options o = {}) {
   return {{}, std::move(p), box_kind::hov, o.indent};
 }
-
-namespace detail {
-
-/// `open`, `p` on the value, `close`; no box.
-template <class P>
-struct surround_printer : printer_tag {
-  std::string_view open;
-  std::string_view close;
-  P p;
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
-    f.print_string(open);
-    p(f);
-    f.print_string(close);
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    f.print_string(open);
-    p(f, v);
-    f.print_string(close);
-  }
-};
-template <class P>
-surround_printer<P> surround(std::string_view open, std::string_view close, P p) {
-  return {{}, open, close, std::move(p)};
-}
-
-/// "[|", `p`, "|]" in a b box of indentation 2.
-template <class P>
-box_printer<surround_printer<P>> oxford_brackets(P p) {
-  return box(surround("[|", "|]", std::move(p)), {.indent = 2});
-}
-
-/// Prints a mark counted as one column, whatever its length in bytes.
-struct mark_printer : printer_tag {
-  std::string mark;
-  void operator()(formatter& f) const { f.print_as(1, mark); }
-  template <class V>
-  void operator()(formatter& f, const V&) const {
-    f.print_as(1, mark);
-  }
-};
-
-}  // namespace detail
 
 /// "(", `p`, ")" in a b box of indentation 1.
 template <class P>

@@ -13,6 +13,7 @@
 
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <queue>
 #include <stack>
 #include <string>
@@ -22,6 +23,7 @@
 
 #include "quarn/collections.hpp"
 #include "quarn/combinators.hpp"
+#include "quarn/detail/dump.hpp"
 #include "quarn/format.hpp"
 #include "quarn/scalars.hpp"
 
@@ -225,8 +227,16 @@ template <class Prj, class P>
 /// each field printer applied to the whole record.
 template <class R>
 [[nodiscard]] auto record(std::vector<t<R>> fields) {
-  return box(quarn::detail::surround("{ ", " }", vbox(concat(std::move(fields), {.sep = any(";@,")}))),
-             {.indent = 2});
+  return quarn::detail::braced_fields(std::move(fields));
+}
+/// record() of fields of one type, which a braced list deduces:
+/// `record({field("x", &point::x, int_), field("y", &point::y, int_)})`.
+/// Fields of different types need the record type named:
+/// `record<point>({...})`, which the leading pack leaves to the overload
+/// above.
+template <int&... NoExplicitArgument, class P>
+[[nodiscard]] auto record(std::initializer_list<P> fields) {
+  return quarn::detail::braced_fields(fields);
 }
 
 }  // namespace quarn::dump

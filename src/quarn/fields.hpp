@@ -4,6 +4,7 @@
 
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -66,6 +67,14 @@ template <class Prj, class P>
 template <class V>
 [[nodiscard]] auto record(std::vector<t<V>> fields, sep_options o = {}) {
   return vbox(concat(std::move(fields), std::move(o)));
+}
+/// record() of fields of one type, which a braced list deduces:
+/// `record({field("x", &point::x, int_), field("y", &point::y, int_)})`.
+/// Fields of different types need the value type named: `record<point>({...})`,
+/// which the leading pack leaves to the overload above.
+template <int&... NoExplicitArgument, class P>
+[[nodiscard]] auto record(std::initializer_list<P> fields, sep_options o = {}) {
+  return vbox(concat(fields, std::move(o)));
 }
 
 /// Prints the text `g(v)`.

@@ -13,28 +13,12 @@
 #include <string_view>
 #include <utility>
 
+#include "quarn/detail/scalars.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/printer.hpp"
 
 namespace quarn {
-
-namespace detail {
-
-template <class I>
-concept integer = std::integral<I> && !std::same_as<I, bool> && !std::same_as<I, char> &&
-                  !std::same_as<I, wchar_t> && !std::same_as<I, char8_t> && !std::same_as<I, char16_t> &&
-                  !std::same_as<I, char32_t>;
-
-// I converts to Target without narrowing.
-template <class I, class Target>
-concept fits = integer<I> && requires(I v) { Target{v}; };
-
-void print_signed(formatter& f, long long v);
-void print_unsigned(formatter& f, unsigned long long v);
-void print_g(formatter& f, double x);
-
-}  // namespace detail
 
 /// "true" or "false".
 struct bool_printer : printer_tag {
@@ -44,7 +28,6 @@ struct bool_printer : printer_tag {
   }
 };
 inline constexpr bool_printer bool_{};
-
 
 /// An integer in decimal, of type `Signed`.  The unsigned variants read the
 /// same bits as unsigned (a narrower value widened with its sign first), and
@@ -84,17 +67,6 @@ struct float_printer : printer_tag {
   }
 };
 inline constexpr float_printer float_{};
-
-namespace detail {
-/// floor(x + 0.5): halves go toward positive infinity.
-double round(double x);
-/// x rounded to d fractional digits; whole numbers (and zeros), infinities
-/// and not-a-number unchanged.
-double round_dfrac(int d, double x);
-/// x rounded to d + 1 significant digits; zeros give +0, infinities and
-/// not-a-number stay.
-double round_dsig(int d, double x);
-}  // namespace detail
 
 /// "%g" of the float rounded to `d` fractional digits, halves up.  Infinities
 /// and not-a-number print as float_ prints them.  A `d` so negative that

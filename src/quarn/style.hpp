@@ -55,27 +55,42 @@ private:
 
 /// A text style: one of the plain styles (style::None resets everything,
 /// style::Bold, Faint, Italic, Underline, Reverse), a foreground Fg(c) or a
-/// background Bg(c) colour; a bare colour means its foreground.
+/// background Bg(c) colour; a bare colour means its foreground.  A
+/// foreground or a background is always given its colour: `style::Fg`
+/// alone is not a style.
 class style {
 public:
-  enum kind : unsigned char { None, Bold, Faint, Italic, Underline, Reverse, Fg, Bg };
+  /// The plain styles, each a style by itself.
+  enum kind : unsigned char { None, Bold, Faint, Italic, Underline, Reverse };
+  /// What a style sets: a plain style, or the colour of the foreground or of
+  /// the background.
+  enum class part : unsigned char { plain, foreground, background };
 
-  constexpr style(kind k) noexcept : kind_(k), color_(basic_color::Black) {}       // NOLINT: implicit by design
-  constexpr style(basic_color c) noexcept : kind_(kind::Fg), color_(c) {}          // NOLINT
-  constexpr style(color c) noexcept : kind_(kind::Fg), color_(c) {}                // NOLINT
-  constexpr style(kind k, color c) noexcept : kind_(k), color_(c) {}
+  constexpr style(kind k) noexcept : part_(part::plain), kind_(k), color_(basic_color::Black) {}  // NOLINT: implicit by design
+  constexpr style(basic_color c) noexcept : style(part::foreground, c) {}                        // NOLINT
+  constexpr style(color c) noexcept : style(part::foreground, c) {}                              // NOLINT
+  /// The foreground colour c.
+  [[nodiscard]] static constexpr style Fg(color c) noexcept { return style(part::foreground, c); }
+  /// The background colour c.
+  [[nodiscard]] static constexpr style Bg(color c) noexcept { return style(part::background, c); }
+
+  [[nodiscard]] constexpr part sets() const noexcept { return part_; }
+  /// The plain style, when sets() is part::plain.
   [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
+  /// The colour, when sets() is part::foreground or part::background.
   [[nodiscard]] constexpr color colour() const noexcept { return color_; }
 
 private:
+  constexpr style(part p, color c) noexcept : part_(p), kind_(None), color_(c) {}
+  part part_;
   kind kind_;
   color color_;
 };
 
 /// The foreground colour c.
-[[nodiscard]] constexpr style Fg(color c) noexcept { return style(style::Fg, c); }
+[[nodiscard]] constexpr style Fg(color c) noexcept { return style::Fg(c); }
 /// The background colour c.
-[[nodiscard]] constexpr style Bg(color c) noexcept { return style(style::Bg, c); }
+[[nodiscard]] constexpr style Bg(color c) noexcept { return style::Bg(c); }
 
 namespace detail {
 /// The SGR parameter text of a style: "1" for Bold, "31" for Fg(Red), "104"
@@ -84,15 +99,25 @@ std::string ansi_style_code(style s);
 /// Writes ESC "[" params "m" as zero-width text.
 void pp_sgr(formatter& f, std::string_view params);
 
-/// Runs `body` inside style `s` on `f` (renderer Ansi_tty assumed), restoring
-/// the enclosing parameters afterwards, also when `body` throws.
-template <class Body>
-void with_style(formatter& f, style s, Body&& body);
-
 // The enclosing parameters to restore, and the ones of style `s`; writes the
 // new ones to the formatter and opens them in the output.
 std::string enter_style(formatter& f, style s);
 void leave_style(formatter& f, const std::string& previous) noexcept;
+
+/// Runs `body` inside style `s` on `f` (renderer Ansi_tty assumed), restoring
+/// the enclosing parameters afterwards, also when `body` throws (the closing
+/// sequence is then not written).
+template <class Body>
+void with_style(formatter& f, style s, Body&& body) {
+  std::string previous = enter_style(f, s);
+  struct restore {
+    formatter& f;
+    const std::string& previous;
+    ~restore() { leave_style(f, previous); }
+  } guard{f, previous};
+  std::forward<Body>(body)();
+  pp_sgr(f, previous);
+}
 }  // namespace detail
 
 /// `p` inside style `s`.  On a formatter that does not render styles it is
@@ -103,32 +128,13 @@ struct styled_printer : printer_tag {
   style s;
   P p;
 
-  void operator()(formatter& f) const
-    requires std::invocable<const P&, formatter&>
-  {
-    run(f, [&] { p(f); });
-  }
-  template <class V>
-    requires printer_of<P, V>
-  void operator()(formatter& f, const V& v) const {
-    run(f, [&] { p(f, v); });
-  }
-
-private:
-  template <class Body>
-  void run(formatter& f, Body&& body) const {
-    if (style_renderer(f) != style_renderer::Ansi_tty) {
-      body();
-      return;
-    }
-    std::string previous = detail::enter_style(f, s);
-    struct restore {
-      formatter& f;
-      const std::string& previous;
-      ~restore() { detail::leave_style(f, previous); }
-    } guard{f, previous};
-    body();
-    detail::pp_sgr(f, previous);
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
+    if (get_style_renderer(f) != style_renderer::Ansi_tty)
+      p(f, v...);
+    else
+      detail::with_style(f, s, [&] { p(f, v...); });
   }
 };
 
@@ -148,21 +154,14 @@ template <class PUtf8, class POther>
 struct if_utf_8_printer : printer_tag {
   PUtf8 if_utf8;
   POther otherwise;
-  void operator()(formatter& f) const
-    requires std::invocable<const PUtf8&, formatter&> && std::invocable<const POther&, formatter&>
-  {
+  template <class... V>
+    requires detail::one_or_no_value<V...> && std::invocable<const PUtf8&, formatter&, const V&...> &&
+             std::invocable<const POther&, formatter&, const V&...>
+  void operator()(formatter& f, const V&... v) const {
     if (utf_8(f))
-      if_utf8(f);
+      if_utf8(f, v...);
     else
-      otherwise(f);
-  }
-  template <class V>
-    requires printer_of<PUtf8, V> && printer_of<POther, V>
-  void operator()(formatter& f, const V& v) const {
-    if (utf_8(f))
-      if_utf8(f, v);
-    else
-      otherwise(f, v);
+      otherwise(f, v...);
   }
 };
 template <class PUtf8, class POther>

@@ -19,40 +19,11 @@
 #include <utility>
 
 #include "quarn/combinators.hpp"
+#include "quarn/detail/suggest.hpp"
 #include "quarn/format.hpp"
 #include "quarn/printer.hpp"
 
 namespace quarn {
-
-namespace detail {
-
-template <class R, class P>
-concept printable_range = std::ranges::forward_range<const R> &&
-                          printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<const R>>>;
-
-// The enumeration of one_of(); walks the range twice (to count, to print).
-template <class P, class R>
-void print_one_of(formatter& f, const P& pp, const t<unit>& empty, const R& xs) {
-  const auto n = std::ranges::distance(xs);
-  auto it = std::ranges::begin(xs);
-  if (n == 0) {
-    empty(f, unit{});
-  } else if (n == 1) {
-    pp(f, *it);
-  } else if (n == 2) {
-    const auto& a = *it;
-    ++it;
-    fprint(f, "@[either %a or@ %a@]", pp, a, pp, *it);
-  } else {
-    // One box, opened by the first call and closed by the last, holds every
-    // hint.
-    fprint(f, "@[one@ of@ ");
-    for (decltype(std::ranges::distance(xs)) i = 1; i < n; ++i, ++it) fprint(f, "%a,@ ", pp, *it);
-    fprint(f, "or@ %a@]", pp, *it);
-  }
-}
-
-}  // namespace detail
 
 /// Options of one_of().
 struct one_of_options {

@@ -17,32 +17,11 @@
 #include <string_view>
 #include <utility>
 
+#include "quarn/detail/text.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/printer.hpp"
 
 namespace quarn {
-
-namespace detail {
-
-template <class S>
-concept string_like = std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>);
-
-void print_words(formatter& f, std::string_view s);
-void print_paragraphs(formatter& f, std::string_view s);
-void print_text(formatter& f, std::string_view s);
-void print_lines(formatter& f, std::string_view s);
-void print_truncated(formatter& f, long long max, std::string_view s);
-
-// A printer of strings that calls Fn on the bytes.
-template <void (*Fn)(formatter&, std::string_view)>
-struct string_layout : printer_tag {
-  template <string_like S>
-  void operator()(formatter& f, const S& s) const {
-    Fn(f, string_arg(s));
-  }
-};
-
-}  // namespace detail
 
 /// The words of a string (maximal runs of bytes that are not white space)
 /// with one break hint between consecutive words: leading and trailing

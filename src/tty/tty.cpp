@@ -52,19 +52,20 @@ bool is_terminal(std::FILE* channel) {
   return fd >= 0 && ::isatty(fd) == 1;
 }
 
-::quarn::style_renderer detect_renderer(std::FILE* channel) {
-  // Both tests are always made, in this order.
-  const bool dumb = dumb_terminal();
-  const bool tty = is_terminal(channel);
-  return !dumb && tty ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
-}
-
 // The first of LANG, LC_ALL, LC_CTYPE that names UTF-8 decides.
 bool detect_utf_8() {
   return detail::has_utf_8("LANG") || detail::has_utf_8("LC_ALL") || detail::has_utf_8("LC_CTYPE");
 }
 
 }  // namespace
+
+::quarn::style_renderer detect_style_renderer(std::FILE* channel) {
+  if (channel == nullptr) throw std::invalid_argument("quarn::tty::detect_style_renderer: null channel");
+  // Both tests are always made, in this order.
+  const bool dumb = dumb_terminal();
+  const bool tty = is_terminal(channel);
+  return !dumb && tty ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
+}
 
 channel_formatter::channel_formatter(formatter& borrowed) noexcept : f_(&borrowed) {}
 
@@ -89,7 +90,7 @@ channel_formatter setup(std::FILE* channel, setup_options o) {
   channel_formatter result = channel == stdout   ? channel_formatter(stdout_formatter())
                              : channel == stderr ? channel_formatter(stderr_formatter())
                                                  : channel_formatter(std::make_unique<formatter>(channel));
-  const ::quarn::style_renderer r = o.style_renderer ? *o.style_renderer : detect_renderer(channel);
+  const ::quarn::style_renderer r = o.style_renderer ? *o.style_renderer : detect_style_renderer(channel);
   const bool u = o.utf_8 ? *o.utf_8 : detect_utf_8();
   set_style_renderer(*result, r);
   set_utf_8(*result, u);

@@ -8,6 +8,11 @@ namespace {
 
 void print_pair(quarn::formatter& f, const std::pair<int, int>& p) { quarn::fprint(f, "(%d,@ %d)", p.first, p.second); }
 
+struct point {
+  int x;
+  int y;
+};
+
 }  // namespace
 
 void compile_ok(quarn::formatter& f) {
@@ -19,4 +24,8 @@ void compile_ok(quarn::formatter& f) {
   quarn::fprint(f, "@[<v 2>@{<tag>@<1>x@}@;<1 -2>%%@@@%%!@?@.");
   (void)quarn::sprint("%02Ld %nu %lx", 1LL, 2U, 3L);
   (void)quarn::sprint(quarn::runtime("%d"), name);  // checked only at run time
+  // A braced list of printers of one type deduces that type.
+  quarn::fprint(f, "%a", quarn::concat({quarn::int_, quarn::int_}), 1);
+  quarn::fprint(f, "%a", quarn::record({quarn::field("x", &point::x, quarn::int_), quarn::field("y", &point::y, quarn::int_)}),
+                point{1, 2});
 }

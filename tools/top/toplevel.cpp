@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <sstream>
@@ -22,7 +21,9 @@
 #include <llvm/Support/TargetSelect.h>
 #include <llvm/Support/raw_ostream.h>
 
+#include <quarn/detail/demangle.hpp>
 #include <quarn/format.hpp>
+#include <quarn/tty.hpp>
 
 #include "layout_paths.hpp"
 #include "phrases.hpp"
@@ -129,16 +130,12 @@ private:
 // The name of the type of the exception being handled, demangled.
 std::string current_exception_type() {
   const std::type_info* t = abi::__cxa_current_exception_type();
-  if (t == nullptr) return "unknown type";
-  int status = 0;
-  std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(t->name(), nullptr, nullptr, &status),
-                                                   &std::free);
-  return status == 0 && name ? std::string(name.get()) : std::string(t->name());
+  return t == nullptr ? "unknown type" : quarn::detail::demangle(t->name());
 }
 
+// Colours as quarn_tty would choose them for standard error.
 bool colour_diagnostics() {
-  const char* term = std::getenv("TERM");
-  return ::isatty(STDERR_FILENO) == 1 && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
+  return quarn::tty::detect_style_renderer(stderr) == quarn::style_renderer::Ansi_tty;
 }
 
 }  // namespace

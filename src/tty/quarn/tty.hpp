@@ -34,6 +34,14 @@ struct setup_options {
   std::optional<bool> utf_8 = std::nullopt;
 };
 
+/// The renderer that setup() detects for `channel` when none is fixed:
+/// Ansi_tty when TERM is set to something other than "" or "dumb" and the
+/// channel is a terminal (isatty() on its descriptor; a channel without a
+/// usable descriptor is not one), None otherwise.
+///
+/// Throws std::invalid_argument when `channel` is null.
+[[nodiscard]] ::quarn::style_renderer detect_style_renderer(std::FILE* channel);
+
 /// The formatter that setup() configured, together with who owns it.
 ///
 /// For the standard channels it refers to stdout_formatter() or
@@ -87,9 +95,9 @@ private:
 /// a new formatter on `channel` (a different one at every call) otherwise.
 ///
 /// Both attributes are written, the renderer first, so neither is left
-/// unset.  A detected renderer comes from TERM and from isatty() on the
-/// channel's descriptor; a channel without a usable descriptor (fmemopen(),
-/// for instance) counts as not a terminal.
+/// unset.  A detected renderer is detect_style_renderer(channel): a channel
+/// without a usable descriptor (fmemopen(), for instance) counts as not a
+/// terminal.
 ///
 /// Throws std::invalid_argument when `channel` is null.
 [[nodiscard("a formatter other than stdout_formatter() or stderr_formatter() dies with the result")]]

@@ -1,0 +1,34 @@
+// The parts of quarn/scalars.hpp that users do not name: which integers the
+// integer printers take, and the functions behind the printers.
+#pragma once
+
+#include <concepts>
+
+#include "quarn/engine.hpp"
+
+namespace quarn::detail {
+
+// The integer types: the integral types but bool and the character types.
+template <class I>
+concept integer = std::integral<I> && !std::same_as<I, bool> && !std::same_as<I, char> &&
+                  !std::same_as<I, wchar_t> && !std::same_as<I, char8_t> && !std::same_as<I, char16_t> &&
+                  !std::same_as<I, char32_t>;
+
+// I converts to Target without narrowing.
+template <class I, class Target>
+concept fits = integer<I> && requires(I v) { Target{v}; };
+
+void print_signed(formatter& f, long long v);
+void print_unsigned(formatter& f, unsigned long long v);
+void print_g(formatter& f, double x);
+
+/// floor(x + 0.5): halves go toward positive infinity.
+double round(double x);
+/// x rounded to d fractional digits; whole numbers (and zeros), infinities
+/// and not-a-number unchanged.
+double round_dfrac(int d, double x);
+/// x rounded to d + 1 significant digits; zeros give +0, infinities and
+/// not-a-number stay.
+double round_dsig(int d, double x);
+
+}  // namespace quarn::detail

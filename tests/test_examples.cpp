@@ -1,0 +1,198 @@
+// The examples of the public headers' comments and of README.md, written as
+// they are there, with the output they claim: a header example that stops
+// compiling or printing what it says fails here.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <stack>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <CLI/App.hpp>
+#include <quarn/cli.hpp>
+#include <quarn/fmt.hpp>
+#include <quarn/quarn.hpp>
+#include <quarn/tty.hpp>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct point {
+  int x;
+  int y;
+};
+
+// What `body` writes on standard output.  The standard formatter's settings
+// are restored afterwards (the tty examples change them).
+template <class Body>
+std::string stdout_of(Body body) {
+  testing::internal::CaptureStdout();
+  body();
+  quarn::flush_std_outputs();
+  std::fflush(stdout);
+  std::string out = testing::internal::GetCapturedStdout();
+  quarn::set_style_renderer(quarn::stdout_formatter(), quarn::style_renderer::None);
+  quarn::set_utf_8(quarn::stdout_formatter(), true);
+  return out;
+}
+
+// What `body` prints on `f`, a fresh string formatter with default settings.
+template <class Body>
+std::string on_f(Body body) {
+  std::string out;
+  quarn::formatter f(out);
+  body(f);
+  f.print_flush();
+  return out;
+}
+
+}  // namespace
+
+TEST(Examples, Readme) {
+  EXPECT_EQ(stdout_of([] { quarn::print("@[<hov 2>point:@ x = %d,@ y = %d@]@.", 3, 4); }), "point: x = 3, y = 4\n");
+  std::string s;
+  EXPECT_EQ(stdout_of([&] {
+              std::vector<int> v{1, 2, 3};
+              quarn::print("@[<2>v =@ %a@]@.", quarn::dump::list(quarn::int_), v);          // v = [1; 2; 3]
+              quarn::print("@[%a@]@.", quarn::list(quarn::int_, {.sep = quarn::comma}), v);  // 1, 2, 3
+              quarn::print("%a@.", quarn::hovbox(quarn::brackets(quarn::list(quarn::int_, {.sep = quarn::semi}))), v);
+              quarn::print("%a %a@.", quarn::byte_size, 12345LL, quarn::uint64_ns_span, 90s);  // 12.4kB 1min30s
+              s = quarn::sprint("@[<hov 2>%s =@ %S@]", "name", "a \"quoted\" value");
+            }),
+            "v = [1; 2; 3]\n1, 2, 3\n[1; 2; 3]\n12.4kB 1min30s\n");
+  EXPECT_EQ(s, R"(name = "a \"quoted\" value")");
+}
+
+TEST(Examples, Format) {
+  EXPECT_EQ(on_f([](quarn::formatter& f) { quarn::fprint(f, "@[<2>Some@ @[%a@]@]", quarn::int_, 42); }), "Some 42");
+  const int n = 3;
+  const std::string name = "in.txt";
+  std::string s = quarn::sprint("%d items in %S", n, name);
+  EXPECT_EQ(s, R"(3 items in "in.txt")");
+}
+
+TEST(Examples, Combinators) {
+  EXPECT_EQ(quarn::sprint("%a", quarn::quarn<int>("x =@ %d"), 5), "x = 5");
+  EXPECT_EQ(quarn::sprint("%a", quarn::concat({quarn::int_, quarn::int_}), 5), "55");
+  EXPECT_EQ(quarn::sprint("%a", quarn::concat<int>({quarn::int_, quarn::any("!")}), 5), "5!");
+}
+
+TEST(Examples, Fields) {
+  EXPECT_EQ(quarn::sprint("%a", quarn::record({quarn::field("x", &point::x, quarn::int_),
+                                               quarn::field("y", &point::y, quarn::int_)}),
+                          point{1, 2}),
+            "x: 1\ny: 2");
+}
+
+TEST(Examples, Dump) {
+  std::stack<int> st;
+  for (int i : {1, 2, 3}) st.push(i);
+  EXPECT_EQ(quarn::sprint("%a", quarn::dump::list(quarn::int_), std::vector<int>{1, 2, 3}), "[1; 2; 3]");
+  EXPECT_EQ(quarn::sprint("%a", quarn::dump::option(quarn::dump::string), std::optional<std::string>("x")),
+            R"(Some "x")");
+  EXPECT_EQ(quarn::sprint("%a", quarn::dump::stack(quarn::int_), st), "(stack 3 2 1)");
+  const auto fields = quarn::dump::record({quarn::dump::field("x", &point::x, quarn::int_),
+                                           quarn::dump::field("y", &point::y, quarn::int_)});
+  EXPECT_EQ(quarn::sprint("%a", fields, point{1, 2}), "{ \"x\" = 1;\n  \"y\" = 2 }");
+}
+
+TEST(Examples, Style) {
+  const auto p = quarn::int_;
+  EXPECT_EQ(quarn::sprint("%a %a %a", quarn::styled(quarn::style::Bold, quarn::string), "s",
+                          quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma})),
+                          std::vector<int>{1, 2}, quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), p), 3),
+            "s 1, 2 3");
+}
+
+TEST(Examples, Hexdump) {
+  EXPECT_EQ(on_f([](quarn::formatter& f) {
+              quarn::fprint(f, "%a@.", quarn::for_string(quarn::hex()), "Hello, world!\n");
+            }),
+            "0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.  \n");
+  EXPECT_EQ(quarn::sprint("%a", quarn::for_string(quarn::hex()), "0123456789abcdefghij"),
+            "00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n"
+            "10: 6768 696a                                ghij            ");
+  std::vector<int> xs = {4, 5};
+  quarn::vec v{xs.size(), [&](std::size_t i) { return xs[i]; }};
+  EXPECT_EQ(v.get(1), 5);
+}
+
+TEST(Examples, Magnitudes) {
+  const std::pair<std::string, std::string> rows[] = {
+      {quarn::sprint("%a", quarn::byte_size, 12345), "12.4kB"},
+      {quarn::sprint("%a", quarn::bi_byte_size, 1572864), "1.5MiB"},
+      {quarn::sprint("%a", quarn::si_size(-3, "s"), 1500), "1.5us"},
+      {quarn::sprint("%a", quarn::uint64_ns_span, 90000000000), "1min30s"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+}
+
+TEST(Examples, Suggest) {
+  EXPECT_EQ(on_f([](quarn::formatter& f) {
+              auto pp = quarn::did_you_mean("command", quarn::string);
+              quarn::fprint(f, "%a", pp, std::pair{"lst", std::vector<std::string>{"list", "last"}});
+            }),
+            "Unknown command lst. Did you mean either list or last ?");
+}
+
+TEST(Examples, Text) {
+  const std::string long_text = "A paragraph\nrefilled   to the margin.\n\nAnother one.";
+  EXPECT_EQ(on_f([&](quarn::formatter& f) {
+              f.set_margin(20);
+              quarn::fprint(f, "@[%a@]", quarn::paragraphs, long_text);  // refilled
+            }),
+            "A paragraph\nrefilled to the\nmargin.\n\nAnother one.");
+}
+
+TEST(Examples, ShowAndFmt) {
+  const std::vector<int> v{1, 2, 3};
+  EXPECT_EQ(stdout_of([&] {
+              std::cout << quarn::show(quarn::dump::list(quarn::int_), v);
+              std::cout << '\n';
+              fmt::print("{}\n", quarn::show(quarn::dump::list(quarn::int_), v));
+            }),
+            "[1; 2; 3]\n[1; 2; 3]\n");
+}
+
+// Standard output is captured, so it is no terminal: no styles.
+TEST(Examples, Tty) {
+  EXPECT_EQ(stdout_of([] {
+              quarn::tty::setup_std_outputs();  // stdout_formatter(), stderr_formatter()
+              quarn::print("%a@.", quarn::styled(quarn::Red, quarn::string), "error");
+            }),
+            "error\n");
+
+  std::FILE* log_file = std::tmpfile();
+  ASSERT_NE(log_file, nullptr);
+  const int n = 3;
+  {
+    auto log = quarn::tty::setup(log_file);
+    quarn::fprint(log, "@[%d files@]@.", n);  // implicit formatter&
+    log->set_margin(100);
+  }
+  char text[32] = {};
+  std::rewind(log_file);
+  EXPECT_STREQ(std::fgets(text, sizeof text, log_file), "3 files\n");
+  std::fclose(log_file);
+}
+
+TEST(Examples, Cli) {
+  const auto frobnicate = [](int argc, char** argv) {
+    CLI::App app{"frobnicate things"};
+    auto color = quarn::cli::style_renderer(app, {.env = "FROB_COLOR"});
+    CLI11_PARSE(app, argc, argv);
+    quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+    return 0;
+  };
+  char prog[] = "frob", always[] = "--color=always";
+  char* argv[] = {prog, always, nullptr};
+  (void)stdout_of([&] {
+    EXPECT_EQ(frobnicate(2, argv), 0);
+    EXPECT_EQ(quarn::get_style_renderer(quarn::stdout_formatter()), quarn::style_renderer::Ansi_tty);
+  });
+}
