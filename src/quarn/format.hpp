@@ -45,9 +45,10 @@ template <class... Args>
 using format_string = basic_format_string<std::type_identity_t<Args>...>;
 
 /// Formats to `f`, without flushing it: the text reaches the formatter's
-/// target at the next flush ("@." or "@?" in a format string, the `flush`
-/// printer, f.print_flush()).  Atomic on a standard formatter (see
-/// stdout_formatter()); any other formatter is used from one thread at a time.
+/// target, at the latest, when the formatter is flushed ("@." or "@?" in a
+/// format string, the `flush` printer, f.print_flush()) or destroyed.  Atomic
+/// on a standard formatter (see stdout_formatter()); any other formatter is
+/// used from one thread at a time.
 ///
 ///   std::string out;
 ///   quarn::formatter f(out);
