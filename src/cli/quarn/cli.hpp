@@ -1,10 +1,16 @@
 // Quarn_cli: the --color option, for programs that parse their command line
 // with CLI11.
 //
-//   CLI::App app{"frobnicate things"};
-//   auto color = quarn::cli::style_renderer(app, {.env = "FROB_COLOR"});
-//   CLI11_PARSE(app, argc, argv);
-//   quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+//   #include <CLI/CLI.hpp>      // all of CLI11: this header includes only CLI/App.hpp
+//   #include <quarn/cli.hpp>
+//   #include <quarn/tty.hpp>
+//
+//   int main(int argc, char** argv) {
+//     CLI::App app{"frobnicate things"};
+//     auto color = quarn::cli::style_renderer(app, {.env = "FROB_COLOR"});
+//     CLI11_PARSE(app, argc, argv);
+//     quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+//   }
 //
 // The option takes one value, WHEN:
 //
