@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include <CLI/App.hpp>
+#include <CLI/CLI.hpp>  // all of CLI11, as the example of quarn/cli.hpp says
 #include <quarn/cli.hpp>
 #include <quarn/fmt.hpp>
 #include <quarn/quarn.hpp>
