@@ -64,7 +64,9 @@ private:
 
   void close_last(token_queue& q, bool hint) {
     const entry top = entries_.back();
-    if (!live(top, q)) {
+    // The sentinel is never popped (dropped conditional texts can take the
+    // left total below its -1).
+    if (entries_.size() == 1 || !live(top, q)) {
       reset();
       return;
     }
