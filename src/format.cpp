@@ -100,7 +100,7 @@ public:
   void width(int w) { width_ = w; }
 
   void conv(const conversion& cv) {
-    const conversion_rule& rule = *cv.rule;
+    const conversion_rule& rule = cv.rule;
     const format_arg& a = take(rule);
     switch (rule.out) {
       case writes::signed_integer: return integer(a, cv, true);
@@ -199,7 +199,7 @@ private:
     unsigned long long bits = a.v.u;
     if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
     bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
-    char conv = cv.rule->printf_letter;
+    char conv = cv.rule.printf_letter;
     if (plain(cv) && (conv == 'd' || conv == 'u')) {
       char buf[24];
       auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))

@@ -39,12 +39,12 @@ enum class writes : unsigned char {
 };
 
 struct conversion_rule {
-  char letter;
-  takes arg;
-  writes out;
-  bool modifiers;      // accepts flags, a width and a precision
-  bool length;         // accepts a length modifier: l, L or n
-  char printf_letter;  // the letter of C's printf that writes it (d for i), or 0
+  char letter = 0;  // 0: no conversion
+  takes arg = takes::nothing;
+  writes out = writes::nothing;
+  bool modifiers = false;  // accepts flags, a width and a precision
+  bool length = false;     // accepts a length modifier: l, L or n
+  char printf_letter = 0;  // the letter of C's printf that writes it (d for i), or 0
 };
 
 inline constexpr conversion_rule conversion_rules[] = {
@@ -74,17 +74,22 @@ inline constexpr conversion_rule conversion_rules[] = {
     {'!', takes::nothing, writes::flush, false, false, 0},
 };
 
-// The rule of each ASCII character, null where it is no conversion: the
-// parser looks a letter up once per conversion.
-inline constexpr std::array<const conversion_rule*, 128> conversion_index = [] {
-  std::array<const conversion_rule*, 128> index{};
-  for (const conversion_rule& r : conversion_rules) index[static_cast<unsigned char>(r.letter)] = &r;
+// The position in conversion_rules plus one of each ASCII character's rule, 0
+// where it is no conversion: the parser looks a letter up once per
+// conversion.  Positions rather than pointers: GCC's UBSan instrumentation
+// makes a pointer-to-null comparison non-constant.
+inline constexpr std::array<unsigned char, 128> conversion_index = [] {
+  std::array<unsigned char, 128> index{};
+  for (unsigned char k = 0; k < std::size(conversion_rules); ++k)
+    index[static_cast<unsigned char>(conversion_rules[k].letter)] = static_cast<unsigned char>(k + 1);
   return index;
 }();
 
-constexpr const conversion_rule* find_conversion(char letter) {
+// The rule of `letter`, or a rule whose letter is 0 where it is no conversion.
+constexpr conversion_rule find_conversion(char letter) {
   const auto c = static_cast<unsigned char>(letter);
-  return c < conversion_index.size() ? conversion_index[c] : nullptr;
+  if (c >= conversion_index.size() || conversion_index[c] == 0) return conversion_rule{};
+  return conversion_rules[conversion_index[c] - 1];
 }
 
 }  // namespace quarn::detail

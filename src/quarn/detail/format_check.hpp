@@ -63,7 +63,7 @@ struct format_checker {
   constexpr void conv(const conversion& cv) {
     if (next >= N) return error("the format string needs more arguments than were given");
     const arg_info& a = args[next];
-    switch (cv.rule->arg) {
+    switch (cv.rule.arg) {
       case takes::integer:
         if (a.kind != arg_kind::integer) return error("an integer conversion (%d %i %u %x %X %o) was given a non-integer");
         break;

@@ -14,7 +14,7 @@ namespace quarn::detail {
 // One conversion as written: its rule, and what stood between "%" and the
 // letter.
 struct conversion {
-  const conversion_rule* rule = nullptr;
+  conversion_rule rule;
   bool minus = false, zero = false, plus = false, space = false, hash = false;
   int width = -1;      // -1: none
   int precision = -1;  // -1: none
@@ -203,12 +203,12 @@ constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) 
   if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) cv.length = s[i++];
   if (i >= s.size()) return h.error("incomplete conversion at the end of the format string"), false;
   cv.rule = find_conversion(s[i++]);
-  if (cv.rule == nullptr) return unknown_conversion(h), false;
-  if (!cv.rule->modifiers && i - start != 1)
+  if (cv.rule.letter == 0) return unknown_conversion(h), false;
+  if (!cv.rule.modifiers && i - start != 1)
     return h.error("\"%%\", \"%@\", \"%,\" and \"%!\" take no flags or width"), false;
-  if (!cv.rule->length && cv.length != 0)
+  if (!cv.rule.length && cv.length != 0)
     return h.error("a length modifier (l, L, n) applies to integer conversions only"), false;
-  switch (cv.rule->out) {
+  switch (cv.rule.out) {
     case writes::letter: h.text(s.substr(i - 1, 1)); break;
     case writes::nothing: break;
     case writes::flush: h.flush(); break;
@@ -232,7 +232,7 @@ constexpr bool lists_every_conversion() {
   const std::string_view list = r.message.substr(r.message.find("one of ") + 7);
   std::size_t letters = 0;
   for (std::size_t k = 0; k < list.size(); k += 2) {
-    if (find_conversion(list[k]) == nullptr || list.find(list[k]) != k) return false;
+    if (find_conversion(list[k]).letter == 0 || list.find(list[k]) != k) return false;
     ++letters;
   }
   return letters == std::size(conversion_rules) && list.back() == ')';
