@@ -1,9 +1,9 @@
 // Cost of styling one word, in the same run: styled(Bold, string) on a string
-// formatter that renders styles, on one that does not (renderer None, with and
-// without an attribute store), and plain `string` for reference.  A styled
-// printer on a formatter that does not render styles should cost about one
-// attribute read more than the plain printer; BM_attribute_read gives that
-// read alone.
+// formatter that renders styles (and the same with an RGB foreground), on one
+// that does not (renderer None, with and without an attribute store), and
+// plain `string` for reference.  A styled printer on a formatter that does not
+// render styles should cost about one attribute read more than the plain
+// printer; BM_attribute_read gives that read alone.
 #include <benchmark/benchmark.h>
 #include <quarn/quarn.hpp>
 
@@ -52,6 +52,12 @@ BENCHMARK(BM_styled_none_with_store);
 
 void BM_styled_ansi(benchmark::State& state) { run(state, bold, setup::ansi); }
 BENCHMARK(BM_styled_ansi);
+
+// A 24-bit colour: a longer parameter text than Bold's.
+void BM_styled_ansi_rgb(benchmark::State& state) {
+  run(state, quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string), setup::ansi);
+}
+BENCHMARK(BM_styled_ansi_rgb);
 
 void BM_attribute_read(benchmark::State& state) {
   std::string buf;

@@ -3,11 +3,29 @@
 
 namespace quarn::detail {
 
+namespace {
+
+// "38" or "48" (the extended foreground or background) for the palette and
+// 24-bit colours, 30 + n, 90 + n, 40 + n or 100 + n for the basic ones.
+std::string colour_code(color c, bool background) {
+  const std::string extended = background ? "48" : "38";
+  switch (c.which()) {
+    case color::kind::indexed: return extended + ";5;" + std::to_string(c.index());
+    case color::kind::rgb:
+      return extended + ";2;" + std::to_string(c.red()) + ";" + std::to_string(c.green()) + ";" +
+             std::to_string(c.blue());
+    case color::kind::basic: break;
+  }
+  const int first = background ? (c.bright() ? 100 : 40) : (c.bright() ? 90 : 30);
+  return std::to_string(first + static_cast<int>(c.base()));
+}
+
+}  // namespace
+
 std::string ansi_style_code(style s) {
-  const int n = static_cast<int>(s.colour().base());
   switch (s.sets()) {
-    case style::part::foreground: return std::to_string((s.colour().bright() ? 90 : 30) + n);
-    case style::part::background: return std::to_string((s.colour().bright() ? 100 : 40) + n);
+    case style::part::foreground: return colour_code(s.colour(), false);
+    case style::part::background: return colour_code(s.colour(), true);
     case style::part::plain: break;
   }
   switch (s.which()) {

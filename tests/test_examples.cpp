@@ -181,6 +181,21 @@ TEST(Examples, Tty) {
   std::fclose(log_file);
 }
 
+TEST(Examples, ReadmeColours) {
+  const auto example = [] {
+    const auto orange = quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string);
+    const auto on_grey = quarn::styled(quarn::Bg(quarn::Indexed(236)), orange);
+    quarn::print("%a %a@.", orange, "warning:", on_grey, "disk nearly full");
+  };
+  EXPECT_EQ(stdout_of(example), "warning: disk nearly full\n");
+  EXPECT_EQ(stdout_of([&] {
+              quarn::set_style_renderer(quarn::stdout_formatter(), quarn::style_renderer::Ansi_tty);
+              example();
+            }),
+            "\x1b[0;38;2;255;136;0mwarning:\x1b[0m \x1b[0;48;5;236m\x1b[0;48;5;236;38;2;255;136;0mdisk nearly "
+            "full\x1b[0;48;5;236m\x1b[0m\n");
+}
+
 TEST(Examples, Cli) {
   const auto frobnicate = [](int argc, char** argv) {
     CLI::App app{"frobnicate things"};

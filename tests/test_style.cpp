@@ -99,6 +99,38 @@ TEST(Styled, EveryCode) {
   EXPECT_EQ(ansi(quarn::styled(quarn::style::None, quarn::string)), "\x1b[0mx\x1b[0m");
 }
 
+// Palette and 24-bit colours: their codes, and the same nesting and
+// restoring as every other style.
+TEST(Styled, PaletteAndRgbColours) {
+  using quarn::Bg, quarn::Fg, quarn::Indexed, quarn::Rgb, quarn::styled;
+  const std::pair<quarn::style, std::string> codes[] = {
+      {Fg(Indexed(0)), "38;5;0"},          {Fg(Indexed(255)), "38;5;255"},
+      {Indexed(208), "38;5;208"},          {Bg(Indexed(1)), "48;5;1"},
+      {Fg(Rgb(0, 0, 0)), "38;2;0;0;0"},    {Bg(Rgb(255, 128, 7)), "48;2;255;128;7"},
+      {Rgb(12, 34, 56), "38;2;12;34;56"},
+  };
+  for (const auto& [s, code] : codes) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(quarn::detail::ansi_style_code(s), code);
+    EXPECT_EQ(render(std::nullopt, styled(s, quarn::string), "x"), "x");
+  }
+
+  const auto inner = styled(Fg(Indexed(208)), quarn::string);
+  const std::pair<quarn::t<std::string>, std::string> nested[] = {
+      {styled(Bold, styled(Bg(Rgb(1, 2, 3)), quarn::string)), "\x1b[0;1m\x1b[0;1;48;2;1;2;3mx\x1b[0;1m\x1b[0m"},
+      {styled(Bg(Rgb(1, 2, 3)), inner), "\x1b[0;48;2;1;2;3m\x1b[0;48;2;1;2;3;38;5;208mx\x1b[0;48;2;1;2;3m\x1b[0m"},
+      {styled(Rgb(9, 9, 9), styled(quarn::style::None, inner)),
+       "\x1b[0;38;2;9;9;9m\x1b[0m\x1b[0;38;5;208mx\x1b[0m\x1b[0;38;2;9;9;9m\x1b[0m"},
+      {styled(Fg(Indexed(208)), styled(quarn::Red, quarn::string)),
+       "\x1b[0;38;5;208m\x1b[0;38;5;208;31mx\x1b[0;38;5;208m\x1b[0m"},
+  };
+  for (const auto& [p, bytes] : nested) EXPECT_EQ(ansi(p), bytes);
+
+  // A palette entry is not the basic colour of the same number.
+  static_assert(Indexed(1) != quarn::color(quarn::Red) && Hi(quarn::Red) != quarn::color(quarn::Red));
+  static_assert(Rgb(1, 2, 3) == Rgb(1, 2, 3) && Rgb(1, 2, 3) != Rgb(3, 2, 1) && Indexed(3) != Rgb(3, 0, 0));
+}
+
 TEST(Styled, NoneRendererTouchesNoAttribute) {
   std::string buf;
   quarn::formatter f(buf);

@@ -3,6 +3,7 @@
 //   quarn::styled(quarn::style::Bold, quarn::string)
 //   quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma}))
 //   quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), p)
+//   quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), p)     // also quarn::Indexed(208)
 //
 // On a formatter whose renderer is style_renderer::Ansi_tty a styled printer
 // writes SGR escape sequences around its content; on any other it prints the
@@ -12,6 +13,7 @@
 // when it ends.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -34,24 +36,61 @@ inline constexpr basic_color Magenta = basic_color::Magenta;
 inline constexpr basic_color Cyan = basic_color::Cyan;
 inline constexpr basic_color White = basic_color::White;
 
-/// A basic colour or its bright variant, made by Hi().  Hi() takes a basic
-/// colour only, so a bright colour of a bright colour does not compile.
+/// A colour: one of the eight basic colours, its bright variant made by
+/// Hi(), an entry of the terminal's 256-colour palette made by Indexed(), or
+/// a 24-bit colour made by Rgb().  Hi() takes a basic colour only, so a
+/// bright colour of a bright colour does not compile.
+///
+///   quarn::styled(quarn::Fg(quarn::Indexed(208)), p)        // ESC [0;38;5;208m
+///   quarn::styled(quarn::Bg(quarn::Rgb(30, 30, 46)), p)     // ESC [0;48;2;30;30;46m
+///
+/// The basic colours are the most widely supported; 256-colour and 24-bit
+/// sequences need a terminal that understands them (most do today), and
+/// others show them in some other colour or not at all.
 class color {
 public:
-  constexpr color(basic_color c) noexcept : base_(c), bright_(false) {}  // NOLINT: implicit by design
-  [[nodiscard]] constexpr basic_color base() const noexcept { return base_; }
-  [[nodiscard]] constexpr bool bright() const noexcept { return bright_; }
+  /// How the colour is given.
+  enum class kind : unsigned char { basic, indexed, rgb };
+
+  constexpr color(basic_color c) noexcept  // NOLINT: implicit by design
+      : color(kind::basic, static_cast<std::uint8_t>(c), 0, 0) {}
+  [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
+  /// The basic colour and whether it is bright, when which() is kind::basic.
+  [[nodiscard]] constexpr basic_color base() const noexcept { return static_cast<basic_color>(a_); }
+  [[nodiscard]] constexpr bool bright() const noexcept { return b_ != 0; }
+  /// The palette entry, when which() is kind::indexed.
+  [[nodiscard]] constexpr std::uint8_t index() const noexcept { return a_; }
+  /// The components, when which() is kind::rgb.
+  [[nodiscard]] constexpr std::uint8_t red() const noexcept { return a_; }
+  [[nodiscard]] constexpr std::uint8_t green() const noexcept { return b_; }
+  [[nodiscard]] constexpr std::uint8_t blue() const noexcept { return c_; }
+
   friend constexpr color Hi(basic_color c) noexcept;
+  friend constexpr color Indexed(std::uint8_t n) noexcept;
+  friend constexpr color Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) noexcept;
   friend constexpr bool operator==(color, color) noexcept = default;
 
 private:
-  constexpr color(basic_color c, bool bright) noexcept : base_(c), bright_(bright) {}
-  basic_color base_;
-  bool bright_;
+  constexpr color(kind k, std::uint8_t a, std::uint8_t b, std::uint8_t c) noexcept : kind_(k), a_(a), b_(b), c_(c) {}
+  kind kind_;
+  std::uint8_t a_, b_, c_;  // base and bright, index, or red, green and blue
 };
 
 /// The bright variant of a basic colour.
-[[nodiscard]] constexpr color Hi(basic_color c) noexcept { return color(c, true); }
+[[nodiscard]] constexpr color Hi(basic_color c) noexcept {
+  return color(color::kind::basic, static_cast<std::uint8_t>(c), 1, 0);
+}
+
+/// Entry `n` of the 256-colour palette: 0 to 7 are the basic colours and 8
+/// to 15 their bright variants (written as palette entries, "38;5;1", not
+/// with the codes of Red, "31"), 16 to 231 a 6x6x6 colour cube (16 + 36 r +
+/// 6 g + b, each from 0 to 5), and 232 to 255 greys from dark to light.
+[[nodiscard]] constexpr color Indexed(std::uint8_t n) noexcept { return color(color::kind::indexed, n, 0, 0); }
+
+/// The 24-bit colour of red, green and blue components `r`, `g` and `b`.
+[[nodiscard]] constexpr color Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) noexcept {
+  return color(color::kind::rgb, r, g, b);
+}
 
 /// A text style: one of the plain styles (style::None resets everything,
 /// style::Bold, Faint, Italic, Underline, Reverse), a foreground Fg(c) or a
@@ -94,7 +133,8 @@ private:
 
 namespace detail {
 /// The SGR parameter text of a style: "1" for Bold, "31" for Fg(Red), "104"
-/// for Bg(Hi(Blue)) ...
+/// for Bg(Hi(Blue)), "38;5;208" for Fg(Indexed(208)), "48;2;1;2;3" for
+/// Bg(Rgb(1, 2, 3)) ...
 std::string ansi_style_code(style s);
 /// Writes ESC "[" params "m" as zero-width text.
 void pp_sgr(formatter& f, std::string_view params);
