@@ -4,7 +4,8 @@
 //   quarn_demo [--color=auto|always|never]
 //
 // Styles are rendered when standard output is a terminal that is not dumb
-// (or with --color=always) and print as plain text otherwise.
+// and NO_COLOR is unset or empty (or with --color=always), and print as
+// plain text otherwise.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>

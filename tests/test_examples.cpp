@@ -181,6 +181,17 @@ TEST(Examples, Tty) {
   std::fclose(log_file);
 }
 
+// Standard output is captured, so it is no terminal: plain text both times.
+TEST(Examples, ReadmeTerminals) {
+  EXPECT_EQ(stdout_of([] {
+              quarn::tty::setup_std_outputs();  // NO_COLOR=1 ./app: plain text
+              quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "error");
+              quarn::tty::setup_std_outputs({.follow_no_color = false});  // red on a terminal
+              quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "error");
+            }),
+            "error\nerror\n");
+}
+
 TEST(Examples, ReadmeColours) {
   const auto example = [] {
     const auto orange = quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string);

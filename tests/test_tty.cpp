@@ -134,10 +134,41 @@ TEST(TtySetup, RendererNeedsATerminalChannel) {
   for (const row& r : rows) {
     env_guard env;
     env.set("TERM", r.term);
+    env.set("NO_COLOR", unset);
     test_channel c(r.channel);
     auto f = setup(c.get());
     EXPECT_EQ(style_renderer(*f), r.expected)
         << "TERM=" << r.term.value_or("(unset)") << " channel kind " << static_cast<int>(r.channel);
+  }
+}
+
+// NO_COLOR turns detected styles off on a terminal, unless the program opts
+// out or fixes the renderer itself.
+TEST(TtySetup, NoColor) {
+  struct row {
+    std::optional<std::string> no_color;
+    bool follow;
+    std::optional<style_renderer> given;
+    style_renderer::value expected;
+  };
+  const row rows[] = {
+      {"1", true, std::nullopt, style_renderer::None},
+      {"0", true, std::nullopt, style_renderer::None},  // any non-empty value
+      {"", true, std::nullopt, style_renderer::Ansi_tty},
+      {"1", false, std::nullopt, style_renderer::Ansi_tty},
+      {"1", true, style_renderer::Ansi_tty, style_renderer::Ansi_tty},
+  };
+  for (const row& r : rows) {
+    env_guard env;
+    env.set("TERM", "xterm");
+    env.set("NO_COLOR", r.no_color);
+    test_channel tty(channel_kind::terminal);
+    auto f = setup(tty.get(), {.style_renderer = r.given, .follow_no_color = r.follow});
+    EXPECT_EQ(style_renderer(*f), r.expected)
+        << "NO_COLOR=" << r.no_color.value_or("(unset)") << " follow=" << r.follow;
+    if (!r.given) {
+      EXPECT_EQ(quarn::tty::detect_style_renderer(tty.get(), {.follow_no_color = r.follow}), r.expected);
+    }
   }
 }
 

@@ -170,7 +170,9 @@ INSTANTIATE_TEST_SUITE_P(Term, TtyProcess, testing::Values(
     row{"Dumb",               {"TERM=Dumb"},     {}, false, false, true,  true,  false},
     row{"dumb_256",           {"TERM=dumb-256"}, {}, false, false, true,  true,  false},
     row{"empty",              {"TERM="},         {}, false, false, false, false, false},
-    row{"unset",              {},                {}, false, false, false, false, false}),
+    row{"unset",              {},                {}, false, false, false, false, false},
+    row{"no_color",           {"TERM=xterm", "NO_COLOR=1"}, {}, false, false, false, false, false},
+    row{"no_color_empty",     {"TERM=xterm", "NO_COLOR="},  {}, false, false, true,  true,  false}),
     [](const testing::TestParamInfo<row>& i) { return i.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(ColorOption, TtyProcess, testing::Values(
@@ -179,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(ColorOption, TtyProcess, testing::Values(
     row{"auto_detects",       {"TERM=xterm"},    {"--color=auto"},   true,  false, false, true,  false},
     row{"env_never",          {"TERM=xterm", "PROBE_COLOR=never"},  {}, false, false, false, false, false},
     row{"env_always",         {"PROBE_COLOR=always"},               {}, true,  false, true,  true,  false},
-    row{"option_beats_env",   {"TERM=xterm", "PROBE_COLOR=always"}, {"--color", "never"}, false, false, false, false, false}),
+    row{"option_beats_env",   {"TERM=xterm", "PROBE_COLOR=always"}, {"--color", "never"}, false, false, false, false, false},
+    row{"always_beats_no_color", {"TERM=xterm", "NO_COLOR=1"}, {"--color=always"}, false, false, true, true, false}),
     [](const testing::TestParamInfo<row>& i) { return i.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(Locale, TtyProcess, testing::Values(

@@ -4,8 +4,8 @@
 //
 // Sets the standard formatters up for the terminal: phrases typed afterwards
 // print styled output on standard output (or standard error) exactly when
-// that channel is a terminal whose TERM is not "dumb", and use UTF-8 when
-// the locale names it.
+// that channel is a terminal whose TERM is not "dumb" and NO_COLOR is unset
+// or empty, and use UTF-8 when the locale names it.
 #include <quarn/quarn.hpp>
 #include <quarn/tty.hpp>
 

@@ -45,6 +45,12 @@ bool dumb_terminal() {
   return term == nullptr || *term == '\0' || std::string_view(term) == "dumb";
 }
 
+// NO_COLOR set to anything but the empty text asks for no colours.
+bool no_color_asked() {
+  const char* v = std::getenv("NO_COLOR");
+  return v != nullptr && *v != '\0';
+}
+
 // fileno() fails with -1 on streams without a descriptor, and isatty() then
 // fails too; any failure means "not a terminal".
 bool is_terminal(std::FILE* channel) {
@@ -59,12 +65,13 @@ bool detect_utf_8() {
 
 }  // namespace
 
-::quarn::style_renderer detect_style_renderer(std::FILE* channel) {
+::quarn::style_renderer detect_style_renderer(std::FILE* channel, detect_options o) {
   if (channel == nullptr) throw std::invalid_argument("quarn::tty::detect_style_renderer: null channel");
   // Both tests are always made, in this order.
   const bool dumb = dumb_terminal();
   const bool tty = is_terminal(channel);
-  return !dumb && tty ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
+  const bool plain = o.follow_no_color && no_color_asked();
+  return !dumb && tty && !plain ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
 }
 
 channel_formatter::channel_formatter(formatter& borrowed) noexcept : f_(&borrowed) {}
@@ -90,7 +97,8 @@ channel_formatter setup(std::FILE* channel, setup_options o) {
   channel_formatter result = channel == stdout   ? channel_formatter(stdout_formatter())
                              : channel == stderr ? channel_formatter(stderr_formatter())
                                                  : channel_formatter(std::make_unique<formatter>(channel));
-  const ::quarn::style_renderer r = o.style_renderer ? *o.style_renderer : detect_style_renderer(channel);
+  const ::quarn::style_renderer r =
+      o.style_renderer ? *o.style_renderer : detect_style_renderer(channel, {.follow_no_color = o.follow_no_color});
   const bool u = o.utf_8 ? *o.utf_8 : detect_utf_8();
   set_style_renderer(*result, r);
   set_utf_8(*result, u);

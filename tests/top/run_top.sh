@@ -142,7 +142,7 @@ terminal)
     # output carries escape sequences on a terminal whose TERM is set, and
     # none on a pipe.
     [[ -n $pty_run ]] || { echo "terminal case needs PTY_RUN"; exit 2; }
-    unset QUARN_TOP_PATH
+    unset QUARN_TOP_PATH NO_COLOR
     styled_phrase='quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), std::string("red"));'
     printf '%s\n' "$styled_phrase" > "$work/input"
     TERM=xterm "$pty_run" "$work/input" "$top" -load "$plugin" > "$work/out" 2> "$work/err"

@@ -7,12 +7,14 @@
 //   }
 //
 // Styles are rendered (style_renderer::Ansi_tty) when the environment
-// variable TERM is set to something other than "" or "dumb" and the channel
-// is a terminal; otherwise the renderer is style_renderer::None.  UTF-8 is
-// allowed when one of LANG, LC_ALL or LC_CTYPE contains "UTF-8", in any case
-// of letters.  Either choice can be fixed by the caller instead, for example
-// from the --color option that quarn::cli adds to a command line.  The
-// environment and the terminal are read at every call; nothing is cached.
+// variable TERM is set to something other than "" or "dumb", the channel is
+// a terminal and NO_COLOR is not set to a non-empty value (the convention of
+// no-color.org, which a program may choose to ignore); otherwise the
+// renderer is style_renderer::None.  UTF-8 is allowed when one of LANG,
+// LC_ALL or LC_CTYPE contains "UTF-8", in any case of letters.  Either choice
+// can be fixed by the caller instead, for example from the --color option
+// that quarn::cli adds to a command line.  The environment and the terminal
+// are read at every call; nothing is cached.
 #pragma once
 
 #include <cstdio>
@@ -26,21 +28,39 @@ namespace quarn::tty {
 
 /// The choices a caller may fix; an absent one is detected.
 struct setup_options {
-  /// How styles are rendered.  Absent: Ansi_tty on a terminal whose TERM is
-  /// not dumb, None otherwise.
+  /// How styles are rendered.  Absent: detect_style_renderer(channel,
+  /// {.follow_no_color = follow_no_color}), that is Ansi_tty on a terminal
+  /// whose TERM is not dumb unless NO_COLOR is set to a non-empty value,
+  /// None otherwise.  A renderer given here is used as it is, whatever
+  /// NO_COLOR says (it usually comes from the user's own --color option).
   std::optional<::quarn::style_renderer> style_renderer = std::nullopt;
+  /// Whether a detected renderer follows NO_COLOR.  A program whose styles
+  /// carry meaning that plain text would lose may set it to false.
+  bool follow_no_color = true;
   /// Whether UTF-8 may be emitted.  Absent: whether LANG, LC_ALL or LC_CTYPE
   /// names UTF-8.
   std::optional<bool> utf_8 = std::nullopt;
 };
 
+/// What detect_style_renderer() takes into account besides TERM and the
+/// terminal.
+struct detect_options {
+  /// Whether a NO_COLOR variable set to a non-empty value means None.
+  bool follow_no_color = true;
+};
+
 /// The renderer that setup() detects for `channel` when none is fixed:
-/// Ansi_tty when TERM is set to something other than "" or "dumb" and the
+/// Ansi_tty when TERM is set to something other than "" or "dumb", the
 /// channel is a terminal (isatty() on its descriptor; a channel without a
-/// usable descriptor is not one), None otherwise.
+/// usable descriptor is not one) and NO_COLOR is unset or empty, None
+/// otherwise.  With `.follow_no_color = false`, NO_COLOR is not read.
+///
+///   // On a terminal with TERM=xterm and NO_COLOR=1:
+///   quarn::tty::detect_style_renderer(stdout);                              // None
+///   quarn::tty::detect_style_renderer(stdout, {.follow_no_color = false});  // Ansi_tty
 ///
 /// Throws std::invalid_argument when `channel` is null.
-[[nodiscard]] ::quarn::style_renderer detect_style_renderer(std::FILE* channel);
+[[nodiscard]] ::quarn::style_renderer detect_style_renderer(std::FILE* channel, detect_options o = {});
 
 /// The formatter that setup() configured, together with who owns it.
 ///
@@ -95,9 +115,9 @@ private:
 /// a new formatter on `channel` (a different one at every call) otherwise.
 ///
 /// Both attributes are written, the renderer first, so neither is left
-/// unset.  A detected renderer is detect_style_renderer(channel): a channel
-/// without a usable descriptor (fmemopen(), for instance) counts as not a
-/// terminal.
+/// unset.  A detected renderer is detect_style_renderer(channel,
+/// {.follow_no_color = o.follow_no_color}): a channel without a usable
+/// descriptor (fmemopen(), for instance) counts as not a terminal.
 ///
 /// Throws std::invalid_argument when `channel` is null.
 [[nodiscard("a formatter other than stdout_formatter() or stderr_formatter() dies with the result")]]
