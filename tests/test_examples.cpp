@@ -181,8 +181,28 @@ TEST(Examples, Tty) {
   std::fclose(log_file);
 }
 
-// Standard output is captured, so it is no terminal: plain text both times.
+// Standard output is captured, so it is no terminal: COLUMNS gives the
+// width, and the text is plain.
 TEST(Examples, ReadmeTerminals) {
+  const char* old_columns = std::getenv("COLUMNS");
+  const std::optional<std::string> saved = old_columns ? std::optional<std::string>(old_columns) : std::nullopt;
+  ::setenv("COLUMNS", "30", 1);
+  EXPECT_EQ(stdout_of([] {
+              quarn::tty::setup_std_outputs({.margin_from_terminal = true});
+              std::vector<int> squares;
+              for (int i = 1; i <= 40; ++i) squares.push_back(i * i);
+              quarn::print("@[<hov 2>squares =@ %a@]@.", quarn::list(quarn::int_, {.sep = quarn::comma}), squares);
+              quarn::print("margin %d, terminal %d@.", quarn::stdout_formatter().margin(),
+                           quarn::tty::terminal_columns(stdout).value_or(0));
+            }),
+            "squares = 1, 4, 9, 16, 25,\n  36, 49, 64, 81, 100, 121,\n  144, 169, 196, 225, 256,\n"
+            "  289, 324, 361, 400, 441,\n  484, 529, 576, 625, 676,\n  729, 784, 841, 900, 961,\n"
+            "  1024, 1089, 1156, 1225,\n  1296, 1369, 1444, 1521,\n  1600\nmargin 30, terminal 30\n");
+  quarn::stdout_formatter().set_margin(78);
+  quarn::stderr_formatter().set_margin(78);
+  if (saved) ::setenv("COLUMNS", saved->c_str(), 1);
+  else ::unsetenv("COLUMNS");
+
   EXPECT_EQ(stdout_of([] {
               quarn::tty::setup_std_outputs();  // NO_COLOR=1 ./app: plain text
               quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "error");

@@ -3,6 +3,7 @@
 // real terminals (pseudo-terminals), files and streams without a descriptor.
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -54,13 +55,17 @@ private:
 // The three kinds of channel: a terminal, a file, a stream with no descriptor.
 enum class channel_kind { terminal, file, no_descriptor };
 
+// A terminal reports `columns` as its width (0: no width, as a new
+// pseudo-terminal does).
 class test_channel {
 public:
-  explicit test_channel(channel_kind k) {
+  explicit test_channel(channel_kind k, unsigned short columns = 0) {
     switch (k) {
       case channel_kind::terminal: {
         int slave = -1;
         if (::openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        const ::winsize size{.ws_row = 24, .ws_col = columns, .ws_xpixel = 0, .ws_ypixel = 0};
+        if (::ioctl(master_, TIOCSWINSZ, &size) != 0) throw std::runtime_error("TIOCSWINSZ failed");
         f_ = ::fdopen(slave, "w");
         break;
       }
@@ -169,6 +174,75 @@ TEST(TtySetup, NoColor) {
     if (!r.given) {
       EXPECT_EQ(quarn::tty::detect_style_renderer(tty.get(), {.follow_no_color = r.follow}), r.expected);
     }
+  }
+}
+
+// The terminal's own width first, then a well-formed COLUMNS.
+TEST(TtyColumns, TerminalThenColumnsVariable) {
+  struct row {
+    channel_kind channel;
+    unsigned short width;  // reported by the terminal
+    std::optional<std::string> columns;
+    std::optional<int> expected;
+  };
+  const row rows[] = {
+      {channel_kind::terminal, 40, unset, 40},
+      {channel_kind::terminal, 40, "100", 40},
+      {channel_kind::terminal, 0, "100", 100},
+      {channel_kind::terminal, 0, unset, unset},
+      {channel_kind::file, 0, "100", 100},
+      {channel_kind::file, 0, unset, unset},
+      {channel_kind::no_descriptor, 0, "90", 90},
+      {channel_kind::file, 0, "2147483647", 2147483647},
+      {channel_kind::file, 0, "2147483648", unset},
+      {channel_kind::file, 0, "0", unset},
+      {channel_kind::file, 0, "-80", unset},
+      {channel_kind::file, 0, "", unset},
+      {channel_kind::file, 0, "80x", unset},
+      {channel_kind::file, 0, " 80", unset},
+      {channel_kind::file, 0, "+80", unset},
+  };
+  for (const row& r : rows) {
+    env_guard env;
+    env.set("COLUMNS", r.columns);
+    test_channel c(r.channel, r.width);
+    EXPECT_EQ(quarn::tty::terminal_columns(c.get()), r.expected)
+        << "channel kind " << static_cast<int>(r.channel) << " width " << r.width << " COLUMNS="
+        << r.columns.value_or("(unset)");
+  }
+  EXPECT_THROW((void)quarn::tty::terminal_columns(nullptr), std::invalid_argument);
+}
+
+// The margin follows the terminal only when asked, and stays in the engine's
+// range with a maximum indentation below it.
+TEST(TtySetup, MarginFromTerminal) {
+  struct row {
+    bool asked;
+    channel_kind channel;
+    unsigned short width;
+    std::optional<std::string> columns;
+    int margin, max_indent;
+  };
+  const row rows[] = {
+      {false, channel_kind::terminal, 40, unset, 78, 68},
+      {false, channel_kind::file, 0, "40", 78, 68},
+      {true, channel_kind::terminal, 40, unset, 40, 30},
+      {true, channel_kind::terminal, 200, unset, 200, 68},
+      {true, channel_kind::terminal, 1, unset, 4, 2},
+      {true, channel_kind::terminal, 0, unset, 78, 68},
+      {true, channel_kind::file, 0, "50", 50, 40},
+      {true, channel_kind::file, 0, "99999999", 65535, 68},
+      {true, channel_kind::no_descriptor, 0, unset, 78, 68},
+  };
+  for (const row& r : rows) {
+    env_guard env;
+    env.set("COLUMNS", r.columns);
+    test_channel c(r.channel, r.width);
+    auto f = setup(c.get(), {.margin_from_terminal = r.asked});
+    SCOPED_TRACE(testing::Message() << "asked " << r.asked << " channel kind " << static_cast<int>(r.channel)
+                                    << " width " << r.width << " COLUMNS=" << r.columns.value_or("(unset)"));
+    EXPECT_EQ(f->margin(), r.margin);
+    EXPECT_EQ(f->max_indent(), r.max_indent);
   }
 }
 

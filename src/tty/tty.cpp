@@ -1,8 +1,11 @@
 // Terminal and locale detection for output channels.
 #include "quarn/tty.hpp"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -58,6 +61,24 @@ bool is_terminal(std::FILE* channel) {
   return fd >= 0 && ::isatty(fd) == 1;
 }
 
+// COLUMNS when it is a whole positive decimal number that fits an int.
+std::optional<int> columns_variable() {
+  const char* v = std::getenv("COLUMNS");
+  if (v == nullptr) return std::nullopt;
+  const std::string_view s(v);
+  int n = 0;
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), n);
+  if (error != std::errc() || end != s.data() + s.size() || n < 1) return std::nullopt;
+  return n;
+}
+
+// The margins that margin_from_terminal sets: from the narrowest that keeps
+// the maximum indentation below the margin (set_margin() lowers it to at
+// least margin / 2, and 1 is not a maximum indentation) to the widest width
+// a terminal can report.
+constexpr int narrowest_margin = 4;
+constexpr int widest_margin = 65535;
+
 // The first of LANG, LC_ALL, LC_CTYPE that names UTF-8 decides.
 bool detect_utf_8() {
   return detail::has_utf_8("LANG") || detail::has_utf_8("LC_ALL") || detail::has_utf_8("LC_CTYPE");
@@ -72,6 +93,14 @@ bool detect_utf_8() {
   const bool tty = is_terminal(channel);
   const bool plain = o.follow_no_color && no_color_asked();
   return !dumb && tty && !plain ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
+}
+
+std::optional<int> terminal_columns(std::FILE* channel) {
+  if (channel == nullptr) throw std::invalid_argument("quarn::tty::terminal_columns: null channel");
+  const int fd = ::fileno(channel);
+  ::winsize size{};
+  if (fd >= 0 && ::isatty(fd) == 1 && ::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return columns_variable();
 }
 
 channel_formatter::channel_formatter(formatter& borrowed) noexcept : f_(&borrowed) {}
@@ -102,6 +131,11 @@ channel_formatter setup(std::FILE* channel, setup_options o) {
   const bool u = o.utf_8 ? *o.utf_8 : detect_utf_8();
   set_style_renderer(*result, r);
   set_utf_8(*result, u);
+  if (o.margin_from_terminal) {
+    if (const std::optional<int> columns = terminal_columns(channel)) {
+      result->set_margin(std::clamp(*columns, narrowest_margin, widest_margin));
+    }
+  }
   return result;
 }
 

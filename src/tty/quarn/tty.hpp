@@ -13,8 +13,13 @@
 // renderer is style_renderer::None.  UTF-8 is allowed when one of LANG,
 // LC_ALL or LC_CTYPE contains "UTF-8", in any case of letters.  Either choice
 // can be fixed by the caller instead, for example from the --color option
-// that quarn::cli adds to a command line.  The environment and the terminal
-// are read at every call; nothing is cached.
+// that quarn::cli adds to a command line.  On request, the margin follows
+// the terminal's width:
+//
+//   quarn::tty::setup_std_outputs({.margin_from_terminal = true});
+//
+// The environment and the terminal are read at every call; nothing is
+// cached.
 #pragma once
 
 #include <cstdio>
@@ -40,6 +45,17 @@ struct setup_options {
   /// Whether UTF-8 may be emitted.  Absent: whether LANG, LC_ALL or LC_CTYPE
   /// names UTF-8.
   std::optional<bool> utf_8 = std::nullopt;
+  /// Whether to set the formatter's margin to the width of the terminal,
+  /// terminal_columns(channel).  Lines then take at most that width less
+  /// one column, as with any margin, which leaves the last column free
+  /// (where some terminals wrap by themselves).  The width is brought into
+  /// [4, 65535]: 4 is the narrowest margin whose maximum indentation the
+  /// engine keeps below it, and 65535 the widest a terminal can report (a
+  /// larger COLUMNS would let the engine hold that much text in look-ahead).
+  /// The maximum indentation follows set_margin(): lowered when it exceeds
+  /// the new margin, kept otherwise.  When terminal_columns() has no answer,
+  /// the margin is left as it is.
+  bool margin_from_terminal = false;
 };
 
 /// What detect_style_renderer() takes into account besides TERM and the
@@ -61,6 +77,21 @@ struct detect_options {
 ///
 /// Throws std::invalid_argument when `channel` is null.
 [[nodiscard]] ::quarn::style_renderer detect_style_renderer(std::FILE* channel, detect_options o = {});
+
+/// The width in columns of the terminal that `channel` writes to, as the
+/// terminal reports it (ioctl TIOCGWINSZ on the channel's descriptor).  When
+/// the channel is not a terminal, or the terminal reports no width (0), the
+/// COLUMNS environment variable when it is a positive decimal number that
+/// fits an int ("80"; not "", "0", "-1", "80 ", "+80"); otherwise nothing.
+///
+///   const int width = quarn::tty::terminal_columns(stdout).value_or(80);
+///
+/// The value is read at every call (terminals are resized); see
+/// setup_options::margin_from_terminal for setting a formatter's margin
+/// from it.
+///
+/// Throws std::invalid_argument when `channel` is null.
+[[nodiscard]] std::optional<int> terminal_columns(std::FILE* channel);
 
 /// The formatter that setup() configured, together with who owns it.
 ///
@@ -115,9 +146,10 @@ private:
 /// a new formatter on `channel` (a different one at every call) otherwise.
 ///
 /// Both attributes are written, the renderer first, so neither is left
-/// unset.  A detected renderer is detect_style_renderer(channel,
-/// {.follow_no_color = o.follow_no_color}): a channel without a usable
-/// descriptor (fmemopen(), for instance) counts as not a terminal.
+/// unset; with `.margin_from_terminal = true` the margin is set too.  A
+/// detected renderer is detect_style_renderer(channel, {.follow_no_color =
+/// o.follow_no_color}): a channel without a usable descriptor (fmemopen(),
+/// for instance) counts as not a terminal.
 ///
 /// Throws std::invalid_argument when `channel` is null.
 [[nodiscard("a formatter other than stdout_formatter() or stderr_formatter() dies with the result")]]
