@@ -1,5 +1,6 @@
 // A tour of Quarn: boxes, break hints and format strings, value dumps and
-// styles, printed to standard output at the default margin of 78 columns.
+// styles, printed to standard output at the terminal's width (78 columns
+// when it is not known).
 //
 //   quarn_demo [--color=auto|always|never]
 //
@@ -69,7 +70,7 @@ int main(int argc, char** argv) try {
   CLI::App app{"A tour of the Quarn pretty-printing library"};
   const auto color = quarn::cli::style_renderer(app);
   CLI11_PARSE(app, argc, argv);
-  quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = true});
 
   // A nested record: a vertical box of fields holding boxes that fill.
   title("A nested record");
@@ -157,6 +158,9 @@ int main(int argc, char** argv) try {
                std::vector<int>{91, 95, 99});
   quarn::print("@[<hov 2>%a@]@.",
                quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma})), many);
+  // A 24-bit colour and an entry of the 256-colour palette.
+  quarn::print("@[<hov 2>%a@ %a@]@.", quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string),
+               "24-bit orange", quarn::styled(quarn::Bg(quarn::Indexed(24)), quarn::string), "on palette blue 24");
   // Labelled fields: the labels stand out in yellow.
   const auto account_fields = quarn::record<account>({
       quarn::field("owner", &account::owner, quarn::string),

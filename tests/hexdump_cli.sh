@@ -3,6 +3,7 @@
 # its colours and its errors.
 # usage: hexdump_cli.sh QUARN_HEXDUMP
 set -uo pipefail
+unset COLUMNS  # a width in COLUMNS becomes the margin
 bin=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -19,6 +20,9 @@ printf '0123456789abcdefghij' > "$tmp/twenty"
 check "two lines from a file" $'00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n10: 6768 696a                                ghij            ' \
     "$("$bin" "$tmp/twenty")"
 check "width 4" $'0: 6162 6364  abcd\n4: 6566 67    efg ' "$(printf 'abcdefg' | "$bin" --width 4)"
+check "COLUMNS narrower than a line" \
+    $'00: 6162 6364 6566 6768 696a 6b6c 6d6e\n    6f70  abcdefghijklmnop\n10: 7172 73                           \n          qrs             ' \
+    "$(printf 'abcdefghijklmnopqrs' | COLUMNS=40 "$bin")"
 check "never coloured" "$(printf 'abc' | "$bin")" "$(printf 'abc' | "$bin" --color=never)"
 esc=$'\e'
 check "always coloured" "${esc}[0;36m0${esc}[0m: 6162 63                                  ${esc}[0;32mabc             ${esc}[0m" \

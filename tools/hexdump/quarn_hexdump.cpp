@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   const auto color = quarn::cli::style_renderer(app);
   app.add_option("FILE", path, "The file to dump (\"-\": standard input).");
   CLI11_PARSE(app, argc, argv);
-  quarn::tty::setup_std_outputs({.style_renderer = color.value()});
+  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = true});
 
   std::string data;
   const bool from_stdin = path == "-";
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
   const auto line = box(octets({.width = width})) + sps(2) + box(styled(Fg(Green), ascii({.width = width})));
   const auto address = styled(Fg(Cyan), hex_address(digits)) + const_(string, ": ");
   formatter& out = stdout_formatter();
-  // Wide enough for a whole line, so that lines never wrap.
-  out.set_margin(line_columns(digits, width) + 1);
+  // The terminal's width when known, else wide enough for a whole line.
+  if (!quarn::tty::terminal_columns(stdout)) out.set_margin(line_columns(digits, width) + 1);
   try {
     fprint(out, "%a@.", for_string(addresses(line, {.address = address, .width = width})), data);
     flush_std_outputs();
