@@ -1,6 +1,4 @@
 // Interpretation of format strings against erased arguments.
-#include <charconv>
-#include <cstdio>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -11,6 +9,7 @@
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
+#include "number_text.hpp"
 
 namespace quarn::detail {
 
@@ -48,36 +47,9 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
   out += quote;
 }
 
-// Builds the printf directive for `cv` with C length modifier `length` and
-// conversion `conv`.
-std::string printf_directive(const conversion& cv, const char* length, char conv) {
-  std::string d = "%";
-  if (cv.minus) d += '-';
-  if (cv.zero) d += '0';
-  if (cv.plus) d += '+';
-  if (cv.space) d += ' ';
-  if (cv.hash) d += '#';
-  if (cv.width >= 0) d += std::to_string(cv.width);
-  if (cv.precision >= 0) d += '.' + std::to_string(cv.precision);
-  d += length;
-  d += conv;
-  return d;
-}
-
-template <class V>
-std::string c_format(const std::string& directive, V value) {
-  char buf[128];
-  int n = std::snprintf(buf, sizeof buf, directive.c_str(), value);
-  if (n < 0) throw std::runtime_error("quarn: number formatting failed");
-  if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
-  std::string big(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), directive.c_str(), value);
-  big.resize(static_cast<std::size_t>(n));
-  return big;
-}
-
-bool plain(const conversion& s) {
-  return !s.minus && !s.zero && !s.plus && !s.space && !s.hash && s.width < 0 && s.precision < 0;
+// The printf conversion of `cv`, written with printf's letter `conv`.
+printf_spec printf_spec_of(const conversion& cv, char conv) {
+  return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv};
 }
 
 class interpreter {
@@ -105,7 +77,11 @@ public:
     switch (rule.out) {
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
-      case writes::floating: return emit(c_format(printf_directive(cv, "", rule.printf_letter), a.v.d));
+      case writes::floating: {
+        number_text text;
+        write_floating(text, a.v.d, printf_spec_of(cv, rule.printf_letter));
+        return emit(text.view());
+      }
       case writes::string: {
         std::string_view s(a.v.s.p, a.v.s.n);
         if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
@@ -198,18 +174,12 @@ private:
   void integer(const format_arg& a, const conversion& cv, bool as_signed) {
     unsigned long long bits = a.v.u;
     if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
-    bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
+    const bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
     char conv = cv.rule.printf_letter;
-    if (plain(cv) && (conv == 'd' || conv == 'u')) {
-      char buf[24];
-      auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))
-                        : std::to_chars(buf, buf + sizeof buf, bits);
-      return emit(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-    }
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
-    std::string text = conv == 'd' ? c_format(printf_directive(cv, "ll", conv), static_cast<long long>(bits))
-                                   : c_format(printf_directive(cv, "ll", conv), bits);
-    emit(text);
+    number_text text;
+    write_integer(text, negative ? 0 - bits : bits, negative, printf_spec_of(cv, conv));
+    emit(text.view());
   }
 
   formatter& f_;
