@@ -1,11 +1,14 @@
 // Interpretation of format strings against erased arguments.
 #include <limits>
 #include <stdexcept>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 #include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_check.hpp"
+#include "quarn/detail/format_ops.hpp"
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
@@ -47,29 +50,68 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
   out += quote;
 }
 
+bool plain(const conversion& cv) {
+  return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0 && cv.precision < 0;
+}
+
 // The printf conversion of `cv`, written with printf's letter `conv`.
 printf_spec printf_spec_of(const conversion& cv, char conv) {
   return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv};
 }
 
+// Runs a format string against its arguments.  Texts and the text of
+// conversions that follow one another with no box, hint or tag between them
+// are gathered and handed to the formatter as one text: the engine lays out
+// a run of texts exactly as their concatenation, and one call costs less
+// than several.
 class interpreter {
 public:
   interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(f), args_(args), n_(n) {}
 
-  void error(const char* message) { format_error(message); }
-  void text(std::string_view s) { emit(s); }
-  void open_box(box_kind kind, int indent) { f_.open_box(kind, indent); }
-  void close_box() { f_.close_box(); }
-  void brk(int spaces, int offset) { f_.print_break(spaces, offset); }
-  void force_newline() { f_.force_newline(); }
-  void print_newline() { f_.print_newline(); }
-  void flush() { f_.print_flush(); }
+  void error(const char* message) {
+    // What the string printed before the error reaches the formatter, as it
+    // would have without the gathering.
+    emit_pending();
+    format_error(message);
+  }
+  void text(std::string_view s) { append(s); }
+  void open_box(box_kind kind, int indent) {
+    emit_pending();
+    f_.open_box(kind, indent);
+  }
+  void close_box() {
+    emit_pending();
+    f_.close_box();
+  }
+  void brk(int spaces, int offset) {
+    emit_pending();
+    f_.print_break(spaces, offset);
+  }
+  void force_newline() {
+    emit_pending();
+    f_.force_newline();
+  }
+  void print_newline() {
+    emit_pending();
+    f_.print_newline();
+  }
+  void flush() {
+    emit_pending();
+    f_.print_flush();
+  }
   void open_tag(std::string_view name) {
+    emit_pending();
     // With tags off the engine ignores the tag: do not build it.
     if (f_.mark_tags() || f_.print_tags()) f_.open_tag(std::string(name));
   }
-  void close_tag() { f_.close_stag(); }
-  void width(int w) { width_ = w; }
+  void close_tag() {
+    emit_pending();
+    f_.close_stag();
+  }
+  void width(int w) {
+    emit_pending();
+    width_ = w;
+  }
 
   void conv(const conversion& cv) {
     const conversion_rule& rule = cv.rule;
@@ -80,7 +122,7 @@ public:
       case writes::floating: {
         number_text text;
         write_floating(text, a.v.d, printf_spec_of(cv, rule.printf_letter));
-        return emit(text.view());
+        return append(text.view());
       }
       case writes::string: {
         std::string_view s(a.v.s.p, a.v.s.n);
@@ -103,13 +145,17 @@ public:
       case writes::boolean: return padded(a.v.b ? "true" : "false", cv);
       case writes::printer: {
         const format_arg& value = take_value();
+        emit_pending();
         width_ = -1;
         a.print_next(f_, a, value);
+        after_printer_ = true;
         return;
       }
       case writes::callable:
+        emit_pending();
         width_ = -1;
         a.print_unit(f_, a);
+        after_printer_ = true;
         return;
       case writes::letter:
       case writes::nothing:
@@ -118,6 +164,7 @@ public:
   }
 
   void finish() {
+    emit_pending();
     if (next_ != n_) error("more arguments were given than the format string uses");
   }
 
@@ -150,25 +197,49 @@ private:
     return args_[next_++];
   }
 
-  void emit(std::string_view s) {
+  // Adds `s` to the text being gathered.  A text after a width hint goes out
+  // alone, with that width.  So does the first text after a printer: the
+  // printer may have asked (print_if_newline) to drop the next text only.
+  void append(std::string_view s) {
     if (width_ >= 0) {
       f_.print_as(width_, s);
       width_ = -1;
-    } else {
-      f_.print_string(s);
+      return;
     }
+    if (after_printer_) {
+      after_printer_ = false;
+      f_.print_string(s);
+      return;
+    }
+    if (s.size() > sizeof pending_ - pending_size_) {
+      emit_pending();
+      if (s.size() > sizeof pending_) return f_.print_string(s);
+    }
+    std::memcpy(pending_ + pending_size_, s.data(), s.size());
+    pending_size_ += s.size();
+    has_pending_ = true;
+  }
+
+  // Hands the gathered text, if any, to the formatter (even an empty one: an
+  // empty text still counts as text for the engine).
+  void emit_pending() {
+    if (!has_pending_) return;
+    has_pending_ = false;
+    const std::size_t n = pending_size_;
+    pending_size_ = 0;
+    f_.print_string(std::string_view(pending_, n));
   }
 
   // `s` padded with spaces to the conversion's width, on the left or, with
   // the "-" flag, on the right.
   void padded(std::string_view s, const conversion& cv) {
-    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return emit(s);
+    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return append(s);
     std::string out;
     std::size_t fill = static_cast<std::size_t>(cv.width) - s.size();
     if (!cv.minus) out.append(fill, ' ');
     out += s;
     if (cv.minus) out.append(fill, ' ');
-    emit(out);
+    append(out);
   }
 
   void integer(const format_arg& a, const conversion& cv, bool as_signed) {
@@ -177,9 +248,18 @@ private:
     const bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
     char conv = cv.rule.printf_letter;
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
+    if ((conv == 'd' || conv == 'u') && plain(cv) && width_ < 0 && !after_printer_) {
+      // The common "%d": digits straight into the gathered text.
+      if (sizeof pending_ - pending_size_ < 24) emit_pending();
+      char* const p = pending_ + pending_size_;
+      const auto r = negative ? std::to_chars(p, p + 24, static_cast<long long>(bits)) : std::to_chars(p, p + 24, bits);
+      pending_size_ = static_cast<std::size_t>(r.ptr - pending_);
+      has_pending_ = true;
+      return;
+    }
     number_text text;
     write_integer(text, negative ? 0 - bits : bits, negative, printf_spec_of(cv, conv));
-    emit(text.view());
+    append(text.view());
   }
 
   formatter& f_;
@@ -187,14 +267,21 @@ private:
   std::size_t n_;
   std::size_t next_ = 0;
   int width_ = -1;
+  bool after_printer_ = false;
+  bool has_pending_ = false;
+  std::size_t pending_size_ = 0;
+  char pending_[256];
 };
 
 }  // namespace
 
-void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n) {
+void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
   const std_guard guard(f);
   interpreter in(f, args, n);
-  parse_format(fmt, in);
+  if (ops.compiled())
+    run_format(fmt, ops, in);
+  else
+    parse_format(fmt, in);
   in.finish();
 }
 

@@ -102,6 +102,56 @@ void write_integer(number_text& out, unsigned long long magnitude, bool negative
   field_writer::write(out, prefix, zeros, body, spec, spec.zero && spec.precision < 0);
 }
 
+namespace {
+
+// "%.<precision>g" (precision 1 to 15) of `magnitude` when some m * 10^k,
+// k below the precision, is a whole number y below 10^precision, as it is
+// for most numbers people print (0.25, 1.5, 120).  y is then the value
+// rounded to its last places: the product was rounded once, so it is within
+// half a unit in y's last place of the exact m * 10^k, and with 15 digits or
+// fewer that is less than half of "%g"'s last place.  Returns the end of the
+// text written to `out`, or null when no such k exists (or the text would be
+// in exponent form): the caller then asks to_chars.
+char* whole_general(char* out, double magnitude, int precision) {
+  static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const double limit = powers[precision];
+  if (!(magnitude < limit)) return nullptr;  // also infinities and not-a-numbers
+  for (int k = 0; k < precision; ++k) {
+    const double y = magnitude * powers[k];
+    if (y >= limit) return nullptr;
+    if (y != std::floor(y)) continue;
+    char digits[24];
+    char* const end = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned long long>(y)).ptr;
+    const auto n = static_cast<int>(end - digits);
+    if (y == 0) return copy(out, "0");
+    // The exponent of the value, as "%g" writes it: below -4, "%g" uses the
+    // exponent form.
+    if (n - 1 - k < -4) return nullptr;
+    if (k == 0) return std::copy(digits, end, out);
+    if (n > k) {
+      out = std::copy(digits, end - k, out);
+    } else {
+      out = copy(out, "0");
+      *out++ = '.';
+      out = fill(out, '0', static_cast<std::size_t>(k - n));
+      // Fall through to the fraction, which is all of the digits.
+      char* last = end;
+      while (last[-1] == '0') --last;
+      return std::copy(digits, last, out);
+    }
+    // The fraction without its trailing zeros, and no point if none is left.
+    char* last = end;
+    while (last > end - k && last[-1] == '0') --last;
+    if (last == end - k) return out;
+    *out++ = '.';
+    return std::copy(end - k, last, out);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void write_floating(number_text& out, double x, const printf_spec& spec) {
   const int precision = spec.precision >= 0 ? spec.precision : 6;
   const std::chars_format format = spec.conv == 'f'                      ? std::chars_format::fixed
@@ -110,7 +160,10 @@ void write_floating(number_text& out, double x, const printf_spec& spec) {
   char digits[400];
   std::to_chars_result r{digits, std::errc::value_too_large};
   // "#" keeps trailing zeros and the point, which to_chars has no switch for.
-  if (!spec.hash) r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
+  if (!spec.hash && format == std::chars_format::general && precision <= 15) {
+    if (char* end = whole_general(digits, std::fabs(x), precision == 0 ? 1 : precision)) r = {end, std::errc{}};
+  }
+  if (!spec.hash && r.ec != std::errc{}) r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
   if (r.ec != std::errc{}) {
     field_writer::write(out, c_format(printf_directive(spec, ""), x));
     return;

@@ -97,7 +97,8 @@ TEST(FormatConversions, NumbersMatchPrintf) {
   const long long ints[] = {0, 1, -1, 7, 255, -255, 1234567, INT64_MIN, INT64_MAX};
   std::vector<double> floats = {0.0,   -0.0,    1.0,     -1.0,    0.5,     2.5,      0.125,   123456.0,
                                 1234567, 1e-5,  0.0001,  1e300,   -1e-300, 5e-324,   1.7976931348623157e308,
-                                HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""), 9.9999995, 0.05};
+                                HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""), 9.9999995, 0.05, 0.1, 0.3, 1.0 / 3,
+                                99999.95, 999999.0, 0.000123, 1.5e-5, 999999999999999.0, 123.456};
   std::mt19937_64 rng(7);
   for (int k = 0; k < 40; ++k) {
     const std::uint64_t bits = rng();
@@ -105,6 +106,7 @@ TEST(FormatConversions, NumbersMatchPrintf) {
     std::memcpy(&d, &bits, sizeof d);
     floats.push_back(d);
     floats.push_back(static_cast<double>(rng() % 100000) / 64);
+    floats.push_back(static_cast<double>(rng() % 10000000) / 1000);
   }
   char want[512];
   int mismatches = 0;

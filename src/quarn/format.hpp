@@ -56,7 +56,7 @@ using format_string = basic_format_string<std::type_identity_t<Args>...>;
 template <class... Args>
 void fprint(formatter& f, format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(f, fmt.get(), a.data(), a.size());
+  detail::vfprint(f, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// The formatters on standard output and standard error.  They belong to the
@@ -83,7 +83,7 @@ formatter& stderr_formatter();
 template <class... Args>
 void print(format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(stdout_formatter(), fmt.get(), a.data(), a.size());
+  detail::vfprint(stdout_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Formats to stderr_formatter(), without flushing it.  Atomic: see
@@ -93,7 +93,7 @@ void print(format_string<Args...> fmt, const Args&... args) {
 template <class... Args>
 void eprint(format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(stderr_formatter(), fmt.get(), a.data(), a.size());
+  detail::vfprint(stderr_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Flushes stdout_formatter(), then stderr_formatter(), each under its lock,
@@ -115,7 +115,7 @@ void flush_std_outputs();
 template <class... Args>
 [[nodiscard]] std::string sprint(format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  return detail::vsprint(nullptr, fmt.get(), a.data(), a.size());
+  return detail::vsprint(nullptr, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// As sprint(), with the attributes of `like` (through its tag functions):
@@ -128,7 +128,7 @@ template <class... Args>
 template <class... Args>
 [[nodiscard]] std::string str_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  return detail::vsprint(&like, fmt.get(), a.data(), a.size());
+  return detail::vsprint(&like, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Options of with_buffer().
@@ -189,13 +189,17 @@ public:
   template <class S>
     requires std::convertible_to<const S&, std::string_view>
   consteval basic_format_string(const S& s) : str_(s) {  // NOLINT: implicit by design
-    detail::check_format<Args...>(str_);
+    detail::check_format<Args...>(str_, compiled_);
   }
   basic_format_string(runtime_format_string r) noexcept : str_(r.str) {}  // NOLINT
   [[nodiscard]] constexpr std::string_view get() const noexcept { return str_; }
+  /// The operations that print the string, found when it was checked (none
+  /// for a runtime() string).
+  [[nodiscard]] constexpr const detail::compiled_format& compiled() const noexcept { return compiled_; }
 
 private:
   std::string_view str_;
+  detail::compiled_format compiled_;
 };
 
 }  // namespace quarn
