@@ -284,6 +284,11 @@ TEST(FormatConversions, Printers) {
   EXPECT_EQ(quarn::sprint("[%t]", [](quarn::formatter& f) { f.print_string("t"); }), "[t]");
   // Arguments after a printer line up with the conversions after it.
   EXPECT_EQ(quarn::sprint("%a-%t-%d", angle, 1, [](quarn::formatter& f) { f.print_int(2); }, 3), "<1>-2-3");
+  // A printer's print_if_newline drops the next text only, not the texts
+  // after it that the string prints.
+  auto if_newline = [](quarn::formatter& f) { f.print_if_newline(); };
+  EXPECT_EQ(quarn::sprint("x%t%s%d.", if_newline, "a", 1), "x1.");
+  EXPECT_EQ(quarn::sprint("%t%s%d.", if_newline, "a", 1), "a1.");
 }
 
 TEST(FormatRuntime, CheckedWhileInterpreted) {
