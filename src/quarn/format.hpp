@@ -50,6 +50,10 @@ using format_string = basic_format_string<std::type_identity_t<Args>...>;
 /// on a standard formatter (see stdout_formatter()); any other formatter is
 /// used from one thread at a time.
 ///
+/// "@." and "@?" flush the target on every use (one write to the system per
+/// line on a FILE* or a stream): in a loop, end lines with "@\n" and flush
+/// once after it.
+///
 ///   std::string out;
 ///   quarn::formatter f(out);
 ///   quarn::fprint(f, "@[<2>Some@ %d@]@.", 42);   // out == "Some 42\n"
