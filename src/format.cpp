@@ -64,9 +64,13 @@ printf_spec printf_spec_of(const conversion& cv, char conv) {
 // are gathered and handed to the formatter as one text: the engine lays out
 // a run of texts exactly as their concatenation, and one call costs less
 // than several.
+//
+// A flat string (see compiled_format::flat) can be run into a plain string
+// instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(f), args_(args), n_(n) {}
+  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
+  interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
 
   void error(const char* message) {
     // What the string printed before the error reaches the formatter, as it
@@ -77,36 +81,36 @@ public:
   void text(std::string_view s) { append(s); }
   void open_box(box_kind kind, int indent) {
     emit_pending();
-    f_.open_box(kind, indent);
+    f_->open_box(kind, indent);
   }
   void close_box() {
     emit_pending();
-    f_.close_box();
+    f_->close_box();
   }
   void brk(int spaces, int offset) {
     emit_pending();
-    f_.print_break(spaces, offset);
+    f_->print_break(spaces, offset);
   }
   void force_newline() {
     emit_pending();
-    f_.force_newline();
+    f_->force_newline();
   }
   void print_newline() {
     emit_pending();
-    f_.print_newline();
+    f_->print_newline();
   }
   void flush() {
     emit_pending();
-    f_.print_flush();
+    f_->print_flush();
   }
   void open_tag(std::string_view name) {
     emit_pending();
     // With tags off the engine ignores the tag: do not build it.
-    if (f_.mark_tags() || f_.print_tags()) f_.open_tag(std::string(name));
+    if (f_->mark_tags() || f_->print_tags()) f_->open_tag(std::string(name));
   }
   void close_tag() {
     emit_pending();
-    f_.close_stag();
+    f_->close_stag();
   }
   void width(int w) {
     emit_pending();
@@ -120,6 +124,12 @@ public:
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
       case writes::floating: {
+        if (rule.printf_letter == 'g' && room_for_short_text()) {
+          if (!cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0) {
+            char* const end = write_short_general(pending_ + pending_size_, a.v.d, cv.precision < 0 ? 6 : cv.precision);
+            if (end != nullptr) return gathered(end);
+          }
+        }
         number_text text;
         write_floating(text, a.v.d, printf_spec_of(cv, rule.printf_letter));
         return append(text.view());
@@ -147,14 +157,14 @@ public:
         const format_arg& value = take_value();
         emit_pending();
         width_ = -1;
-        a.print_next(f_, a, value);
+        a.print_next(*f_, a, value);
         after_printer_ = true;
         return;
       }
       case writes::callable:
         emit_pending();
         width_ = -1;
-        a.print_unit(f_, a);
+        a.print_unit(*f_, a);
         after_printer_ = true;
         return;
       case writes::letter:
@@ -202,21 +212,36 @@ private:
   // printer may have asked (print_if_newline) to drop the next text only.
   void append(std::string_view s) {
     if (width_ >= 0) {
-      f_.print_as(width_, s);
+      emit_as(width_, s);
       width_ = -1;
       return;
     }
     if (after_printer_) {
       after_printer_ = false;
-      f_.print_string(s);
+      emit(s);
       return;
     }
     if (s.size() > sizeof pending_ - pending_size_) {
       emit_pending();
-      if (s.size() > sizeof pending_) return f_.print_string(s);
+      if (s.size() > sizeof pending_) return emit(s);
     }
     std::memcpy(pending_ + pending_size_, s.data(), s.size());
     pending_size_ += s.size();
+    has_pending_ = true;
+  }
+
+  // Whether a short number (up to 40 bytes) can be written straight into the
+  // gathered text, as append() would add it: no width hint or printer
+  // before it.  Makes the room if needed.
+  bool room_for_short_text() {
+    if (width_ >= 0 || after_printer_) return false;
+    if (sizeof pending_ - pending_size_ < 40) emit_pending();
+    return true;
+  }
+
+  // Takes the text written at the end of the gathered text, up to `end`.
+  void gathered(const char* end) {
+    pending_size_ = static_cast<std::size_t>(end - pending_);
     has_pending_ = true;
   }
 
@@ -227,7 +252,21 @@ private:
     has_pending_ = false;
     const std::size_t n = pending_size_;
     pending_size_ = 0;
-    f_.print_string(std::string_view(pending_, n));
+    emit(std::string_view(pending_, n));
+  }
+
+  void emit(std::string_view s) {
+    if (text_ != nullptr)
+      text_->append(s);
+    else
+      f_->print_string(s);
+  }
+
+  void emit_as(int width, std::string_view s) {
+    if (text_ != nullptr)
+      text_->append(s);
+    else
+      f_->print_as(width, s);
   }
 
   // `s` padded with spaces to the conversion's width, on the left or, with
@@ -248,21 +287,19 @@ private:
     const bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
     char conv = cv.rule.printf_letter;
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
-    if ((conv == 'd' || conv == 'u') && plain(cv) && width_ < 0 && !after_printer_) {
+    if ((conv == 'd' || conv == 'u') && plain(cv) && room_for_short_text()) {
       // The common "%d": digits straight into the gathered text.
-      if (sizeof pending_ - pending_size_ < 24) emit_pending();
       char* const p = pending_ + pending_size_;
-      const auto r = negative ? std::to_chars(p, p + 24, static_cast<long long>(bits)) : std::to_chars(p, p + 24, bits);
-      pending_size_ = static_cast<std::size_t>(r.ptr - pending_);
-      has_pending_ = true;
-      return;
+      return gathered(negative ? std::to_chars(p, p + 24, static_cast<long long>(bits)).ptr
+                               : std::to_chars(p, p + 24, bits).ptr);
     }
     number_text text;
     write_integer(text, negative ? 0 - bits : bits, negative, printf_spec_of(cv, conv));
     append(text.view());
   }
 
-  formatter& f_;
+  formatter* f_ = nullptr;       // where the output goes, or
+  std::string* text_ = nullptr;  // where a flat string's text goes
   const format_arg* args_;
   std::size_t n_;
   std::size_t next_ = 0;
@@ -274,6 +311,14 @@ private:
 };
 
 }  // namespace
+
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
+  std::string text;
+  interpreter in(text, args, n);
+  run_format(fmt, ops, in);
+  in.finish();
+  return text;
+}
 
 void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
   const std_guard guard(f);

@@ -120,7 +120,8 @@ char* whole_general(char* out, double magnitude, int precision) {
   for (int k = 0; k < precision; ++k) {
     const double y = magnitude * powers[k];
     if (y >= limit) return nullptr;
-    if (y != std::floor(y)) continue;
+    // y < 10^15 converts to an integer exactly.
+    if (y != static_cast<double>(static_cast<long long>(y))) continue;
     char digits[24];
     char* const end = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned long long>(y)).ptr;
     const auto n = static_cast<int>(end - digits);
@@ -151,6 +152,13 @@ char* whole_general(char* out, double magnitude, int precision) {
 }
 
 }  // namespace
+
+char* write_short_general(char* out, double x, int precision) {
+  if (precision > 15) return nullptr;
+  char* p = out;
+  if (std::signbit(x)) *p++ = '-';
+  return whole_general(p, std::fabs(x), precision == 0 ? 1 : precision);
+}
 
 void write_floating(number_text& out, double x, const printf_spec& spec) {
   const int precision = spec.precision >= 0 ? spec.precision : 6;

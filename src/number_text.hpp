@@ -44,6 +44,12 @@ private:
 // letter's base; the sign flags apply to "d" only).
 void write_integer(number_text& out, unsigned long long magnitude, bool negative, const printf_spec& spec);
 
+// Writes "%.<precision>g" of `x` (precision -1: 6) to `out`, which has
+// room for 40 bytes, when a short way applies (most numbers with a few
+// digits); returns the end of the text, or null when write_floating() must
+// do it.
+char* write_short_general(char* out, double x, int precision);
+
 // Writes `x` as printf writes it with `spec`.
 void write_floating(number_text& out, double x, const printf_spec& spec);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quarn/attributes.hpp"
+#include "quarn/detail/format_ops.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn {
@@ -84,6 +85,7 @@ namespace detail {
 
 std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
                     std::size_t n) {
+  if (ops.compiled() && ops.flat) return vsprint_flat(fmt, ops, args, n);
   lease l;
   string_formatter& sf = *l;
   // Styled printers write attributes: they must not reach `like`, which

@@ -291,6 +291,20 @@ TEST(FormatConversions, Printers) {
   EXPECT_EQ(quarn::sprint("%t%s%d.", if_newline, "a", 1), "a1.");
 }
 
+// Strings checked at compile time run from their compiled operations (flat
+// ones without a formatter); each must print what the interpreter prints.
+TEST(FormatCompiled, SameOutputAsRuntime) {
+#define SAME(FMT, ...) EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), quarn::sprint(quarn::runtime(FMT), __VA_ARGS__)) << FMT
+  SAME("%d: %s = %g", 7, "seven", 1.75);
+  SAME("%5d|%-6s|%08.3f|%x|%S|%C|%b", -42, "ab", -3.25, 255U, "q\"", 'c', true);
+  SAME("@<3>%s and @<1>%d", "wide", 12345);
+  SAME("%s%s%s%s%s", s70, s70, s70, s70, s70);  // more than is gathered at once
+  SAME("%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18);
+  SAME("@[<hov 2>%s@ %s@ %s@]", s30a, s30b, s30c);
+  SAME("@[<v>a@ %d@]@.%s@?@{<t>%s@}", 1, "b", "c");
+#undef SAME
+}
+
 TEST(FormatRuntime, CheckedWhileInterpreted) {
   auto p = [](quarn::formatter& f, int v) { f.print_int(v); };
   const char* null_cstr = nullptr;

@@ -46,6 +46,10 @@ struct compiled_format {
   static constexpr unsigned char not_compiled = 0xff;
 
   unsigned char size = not_compiled;
+  // No box, hint, new line, flush, tag or printer: only texts and the text of
+  // conversions, so that on a fresh formatter the output is the text itself
+  // whatever the margin.
+  bool flat = true;
   format_op ops[capacity]{};
 
   [[nodiscard]] constexpr bool compiled() const noexcept { return size != not_compiled; }
@@ -103,6 +107,10 @@ public:
 private:
   constexpr int offset(std::string_view t) const { return static_cast<int>(t.data() - s_.data()); }
   constexpr void add(const format_op& op) {
+    if (op.code != op_code::text && op.code != op_code::width &&
+        !(op.code == op_code::conv && conversion_rules[op.kind].arg != takes::printer_and_value &&
+          conversion_rules[op.kind].arg != takes::callable))
+      out_.flat = false;
     if (!out_.compiled()) return;
     if (out_.size == compiled_format::capacity) {
       out_.size = compiled_format::not_compiled;
