@@ -78,7 +78,16 @@ public:
     emit_pending();
     format_error(message);
   }
-  void text(std::string_view s) { append(s); }
+  void text(std::string_view s) {
+    // A text of the format string lives as long as the call: hold it rather
+    // than copy it, in case nothing joins it.
+    if (width_ < 0 && !after_printer_ && !has_pending_ && !has_held_) {
+      held_ = s;
+      has_held_ = true;
+      return;
+    }
+    append(s);
+  }
   void open_box(box_kind kind, int indent) {
     emit_pending();
     f_->open_box(kind, indent);
@@ -221,6 +230,7 @@ private:
       emit(s);
       return;
     }
+    if (has_held_) copy_held();
     if (s.size() > sizeof pending_ - pending_size_) {
       emit_pending();
       if (s.size() > sizeof pending_) return emit(s);
@@ -230,11 +240,21 @@ private:
     has_pending_ = true;
   }
 
+  // Moves the held text into the buffer, so that more can follow it.
+  void copy_held() {
+    has_held_ = false;
+    if (held_.size() > sizeof pending_) return emit(held_);
+    std::memcpy(pending_, held_.data(), held_.size());
+    pending_size_ = held_.size();
+    has_pending_ = true;
+  }
+
   // Whether a short number (up to 40 bytes) can be written straight into the
   // gathered text, as append() would add it: no width hint or printer
   // before it.  Makes the room if needed.
   bool room_for_short_text() {
     if (width_ >= 0 || after_printer_) return false;
+    if (has_held_) copy_held();
     if (sizeof pending_ - pending_size_ < 40) emit_pending();
     return true;
   }
@@ -248,6 +268,10 @@ private:
   // Hands the gathered text, if any, to the formatter (even an empty one: an
   // empty text still counts as text for the engine).
   void emit_pending() {
+    if (has_held_) {
+      has_held_ = false;
+      return emit(held_);
+    }
     if (!has_pending_) return;
     has_pending_ = false;
     const std::size_t n = pending_size_;
@@ -305,7 +329,9 @@ private:
   std::size_t next_ = 0;
   int width_ = -1;
   bool after_printer_ = false;
-  bool has_pending_ = false;
+  bool has_pending_ = false;  // pending_ holds text (never both: a held text
+  bool has_held_ = false;     // is copied to pending_ before any other)
+  std::string_view held_;
   std::size_t pending_size_ = 0;
   char pending_[256];
 };

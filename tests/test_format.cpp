@@ -300,6 +300,7 @@ TEST(FormatCompiled, SameOutputAsRuntime) {
   SAME("@<3>%s and @<1>%d", "wide", 12345);
   SAME("%s%s%s%s%s", s70, s70, s70, s70, s70);  // more than is gathered at once
   SAME("%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18);
+  SAME("%d@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x", 1);  // more operations than are kept
   SAME("@[<hov 2>%s@ %s@ %s@]", s30a, s30b, s30c);
   SAME("@[<v>a@ %d@]@.%s@?@{<t>%s@}", 1, "b", "c");
 #undef SAME

@@ -97,7 +97,7 @@ struct format_printer : printer_tag {
   }
 };
 template <class... Args>
-[[nodiscard]] format_printer<Args...> quarn(format_string<Args...> fmt) {
+[[nodiscard]] format_printer<Args...> quarn(const format_string<Args...>& fmt) {
   return {{}, std::string(fmt.get()), fmt.compiled()};
 }
 

@@ -38,7 +38,7 @@ class basic_format_string;
 /// one and pass it on:
 ///
 ///   template <class... Args>
-///   void log(quarn::format_string<Args...> fmt, const Args&... args) {
+///   void log(const quarn::format_string<Args...>& fmt, const Args&... args) {
 ///     quarn::eprint<Args...>(fmt, args...);
 ///   }
 template <class... Args>
@@ -58,7 +58,7 @@ using format_string = basic_format_string<std::type_identity_t<Args>...>;
 ///   quarn::formatter f(out);
 ///   quarn::fprint(f, "@[<2>Some@ %d@]@.", 42);   // out == "Some 42\n"
 template <class... Args>
-void fprint(formatter& f, format_string<Args...> fmt, const Args&... args) {
+void fprint(formatter& f, const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   detail::vfprint(f, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
@@ -85,7 +85,7 @@ formatter& stderr_formatter();
 ///
 ///   quarn::print("@[<hov 2>point:@ x = %d,@ y = %d@]@.", 3, 4);   // point: x = 3, y = 4
 template <class... Args>
-void print(format_string<Args...> fmt, const Args&... args) {
+void print(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   detail::vfprint(stdout_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
@@ -95,7 +95,7 @@ void print(format_string<Args...> fmt, const Args&... args) {
 ///
 ///   quarn::eprint("warning: %s not found@.", path);
 template <class... Args>
-void eprint(format_string<Args...> fmt, const Args&... args) {
+void eprint(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   detail::vfprint(stderr_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
@@ -117,7 +117,7 @@ void flush_std_outputs();
 ///
 ///   std::string s = quarn::sprint("%d items in %S", 3, "box");   // 3 items in "box"
 template <class... Args>
-[[nodiscard]] std::string sprint(format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string sprint(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   return detail::vsprint(nullptr, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
@@ -130,7 +130,7 @@ template <class... Args>
 ///
 ///   std::string s = quarn::str_like(quarn::stdout_formatter(), "%a", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "x");
 template <class... Args>
-[[nodiscard]] std::string str_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string str_like(const formatter& like, const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
   return detail::vsprint(&like, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
@@ -156,7 +156,7 @@ struct with_buffer_options {
 ///   quarn::kfprint([](quarn::formatter& f) { f.print_flush(); }, quarn::stderr_formatter(), "%d%%", 50);
 template <class K, class... Args>
   requires std::invocable<K&, formatter&>
-decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Args&... args) {
+decltype(auto) kfprint(K&& k, formatter& f, const format_string<Args...>& fmt, const Args&... args) {
   const detail::std_guard guard(f);
   fprint<Args...>(f, fmt, args...);
   return std::forward<K>(k)(f);
@@ -167,7 +167,7 @@ decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Ar
 ///   std::size_t n = quarn::ksprint([](std::string s) { return s.size(); }, "%d", 1234);   // 4
 template <class K, class... Args>
   requires std::invocable<K&, std::string>
-decltype(auto) ksprint(K&& k, format_string<Args...> fmt, const Args&... args) {
+decltype(auto) ksprint(K&& k, const format_string<Args...>& fmt, const Args&... args) {
   return std::forward<K>(k)(sprint<Args...>(fmt, args...));
 }
 
