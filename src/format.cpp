@@ -1,16 +1,18 @@
 // Interpretation of format strings against erased arguments.
-#include <charconv>
-#include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 #include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
 #include "quarn/detail/format_check.hpp"
+#include "quarn/detail/format_ops.hpp"
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
+#include "number_text.hpp"
 
 namespace quarn::detail {
 
@@ -48,56 +50,81 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
   out += quote;
 }
 
-// Builds the printf directive for `cv` with C length modifier `length` and
-// conversion `conv`.
-std::string printf_directive(const conversion& cv, const char* length, char conv) {
-  std::string d = "%";
-  if (cv.minus) d += '-';
-  if (cv.zero) d += '0';
-  if (cv.plus) d += '+';
-  if (cv.space) d += ' ';
-  if (cv.hash) d += '#';
-  if (cv.width >= 0) d += std::to_string(cv.width);
-  if (cv.precision >= 0) d += '.' + std::to_string(cv.precision);
-  d += length;
-  d += conv;
-  return d;
+bool plain(const conversion& cv) {
+  return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0 && cv.precision < 0;
 }
 
-template <class V>
-std::string c_format(const std::string& directive, V value) {
-  char buf[128];
-  int n = std::snprintf(buf, sizeof buf, directive.c_str(), value);
-  if (n < 0) throw std::runtime_error("quarn: number formatting failed");
-  if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
-  std::string big(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), directive.c_str(), value);
-  big.resize(static_cast<std::size_t>(n));
-  return big;
+// The printf conversion of `cv`, written with printf's letter `conv`.
+printf_spec printf_spec_of(const conversion& cv, char conv) {
+  return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv};
 }
 
-bool plain(const conversion& s) {
-  return !s.minus && !s.zero && !s.plus && !s.space && !s.hash && s.width < 0 && s.precision < 0;
-}
-
+// Runs a format string against its arguments.  Texts and the text of
+// conversions that follow one another with no box, hint or tag between them
+// are gathered and handed to the formatter as one text: the engine lays out
+// a run of texts exactly as their concatenation, and one call costs less
+// than several.
+//
+// A flat string (see compiled_format::flat) can be run into a plain string
+// instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(f), args_(args), n_(n) {}
+  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
+  interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
 
-  void error(const char* message) { format_error(message); }
-  void text(std::string_view s) { emit(s); }
-  void open_box(box_kind kind, int indent) { f_.open_box(kind, indent); }
-  void close_box() { f_.close_box(); }
-  void brk(int spaces, int offset) { f_.print_break(spaces, offset); }
-  void force_newline() { f_.force_newline(); }
-  void print_newline() { f_.print_newline(); }
-  void flush() { f_.print_flush(); }
-  void open_tag(std::string_view name) {
-    // With tags off the engine ignores the tag: do not build it.
-    if (f_.mark_tags() || f_.print_tags()) f_.open_tag(std::string(name));
+  void error(const char* message) {
+    // What the string printed before the error reaches the formatter, as it
+    // would have without the gathering.
+    emit_pending();
+    format_error(message);
   }
-  void close_tag() { f_.close_stag(); }
-  void width(int w) { width_ = w; }
+  void text(std::string_view s) {
+    // A text of the format string lives as long as the call: hold it rather
+    // than copy it, in case nothing joins it.
+    if (width_ < 0 && !after_printer_ && !has_pending_ && !has_held_) {
+      held_ = s;
+      has_held_ = true;
+      return;
+    }
+    append(s);
+  }
+  void open_box(box_kind kind, int indent) {
+    emit_pending();
+    f_->open_box(kind, indent);
+  }
+  void close_box() {
+    emit_pending();
+    f_->close_box();
+  }
+  void brk(int spaces, int offset) {
+    emit_pending();
+    f_->print_break(spaces, offset);
+  }
+  void force_newline() {
+    emit_pending();
+    f_->force_newline();
+  }
+  void print_newline() {
+    emit_pending();
+    f_->print_newline();
+  }
+  void flush() {
+    emit_pending();
+    f_->print_flush();
+  }
+  void open_tag(std::string_view name) {
+    emit_pending();
+    // With tags off the engine ignores the tag: do not build it.
+    if (f_->mark_tags() || f_->print_tags()) f_->open_tag(std::string(name));
+  }
+  void close_tag() {
+    emit_pending();
+    f_->close_stag();
+  }
+  void width(int w) {
+    emit_pending();
+    width_ = w;
+  }
 
   void conv(const conversion& cv) {
     const conversion_rule& rule = cv.rule;
@@ -105,7 +132,17 @@ public:
     switch (rule.out) {
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
-      case writes::floating: return emit(c_format(printf_directive(cv, "", rule.printf_letter), a.v.d));
+      case writes::floating: {
+        if (rule.printf_letter == 'g' && room_for_short_text()) {
+          if (!cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0) {
+            char* const end = write_short_general(pending_ + pending_size_, a.v.d, cv.precision < 0 ? 6 : cv.precision);
+            if (end != nullptr) return gathered(end);
+          }
+        }
+        number_text text;
+        write_floating(text, a.v.d, printf_spec_of(cv, rule.printf_letter));
+        return append(text.view());
+      }
       case writes::string: {
         std::string_view s(a.v.s.p, a.v.s.n);
         if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
@@ -127,13 +164,17 @@ public:
       case writes::boolean: return padded(a.v.b ? "true" : "false", cv);
       case writes::printer: {
         const format_arg& value = take_value();
+        emit_pending();
         width_ = -1;
-        a.print_next(f_, a, value);
+        a.print_next(*f_, a, value);
+        after_printer_ = true;
         return;
       }
       case writes::callable:
+        emit_pending();
         width_ = -1;
-        a.print_unit(f_, a);
+        a.print_unit(*f_, a);
+        after_printer_ = true;
         return;
       case writes::letter:
       case writes::nothing:
@@ -142,6 +183,7 @@ public:
   }
 
   void finish() {
+    emit_pending();
     if (next_ != n_) error("more arguments were given than the format string uses");
   }
 
@@ -174,57 +216,143 @@ private:
     return args_[next_++];
   }
 
-  void emit(std::string_view s) {
+  // Adds `s` to the text being gathered.  A text after a width hint goes out
+  // alone, with that width.  So does the first text after a printer: the
+  // printer may have asked (print_if_newline) to drop the next text only.
+  void append(std::string_view s) {
     if (width_ >= 0) {
-      f_.print_as(width_, s);
+      emit_as(width_, s);
       width_ = -1;
-    } else {
-      f_.print_string(s);
+      return;
     }
+    if (after_printer_) {
+      after_printer_ = false;
+      emit(s);
+      return;
+    }
+    if (has_held_) copy_held();
+    if (s.size() > sizeof pending_ - pending_size_) {
+      emit_pending();
+      if (s.size() > sizeof pending_) return emit(s);
+    }
+    std::memcpy(pending_ + pending_size_, s.data(), s.size());
+    pending_size_ += s.size();
+    has_pending_ = true;
+  }
+
+  // Moves the held text into the buffer, so that more can follow it.
+  void copy_held() {
+    has_held_ = false;
+    if (held_.size() > sizeof pending_) return emit(held_);
+    std::memcpy(pending_, held_.data(), held_.size());
+    pending_size_ = held_.size();
+    has_pending_ = true;
+  }
+
+  // Whether a short number (up to 40 bytes) can be written straight into the
+  // gathered text, as append() would add it: no width hint or printer
+  // before it.  Makes the room if needed.
+  bool room_for_short_text() {
+    if (width_ >= 0 || after_printer_) return false;
+    if (has_held_) copy_held();
+    if (sizeof pending_ - pending_size_ < 40) emit_pending();
+    return true;
+  }
+
+  // Takes the text written at the end of the gathered text, up to `end`.
+  void gathered(const char* end) {
+    pending_size_ = static_cast<std::size_t>(end - pending_);
+    has_pending_ = true;
+  }
+
+  // Hands the gathered text, if any, to the formatter (even an empty one: an
+  // empty text still counts as text for the engine).
+  void emit_pending() {
+    if (has_held_) {
+      has_held_ = false;
+      return emit(held_);
+    }
+    if (!has_pending_) return;
+    has_pending_ = false;
+    const std::size_t n = pending_size_;
+    pending_size_ = 0;
+    emit(std::string_view(pending_, n));
+  }
+
+  void emit(std::string_view s) {
+    if (text_ != nullptr)
+      text_->append(s);
+    else
+      f_->print_string(s);
+  }
+
+  void emit_as(int width, std::string_view s) {
+    if (text_ != nullptr)
+      text_->append(s);
+    else
+      f_->print_as(width, s);
   }
 
   // `s` padded with spaces to the conversion's width, on the left or, with
   // the "-" flag, on the right.
   void padded(std::string_view s, const conversion& cv) {
-    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return emit(s);
+    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return append(s);
     std::string out;
     std::size_t fill = static_cast<std::size_t>(cv.width) - s.size();
     if (!cv.minus) out.append(fill, ' ');
     out += s;
     if (cv.minus) out.append(fill, ' ');
-    emit(out);
+    append(out);
   }
 
   void integer(const format_arg& a, const conversion& cv, bool as_signed) {
     unsigned long long bits = a.v.u;
     if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
-    bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
+    const bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
     char conv = cv.rule.printf_letter;
-    if (plain(cv) && (conv == 'd' || conv == 'u')) {
-      char buf[24];
-      auto r = negative ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(bits))
-                        : std::to_chars(buf, buf + sizeof buf, bits);
-      return emit(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-    }
     if (conv == 'd' && !negative && static_cast<long long>(bits) < 0) conv = 'u';  // above LLONG_MAX
-    std::string text = conv == 'd' ? c_format(printf_directive(cv, "ll", conv), static_cast<long long>(bits))
-                                   : c_format(printf_directive(cv, "ll", conv), bits);
-    emit(text);
+    if ((conv == 'd' || conv == 'u') && plain(cv) && room_for_short_text()) {
+      // The common "%d": digits straight into the gathered text.
+      char* const p = pending_ + pending_size_;
+      return gathered(negative ? std::to_chars(p, p + 24, static_cast<long long>(bits)).ptr
+                               : std::to_chars(p, p + 24, bits).ptr);
+    }
+    number_text text;
+    write_integer(text, negative ? 0 - bits : bits, negative, printf_spec_of(cv, conv));
+    append(text.view());
   }
 
-  formatter& f_;
+  formatter* f_ = nullptr;       // where the output goes, or
+  std::string* text_ = nullptr;  // where a flat string's text goes
   const format_arg* args_;
   std::size_t n_;
   std::size_t next_ = 0;
   int width_ = -1;
+  bool after_printer_ = false;
+  bool has_pending_ = false;  // pending_ holds text (never both: a held text
+  bool has_held_ = false;     // is copied to pending_ before any other)
+  std::string_view held_;
+  std::size_t pending_size_ = 0;
+  char pending_[256];
 };
 
 }  // namespace
 
-void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n) {
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
+  std::string text;
+  interpreter in(text, args, n);
+  run_format(fmt, ops, in);
+  in.finish();
+  return text;
+}
+
+void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
   const std_guard guard(f);
   interpreter in(f, args, n);
-  parse_format(fmt, in);
+  if (ops.compiled())
+    run_format(fmt, ops, in);
+  else
+    parse_format(fmt, in);
   in.finish();
 }
 

@@ -6,13 +6,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
 #include "quarn/detail/demangle.hpp"
 #include "quarn/format.hpp"
+#include "number_text.hpp"
 
 namespace quarn {
 
@@ -31,9 +31,9 @@ void print_unsigned(formatter& f, unsigned long long v) {
 }
 
 void print_g(formatter& f, double x) {
-  char buf[32];
-  int n = std::snprintf(buf, sizeof buf, "%g", x);
-  f.print_string(std::string_view(buf, static_cast<std::size_t>(n)));
+  number_text text;
+  write_floating(text, x, printf_spec{.conv = 'g'});
+  f.print_string(text.view());
 }
 
 double round(double x) { return std::floor(x + 0.5); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quarn/attributes.hpp"
+#include "quarn/detail/format_ops.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn {
@@ -44,27 +45,31 @@ string_formatters* pool() {
 
 class lease {
 public:
-  lease() {
-    string_formatters* p = pool();
-    if (p == nullptr || p->empty()) {
+  lease() : pool_(pool()) {
+    if (pool_ == nullptr || pool_->empty()) {
       sf_ = std::make_unique<string_formatter>();
     } else {
-      sf_ = std::move(p->back());
-      p->pop_back();
+      sf_ = std::move(pool_->back());
+      pool_->pop_back();
     }
   }
   lease(const lease&) = delete;
   lease& operator=(const lease&) = delete;
   ~lease() {
-    string_formatters* p = pool();
-    if (p == nullptr || p->size() >= 16) return;
+    // A formatter that made a big string goes, with its buffers, rather than
+    // keep that memory for the rest of the thread.
+    if (pool_ == nullptr || pool_->size() >= 16 || sf_->buffer.capacity() > max_kept_capacity) return;
     sf_->f.reset();
     sf_->buffer.clear();
-    p->push_back(std::move(sf_));
+    pool_->push_back(std::move(sf_));
   }
   string_formatter& operator*() { return *sf_; }
 
 private:
+  static constexpr std::size_t max_kept_capacity = 1 << 16;
+
+  // Read once: each access to a thread_local of a shared library is a call.
+  string_formatters* pool_;
   std::unique_ptr<string_formatter> sf_;
 };
 
@@ -78,13 +83,15 @@ formatter with_buffer(std::string& buffer, with_buffer_options options) {
 
 namespace detail {
 
-std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n) {
+std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
+                    std::size_t n) {
+  if (ops.compiled() && ops.flat) return vsprint_flat(fmt, ops, args, n);
   lease l;
   string_formatter& sf = *l;
   // Styled printers write attributes: they must not reach `like`, which
   // other threads may be reading.
   if (like != nullptr) sf.f.set_stag_functions(copy_stag_functions(*like));
-  vfprint(sf.f, fmt, args, n);
+  vfprint(sf.f, fmt, ops, args, n);
   sf.f.print_flush();
   return sf.buffer;
 }

@@ -2,12 +2,17 @@
 // produces, and the errors of strings checked only at run time.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <quarn/quarn.hpp>
 
@@ -81,6 +86,60 @@ TEST(FormatConversions, FloatingPoint) {
                        {"%.2f", 3.14159, "3.14"},     {"%8.3f|", 3.14159, "   3.142|"}, {"%08.2f", -1.5, "-0001.50"},
                        {"%e", 12345.678, "1.234568e+04"}, {"%.2E", 0.000123, "1.23E-04"}});
   check_table<float>({{"%g", 0.25f, "0.25"}});
+}
+
+// Every combination of flags, width and precision, on values at the edges
+// of each conversion, gives printf's text.
+TEST(FormatConversions, NumbersMatchPrintf) {
+  const char* const flags[] = {"-", "0", "+", " ", "#"};
+  const char* const widths[] = {"", "1", "7", "25"};
+  const char* const precisions[] = {"", ".0", ".1", ".3", ".17", ".60"};
+  const long long ints[] = {0, 1, -1, 7, 255, -255, 1234567, INT64_MIN, INT64_MAX};
+  std::vector<double> floats = {0.0,   -0.0,    1.0,     -1.0,    0.5,     2.5,      0.125,   123456.0,
+                                1234567, 1e-5,  0.0001,  1e300,   -1e-300, 5e-324,   1.7976931348623157e308,
+                                HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""), 9.9999995, 0.05, 0.1, 0.3, 1.0 / 3,
+                                99999.95, 999999.0, 0.000123, 1.5e-5, 999999999999999.0, 123.456};
+  std::mt19937_64 rng(7);
+  for (int k = 0; k < 40; ++k) {
+    const std::uint64_t bits = rng();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    floats.push_back(d);
+    floats.push_back(static_cast<double>(rng() % 100000) / 64);
+    floats.push_back(static_cast<double>(rng() % 10000000) / 1000);
+  }
+  char want[512];
+  int mismatches = 0;
+  for (unsigned set = 0; set < 32; ++set) {
+    std::string f = "%";
+    for (unsigned k = 0; k < 5; ++k)
+      if ((set >> k) & 1) f += flags[k];
+    for (const char* w : widths)
+      for (const char* p : precisions) {
+        const std::string spec = f + w + p;
+        for (char conv : std::string_view("duxXo")) {
+          const std::string fmt = spec + conv;
+          const std::string c_fmt = spec + "ll" + conv;
+          for (long long v : ints) {
+            if (conv == 'd')
+              std::snprintf(want, sizeof want, c_fmt.c_str(), v);
+            else
+              std::snprintf(want, sizeof want, c_fmt.c_str(), static_cast<unsigned long long>(v));
+            const std::string got = quarn::sprint(quarn::runtime(fmt), v);
+            if (got != want && ++mismatches < 20) ADD_FAILURE() << fmt << " of " << v << ": " << got << " != " << want;
+          }
+        }
+        for (char conv : std::string_view("feEgG")) {
+          const std::string fmt = spec + conv;
+          for (double v : floats) {
+            std::snprintf(want, sizeof want, fmt.c_str(), v);
+            const std::string got = quarn::sprint(quarn::runtime(fmt), v);
+            if (got != want && ++mismatches < 20) ADD_FAILURE() << fmt << " of " << v << ": " << got << " != " << want;
+          }
+        }
+      }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(FormatConversions, Strings) {
@@ -225,6 +284,26 @@ TEST(FormatConversions, Printers) {
   EXPECT_EQ(quarn::sprint("[%t]", [](quarn::formatter& f) { f.print_string("t"); }), "[t]");
   // Arguments after a printer line up with the conversions after it.
   EXPECT_EQ(quarn::sprint("%a-%t-%d", angle, 1, [](quarn::formatter& f) { f.print_int(2); }, 3), "<1>-2-3");
+  // A printer's print_if_newline drops the next text only, not the texts
+  // after it that the string prints.
+  auto if_newline = [](quarn::formatter& f) { f.print_if_newline(); };
+  EXPECT_EQ(quarn::sprint("x%t%s%d.", if_newline, "a", 1), "x1.");
+  EXPECT_EQ(quarn::sprint("%t%s%d.", if_newline, "a", 1), "a1.");
+}
+
+// Strings checked at compile time run from their compiled operations (flat
+// ones without a formatter); each must print what the interpreter prints.
+TEST(FormatCompiled, SameOutputAsRuntime) {
+#define SAME(FMT, ...) EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), quarn::sprint(quarn::runtime(FMT), __VA_ARGS__)) << FMT
+  SAME("%d: %s = %g", 7, "seven", 1.75);
+  SAME("%5d|%-6s|%08.3f|%x|%S|%C|%b", -42, "ab", -3.25, 255U, "q\"", 'c', true);
+  SAME("@<3>%s and @<1>%d", "wide", 12345);
+  SAME("%s%s%s%s%s", s70, s70, s70, s70, s70);  // more than is gathered at once
+  SAME("%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18);
+  SAME("%d@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x@,x", 1);  // more operations than are kept
+  SAME("@[<hov 2>%s@ %s@ %s@]", s30a, s30b, s30c);
+  SAME("@[<v>a@ %d@]@.%s@?@{<t>%s@}", 1, "b", "c");
+#undef SAME
 }
 
 TEST(FormatRuntime, CheckedWhileInterpreted) {

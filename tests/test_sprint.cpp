@@ -2,6 +2,8 @@
 // formatters that share another formatter's tag functions.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <string>
 
 #include <quarn/quarn.hpp>
@@ -136,3 +138,21 @@ TEST(SharedTagFunctions, StrLike) {
 }
 
 }  // namespace
+
+#ifndef __SANITIZE_ADDRESS__  // ASan's allocator does not report to mallinfo2
+// A formatter that made a big string is not kept by the pool with its buffer.
+TEST(Sprint, BigStringsAreNotKeptAlive) {
+  const auto in_use = [] {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+  };
+  (void)quarn::sprint("warm up");
+  const std::size_t before = in_use();
+  {
+    const std::string big(32 << 20, 'x');
+    EXPECT_EQ(quarn::sprint("%s", big).size(), big.size());
+  }
+  EXPECT_LT(in_use(), before + (1 << 20));
+}
+#endif
+

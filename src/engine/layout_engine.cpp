@@ -31,6 +31,16 @@ void layout_engine::start_document() {
   depth_ = 0;
   space_left_ = settings_.margin;
   open_box(0, box_kind::hov);
+  start_tail_ = queue_.tail_seq();
+}
+
+bool layout_engine::at_document_start() const {
+  // Every token goes through the queue, which holds the outermost box's
+  // alone until something else is printed; tags printed without text leave
+  // the queue as it is, and settings changes mark customized_.
+  return queue_.tail_seq() == start_tail_ && queue_.head_seq() + 1 == start_tail_ && depth_ == 1 &&
+         boxes_.empty() && printed_tags_.empty() && marked_tags_.empty() && current_indent_ == 0 &&
+         space_left_ == settings_.margin;
 }
 
 // After a failed write: forgets the document being laid out, so that the
@@ -61,9 +71,11 @@ void layout_engine::reset() {
   if (customized_) {
     settings_ = layout_settings{};
     customized_ = false;
+    start_document();
+  } else if (!at_document_start()) {
+    start_document();
   }
   is_new_line_ = true;
-  start_document();
   out_.discard();
 }
 

@@ -181,6 +181,9 @@ private:
     return settings_;
   }
   void start_document();
+  // Whether nothing has happened since start_document(), so that starting
+  // again would change nothing.
+  [[nodiscard]] bool at_document_start() const;
   static void abandon_document(void* self);
   void end_box() {
     queue_.push(token_kind::close_box, 0, 0);
@@ -334,6 +337,7 @@ private:
 
   layout_settings settings_;
   bool customized_ = false;  // settings_ may differ from the defaults
+  std::uint64_t start_tail_ = 0;  // the queue's tail just after start_document()
   output_device out_;
   token_queue queue_;
   scan_stack scan_;

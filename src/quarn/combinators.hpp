@@ -42,13 +42,14 @@ inline constexpr flush_fn flush{};
 /// the stored copy on.)
 struct any_printer : printer_tag {
   std::string fmt;
+  detail::compiled_format ops;
   template <class... V>
     requires detail::one_or_no_value<V...>
   void operator()(formatter& f, const V&...) const {
-    fprint(f, runtime(fmt));
+    detail::vfprint(f, fmt, ops, nullptr, 0);
   }
 };
-[[nodiscard]] inline any_printer any(format_string<> fmt) { return {{}, std::string(fmt.get())}; }
+[[nodiscard]] inline any_printer any(format_string<> fmt) { return {{}, std::string(fmt.get()), fmt.compiled()}; }
 
 /// Prints `fn(v)` with `p`.
 template <class F, class P>
@@ -89,11 +90,15 @@ template <class P, class C>
 template <class... Args>
 struct format_printer : printer_tag {
   std::string fmt;
-  void operator()(formatter& f, const Args&... args) const { fprint<Args...>(f, runtime(fmt), args...); }
+  detail::compiled_format ops;
+  void operator()(formatter& f, const Args&... args) const {
+    auto a = detail::make_args<Args...>(args...);
+    detail::vfprint(f, fmt, ops, a.data(), a.size());
+  }
 };
 template <class... Args>
-[[nodiscard]] format_printer<Args...> quarn(format_string<Args...> fmt) {
-  return {{}, std::string(fmt.get())};
+[[nodiscard]] format_printer<Args...> quarn(const format_string<Args...>& fmt) {
+  return {{}, std::string(fmt.get()), fmt.compiled()};
 }
 
 /// A break hint of 0 spaces.

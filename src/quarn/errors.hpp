@@ -19,13 +19,13 @@ namespace quarn {
 ///
 ///   quarn::failwith("cannot open %S", path);
 template <class... Args>
-[[noreturn]] void failwith(format_string<Args...> fmt, const Args&... args) {
+[[noreturn]] void failwith(const format_string<Args...>& fmt, const Args&... args) {
   detail::raise_failure(sprint<Args...>(fmt, args...), true);
 }
 
 /// As failwith(), without recording the stack.
 template <class... Args>
-[[noreturn]] void failwith_notrace(format_string<Args...> fmt, const Args&... args) {
+[[noreturn]] void failwith_notrace(const format_string<Args...>& fmt, const Args&... args) {
   detail::raise_failure(sprint<Args...>(fmt, args...), false);
 }
 
@@ -34,7 +34,7 @@ template <class... Args>
 ///
 ///   quarn::invalid_arg("width %d is not positive", width);
 template <class... Args>
-[[noreturn]] void invalid_arg(format_string<Args...> fmt, const Args&... args) {
+[[noreturn]] void invalid_arg(const format_string<Args...>& fmt, const Args&... args) {
   throw invalid_argument(sprint<Args...>(fmt, args...));
 }
 
@@ -43,7 +43,7 @@ template <class... Args>
 ///
 ///   quarn::outcome<int, std::string> r = quarn::error("no such key %S", key);
 template <class... Args>
-[[nodiscard]] Error<std::string> error(format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] Error<std::string> error(const format_string<Args...>& fmt, const Args&... args) {
   return Error<std::string>{sprint<Args...>(fmt, args...)};
 }
 
@@ -52,7 +52,7 @@ template <class... Args>
 ///
 ///   quarn::outcome<int, quarn::Msg> r = quarn::error_msg("bad line %d", 12);
 template <class... Args>
-[[nodiscard]] Error<Msg> error_msg(format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] Error<Msg> error_msg(const format_string<Args...>& fmt, const Args&... args) {
   return Error<Msg>{Msg{sprint<Args...>(fmt, args...)}};
 }
 

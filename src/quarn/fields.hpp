@@ -141,18 +141,18 @@ template <class After, class P>
 
 /// Same as sprint().
 template <class... Args>
-[[nodiscard]] std::string str(format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string str(const format_string<Args...>& fmt, const Args&... args) {
   return sprint<Args...>(fmt, args...);
 }
 /// Same as ksprint().
 template <class K, class... Args>
   requires std::invocable<K&, std::string>
-decltype(auto) kstr(K&& k, format_string<Args...> fmt, const Args&... args) {
+decltype(auto) kstr(K&& k, const format_string<Args...>& fmt, const Args&... args) {
   return ksprint<K, Args...>(std::forward<K>(k), fmt, args...);
 }
 /// Same as str_like().
 template <class... Args>
-[[nodiscard]] std::string format_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string format_like(const formatter& like, const format_string<Args...>& fmt, const Args&... args) {
   return str_like<Args...>(like, fmt, args...);
 }
 /// Same as any(): the format string's output, whatever the value.

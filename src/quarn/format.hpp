@@ -38,7 +38,7 @@ class basic_format_string;
 /// one and pass it on:
 ///
 ///   template <class... Args>
-///   void log(quarn::format_string<Args...> fmt, const Args&... args) {
+///   void log(const quarn::format_string<Args...>& fmt, const Args&... args) {
 ///     quarn::eprint<Args...>(fmt, args...);
 ///   }
 template <class... Args>
@@ -50,13 +50,17 @@ using format_string = basic_format_string<std::type_identity_t<Args>...>;
 /// on a standard formatter (see stdout_formatter()); any other formatter is
 /// used from one thread at a time.
 ///
+/// "@." and "@?" flush the target on every use (one write to the system per
+/// line on a FILE* or a stream): in a loop, end lines with "@\n" and flush
+/// once after it.
+///
 ///   std::string out;
 ///   quarn::formatter f(out);
 ///   quarn::fprint(f, "@[<2>Some@ %d@]@.", 42);   // out == "Some 42\n"
 template <class... Args>
-void fprint(formatter& f, format_string<Args...> fmt, const Args&... args) {
+void fprint(formatter& f, const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(f, fmt.get(), a.data(), a.size());
+  detail::vfprint(f, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// The formatters on standard output and standard error.  They belong to the
@@ -81,9 +85,9 @@ formatter& stderr_formatter();
 ///
 ///   quarn::print("@[<hov 2>point:@ x = %d,@ y = %d@]@.", 3, 4);   // point: x = 3, y = 4
 template <class... Args>
-void print(format_string<Args...> fmt, const Args&... args) {
+void print(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(stdout_formatter(), fmt.get(), a.data(), a.size());
+  detail::vfprint(stdout_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Formats to stderr_formatter(), without flushing it.  Atomic: see
@@ -91,9 +95,9 @@ void print(format_string<Args...> fmt, const Args&... args) {
 ///
 ///   quarn::eprint("warning: %s not found@.", path);
 template <class... Args>
-void eprint(format_string<Args...> fmt, const Args&... args) {
+void eprint(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  detail::vfprint(stderr_formatter(), fmt.get(), a.data(), a.size());
+  detail::vfprint(stderr_formatter(), fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Flushes stdout_formatter(), then stderr_formatter(), each under its lock,
@@ -113,9 +117,9 @@ void flush_std_outputs();
 ///
 ///   std::string s = quarn::sprint("%d items in %S", 3, "box");   // 3 items in "box"
 template <class... Args>
-[[nodiscard]] std::string sprint(format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string sprint(const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  return detail::vsprint(nullptr, fmt.get(), a.data(), a.size());
+  return detail::vsprint(nullptr, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// As sprint(), with the attributes of `like` (through its tag functions):
@@ -126,9 +130,9 @@ template <class... Args>
 ///
 ///   std::string s = quarn::str_like(quarn::stdout_formatter(), "%a", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "x");
 template <class... Args>
-[[nodiscard]] std::string str_like(const formatter& like, format_string<Args...> fmt, const Args&... args) {
+[[nodiscard]] std::string str_like(const formatter& like, const format_string<Args...>& fmt, const Args&... args) {
   auto a = detail::make_args<Args...>(args...);
-  return detail::vsprint(&like, fmt.get(), a.data(), a.size());
+  return detail::vsprint(&like, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
 /// Options of with_buffer().
@@ -152,7 +156,7 @@ struct with_buffer_options {
 ///   quarn::kfprint([](quarn::formatter& f) { f.print_flush(); }, quarn::stderr_formatter(), "%d%%", 50);
 template <class K, class... Args>
   requires std::invocable<K&, formatter&>
-decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Args&... args) {
+decltype(auto) kfprint(K&& k, formatter& f, const format_string<Args...>& fmt, const Args&... args) {
   const detail::std_guard guard(f);
   fprint<Args...>(f, fmt, args...);
   return std::forward<K>(k)(f);
@@ -163,7 +167,7 @@ decltype(auto) kfprint(K&& k, formatter& f, format_string<Args...> fmt, const Ar
 ///   std::size_t n = quarn::ksprint([](std::string s) { return s.size(); }, "%d", 1234);   // 4
 template <class K, class... Args>
   requires std::invocable<K&, std::string>
-decltype(auto) ksprint(K&& k, format_string<Args...> fmt, const Args&... args) {
+decltype(auto) ksprint(K&& k, const format_string<Args...>& fmt, const Args&... args) {
   return std::forward<K>(k)(sprint<Args...>(fmt, args...));
 }
 
@@ -189,13 +193,17 @@ public:
   template <class S>
     requires std::convertible_to<const S&, std::string_view>
   consteval basic_format_string(const S& s) : str_(s) {  // NOLINT: implicit by design
-    detail::check_format<Args...>(str_);
+    detail::check_format<Args...>(str_, compiled_);
   }
   basic_format_string(runtime_format_string r) noexcept : str_(r.str) {}  // NOLINT
   [[nodiscard]] constexpr std::string_view get() const noexcept { return str_; }
+  /// The operations that print the string, found when it was checked (none
+  /// for a runtime() string).
+  [[nodiscard]] constexpr const detail::compiled_format& compiled() const noexcept { return compiled_; }
 
 private:
   std::string_view str_;
+  detail::compiled_format compiled_;
 };
 
 }  // namespace quarn

@@ -187,7 +187,12 @@ private:
 
 // The interpreter and the string entry points behind the templates of
 // quarn/format.hpp.
-void vfprint(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n);
-std::string vsprint(const formatter* like, std::string_view fmt, const format_arg* args, std::size_t n);
+struct compiled_format;
+void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n);
+std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
+                    std::size_t n);
+// The output of flat string `fmt` (compiled_format::flat) on a fresh
+// formatter: its text, made without one.
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n);
 
 }  // namespace quarn::detail

@@ -11,6 +11,7 @@
 
 #include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
+#include "quarn/detail/format_ops.hpp"
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/formatter.hpp"
 
@@ -38,29 +39,33 @@ constexpr std::array<arg_info, sizeof...(Args)> arg_infos() {
 // quarn::invalid_argument.
 void format_error(const char* message);
 
-// Checks a format string against argument descriptions.  Each message is
-// written on the line that reports it, where a compiler quotes it.
+// Checks a format string against argument descriptions, and hands every
+// piece on to the compiler of its operation list.  Each message is written
+// on the line that reports it, where a compiler quotes it.
 template <std::size_t N>
 struct format_checker {
   const arg_info* args;
+  format_compiler& compiler;
   std::size_t next = 0;
   bool failed = false;
 
   constexpr void error(const char* message) {
     failed = true;
+    compiler.error(message);
     format_error(message);
   }
-  constexpr void text(std::string_view) {}
-  constexpr void open_box(box_kind, int) {}
-  constexpr void close_box() {}
-  constexpr void brk(int, int) {}
-  constexpr void force_newline() {}
-  constexpr void print_newline() {}
-  constexpr void flush() {}
-  constexpr void open_tag(std::string_view) {}
-  constexpr void close_tag() {}
-  constexpr void width(int) {}
+  constexpr void text(std::string_view t) { compiler.text(t); }
+  constexpr void open_box(box_kind kind, int indent) { compiler.open_box(kind, indent); }
+  constexpr void close_box() { compiler.close_box(); }
+  constexpr void brk(int spaces, int offset) { compiler.brk(spaces, offset); }
+  constexpr void force_newline() { compiler.force_newline(); }
+  constexpr void print_newline() { compiler.print_newline(); }
+  constexpr void flush() { compiler.flush(); }
+  constexpr void open_tag(std::string_view name) { compiler.open_tag(name); }
+  constexpr void close_tag() { compiler.close_tag(); }
+  constexpr void width(int w) { compiler.width(w); }
   constexpr void conv(const conversion& cv) {
+    compiler.conv(cv);
     if (next >= N) return error("the format string needs more arguments than were given");
     const arg_info& a = args[next];
     switch (cv.rule.arg) {
@@ -94,10 +99,12 @@ struct format_checker {
   }
 };
 
+// Checks `s` against the argument types and compiles it into `out`.
 template <class... Args>
-constexpr void check_format(std::string_view s) {
+constexpr void check_format(std::string_view s, compiled_format& out) {
   constexpr auto infos = arg_infos<Args...>();
-  format_checker<sizeof...(Args)> c{infos.data()};
+  format_compiler compiler(s, out);
+  format_checker<sizeof...(Args)> c{infos.data(), compiler};
   parse_format(s, c);
   if (!c.failed && c.next != sizeof...(Args)) c.error("more arguments were given than the format string uses");
 }
