@@ -458,16 +458,16 @@ TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
     const int n = 5 + next(40);
     for (int i = 0; i < n; ++i) {
       const int k = next(16);
-      if (k < 3) ops.push_back({op::open, next(5), next(3)});
-      else if (k < 5) ops.push_back({op::close});
-      else if (k < 7) ops.push_back({op::text, 0, 0, std::string(static_cast<std::size_t>(next(6)), 'a' + next(26))});
-      else if (k < 9) ops.push_back({op::hint, next(3), next(5) - 2});
+      if (k < 3) ops.push_back({op::open, next(5), next(3), {}});
+      else if (k < 5) ops.push_back({op::close, 0, 0, {}});
+      else if (k < 7) ops.push_back({op::text, 0, 0, std::string(static_cast<std::size_t>(next(6)), static_cast<char>('a' + next(26)))});
+      else if (k < 9) ops.push_back({op::hint, next(3), next(5) - 2, {}});
       else if (k < 14) {
         std::string s(static_cast<std::size_t>(next(40)), 'x');
         for (char& c : s) c = static_cast<char>('a' + next(26));
         ops.push_back({op::pieces, 1 + next(10), next(3), s});
-      } else if (k < 15) ops.push_back({next(2) == 0 ? op::newline : op::if_newline});
-      else ops.push_back({op::flush});
+      } else if (k < 15) ops.push_back({next(2) == 0 ? op::newline : op::if_newline, 0, 0, {}});
+      else ops.push_back({op::flush, 0, 0, {}});
     }
     for (int margin : {3, 7, 12, 20, 33, 50, 80, 200}) {
       ASSERT_EQ(play(ops, margin, false), play(ops, margin, true)) << "document " << doc << ", margin " << margin;

@@ -140,13 +140,17 @@ public:
   // print_break() would queue them one by one.
   void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
     if (depth_ >= settings_.max_boxes) return;
-    for (std::size_t i = 0; i < s.size(); i += piece) {
+    for (std::size_t i = 0; i < s.size();) {
       if (i > 0) {
         print_break(spaces, offset);
-        if (queue_all_pieces(s.substr(i), piece, spaces, offset)) return;
+        if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
+          i += n;
+          continue;
+        }
       }
       const std::string_view p = s.substr(i, piece);
       enqueue_text(static_cast<long long>(p.size()), p);
+      i += p.size();
     }
   }
 
@@ -287,14 +291,16 @@ private:
     }
   }
 
-  // Right after the hint before them: queues all the pieces of `rest` but
-  // the last, each with the hint after it, as one token (a run), when one
-  // by one they would only be queued.  That is so when the head of the
-  // queue waits (its size is unknown and the pending material narrower
-  // than the room left), will still wait once all of them are queued (the
-  // pending material still narrower), and is not the hint just queued, the
-  // only token whose size the new ones complete besides their own.  A text
-  // queued one by one would then find the head waiting and lay nothing out.
+  // Right after the hint before them: queues as many of the pieces of
+  // `rest` as one by one would only be queued, at least two, all but the
+  // last as one token (a run), each with the hint after it; returns the
+  // bytes queued, 0 for none.  One by one they would only be queued while
+  // the head of the queue waits (its size is unknown and the pending
+  // material narrower than the room left): so when it does, will still wait
+  // once they are queued (the pending material still narrower), and is not
+  // the hint just queued, the only token whose size the new ones complete
+  // besides their own.  A text queued one by one would then find the head
+  // waiting and lay nothing out.
   //
   // The run is laid out as its texts and hints one by one would be:
   // advance() lays out its texts and its hints but the last as soon as it
@@ -304,23 +310,28 @@ private:
   // gives it, as it gives the last hint of any run of hints.  The totals
   // and the scan stack see the same columns and sizes as they would token
   // by token.  So the layout is the same, with two tokens instead of 2n - 1.
-  bool queue_all_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
-    if (rest.size() <= piece || piece > UINT32_MAX || !scan_.pending_hint_on_top(queue_)) return false;
+  std::size_t queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
+    if (rest.size() <= piece || piece > UINT32_MAX || !scan_.pending_hint_on_top(queue_)) return 0;
     const std::uint64_t hint = scan_.top_seq();
-    if (hint != queue_.last_seq() || queue_.head_seq() == hint || queue_.head().size >= 0) return false;
-    const auto texts = static_cast<long long>((rest.size() + piece - 1) / piece);
-    const long long columns = static_cast<long long>(rest.size()) + (texts - 1) * spaces;
-    if (queue_.pending() + columns >= space_left_) return false;
-    const std::size_t run_bytes = (rest.size() - 1) / piece * piece;
-    const long long first_hint_at = queue_.right_total() + static_cast<long long>(piece) + spaces;
+    if (hint != queue_.last_seq() || queue_.head_seq() == hint || queue_.head().size >= 0) return 0;
+    // t texts of full pieces and the t - 1 hints between them keep the
+    // pending material narrower than the room while t (piece + spaces) <
+    // room + spaces.
+    const long long room = space_left_ - queue_.pending();
+    const long long step = static_cast<long long>(piece) + spaces;
+    if (2 * step >= room + spaces) return 0;
+    const auto fit = static_cast<std::size_t>((room + spaces - 1) / step);
+    const std::size_t texts = std::min(fit, (rest.size() + piece - 1) / piece);
+    const std::size_t run_bytes = (texts - 1) * piece;
+    const long long first_hint_at = queue_.right_total() + step;
     queue_.push_pieces(rest.substr(0, run_bytes), {static_cast<std::uint32_t>(piece), spaces, offset});
     scan_.push_pieces(queue_, first_hint_at);
-    const std::string_view last = rest.substr(run_bytes);
+    const std::string_view last = rest.substr(run_bytes, piece);
     if (last.size() <= inline_text)
       queue_.push_text(static_cast<long long>(last.size()), last.data(), last.size());
     else
       queue_.push_arena_text(static_cast<long long>(last.size()), last);
-    return true;
+    return run_bytes + last.size();
   }
 
   // Lays out the texts of the run at the head and its hints but the last,
