@@ -163,6 +163,7 @@ public:
   ssize_t read_back(char* p, std::size_t n) {
     if (fd_ < 0) {
       const std::size_t k = std::min(n, memory_.size() - read_);
+      if (k == 0) return 0;  // also when nothing was ever kept: no data() to copy from
       std::memcpy(p, memory_.data() + read_, k);
       read_ += k;
       return static_cast<ssize_t>(k);
