@@ -93,13 +93,36 @@ BENCHMARK(Words)->Unit(benchmark::kMillisecond);
 void Paragraphs(benchmark::State& state) { layout(state, quarn::paragraphs, prose()); }
 BENCHMARK(Paragraphs)->Unit(benchmark::kMillisecond);
 
-// 1 MB of random bytes, dumped 16 to a line into a string.
-void Hex(benchmark::State& state) {
-  std::mt19937 rng(3);
-  std::string bytes(1 << 20, '\0');
-  for (char& c : bytes) c = static_cast<char>(rng());
-  layout(state, quarn::for_string(quarn::hex()), bytes);
+// 1 MB of random bytes.
+const std::string& random_bytes() {
+  static const std::string bytes = [] {
+    std::mt19937 rng(3);
+    std::string b(1 << 20, '\0');
+    for (char& c : b) c = static_cast<char>(rng());
+    return b;
+  }();
+  return bytes;
 }
+
+// The bytes dumped 16 to a line into a string.
+void Hex(benchmark::State& state) { layout(state, quarn::for_string(quarn::hex()), random_bytes()); }
 BENCHMARK(Hex)->Unit(benchmark::kMillisecond);
+
+// Each column alone, 16 bytes to a line, and a user's non-printable printer.
+void HexOctets(benchmark::State& state) {
+  layout(state, quarn::for_string(quarn::addresses(quarn::octets({.width = 16}))), random_bytes());
+}
+BENCHMARK(HexOctets)->Unit(benchmark::kMillisecond);
+
+void HexAscii(benchmark::State& state) {
+  layout(state, quarn::for_string(quarn::addresses(quarn::ascii({.width = 16}))), random_bytes());
+}
+BENCHMARK(HexAscii)->Unit(benchmark::kMillisecond);
+
+void HexAsciiAnyNonprint(benchmark::State& state) {
+  layout(state, quarn::for_string(quarn::addresses(quarn::ascii({.width = 16, .nonprint = quarn::any("?")}))),
+         random_bytes());
+}
+BENCHMARK(HexAsciiAnyNonprint)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -89,6 +89,12 @@ void formatter::print_as(int width, std::string_view s) {
 
 void formatter::print_char(char c) { engine_().print_char(c); }
 
+void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
+  if (piece == 0) throw std::invalid_argument("quarn::formatter::print_pieces: pieces of 0 bytes");
+  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_pieces: negative number of spaces");
+  engine_().print_pieces(s, piece, spaces, offset);
+}
+
 void formatter::print_int(long long n) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, n);

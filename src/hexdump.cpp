@@ -1,8 +1,8 @@
 // Hex dumps: width checks, addresses and vec bounds.
 #include "quarn/hexdump.hpp"
 
-#include <charconv>
-#include <cstring>
+#include <algorithm>
+#include <string_view>
 
 #include "quarn/failure.hpp"
 #include "quarn/errors.hpp"
@@ -12,26 +12,33 @@ namespace quarn {
 namespace {
 
 // `address` in lower-case hexadecimal, padded with zeros to `digits` digits,
-// then ": " if `colon`.  A single string when `digits` is 16 or less, as it
-// always is for the default address printer of a dump.
+// then ": " if `colon`: one text when `digits` is 16 or less, as it always
+// is for the default address printer of a dump.  The digits come two at a
+// time from the table of byte pairs.
 void print_address(formatter& f, long long address, int digits, bool colon) {
-  char hex[16];
-  const auto r = std::to_chars(hex, hex + sizeof hex, static_cast<unsigned long long>(address), 16);
-  const auto n = static_cast<std::size_t>(r.ptr - hex);
-  const auto want = static_cast<std::size_t>(digits > 0 ? digits : 0);
-  std::size_t pad = n < want ? want - n : 0;
-  // More digits than any address has: the surplus zeros go first, apart.
   constexpr std::string_view zeros = "0000000000000000";
-  for (; pad > zeros.size(); pad -= zeros.size()) f.print_string(zeros);
-  char text[zeros.size() + sizeof hex + 2];
-  std::memcpy(text, zeros.data(), pad);
-  std::memcpy(text + pad, hex, n);
-  std::size_t len = pad + n;
-  if (colon) {
-    text[len++] = ':';
-    text[len++] = ' ';
+  constexpr int max_digits = 16;
+  auto a = static_cast<unsigned long long>(address);
+  // The digits of the address itself, at least one.
+  int n = 1;
+  while (n < max_digits && (a >> (4 * n)) != 0) ++n;
+  int pad = digits > n ? digits - n : 0;
+  // More digits than any address has: the surplus zeros go first, apart.
+  for (; pad > max_digits; pad -= max_digits) f.print_string(zeros);
+  char text[2 * max_digits + 2];
+  std::copy_n(zeros.data(), pad, text);
+  char* p = text + pad + n;
+  for (int k = 0; k < n / 2; ++k, a >>= 8) {
+    p -= 2;
+    detail::hex_digits(p, static_cast<unsigned char>(a & 0xff));
   }
-  f.print_string(std::string_view(text, len));
+  if (n % 2 != 0) p[-1] = detail::hex_pair_table.chars[2 * (a & 0xf) + 1];
+  auto size = static_cast<std::size_t>(pad + n);
+  if (colon) {
+    text[size++] = ':';
+    text[size++] = ' ';
+  }
+  f.print_string(std::string_view(text, size));
 }
 
 }  // namespace

@@ -38,5 +38,29 @@ for bad in 0 -3 abc 70000; do
 done
 "$bin" --color=sometimes "$tmp/twenty" >/dev/null 2>&1 && { echo "FAIL: bad --color accepted"; fail=1; }
 
+# Streaming: a pipe is dumped as the file of the same bytes, also past the
+# read-ahead buffer; an endless input prints its first line and stops when
+# the reader goes away.
+head -c 1500000 /dev/zero >"$tmp/zeros"
+check "pipe as file" "$("$bin" "$tmp/zeros" | cksum)" "$(head -c 1500000 /dev/zero | "$bin" | cksum)"
+check "endless input" "00000000: 0000 0000 0000 0000 0000 0000 0000 0000  ................" \
+    "$(timeout 10 "$bin" /dev/zero | head -n 1)"
+
+# --skip and --length: addresses count from the start of the input, from a
+# file or a pipe; nothing is left to dump past the end.
+check "skip" "10: 6768 696a  ghij" "$("$bin" -w 4 --skip 0x10 "$tmp/twenty")"
+check "skip and length" $'3: 3334 3536  3456\n7: 3738       78  ' "$("$bin" -w 4 -s 3 -n 6 "$tmp/twenty")"
+check "skip and length from a pipe" $'3: 3334 3536  3456\n7: 3738       78  ' "$(cat "$tmp/twenty" | "$bin" -w 4 -s 3 -n 6)"
+for args in "-s 20" "-s 0x100" "-n 0"; do
+    check "nothing to dump: $args" "" "$("$bin" $args "$tmp/twenty")"
+    check "nothing to dump from a pipe: $args" "" "$(cat "$tmp/twenty" | "$bin" $args)"
+done
+for bad in "--skip abc" "--skip -1" "--skip 0x" "--length 1.5" "--length 99999999999999999999"; do
+    "$bin" $bad "$tmp/twenty" >/dev/null 2>"$tmp/err"; status=$?
+    [[ $status -ne 0 ]] || { echo "FAIL: $bad accepted"; fail=1; }
+    grep -q -- "${bad%% *}" "$tmp/err" || { echo "FAIL: $bad: no message naming ${bad%% *}"; fail=1; }
+done
+[[ $("$bin" --version) == "quarn-hexdump "[0-9]* ]] || { echo "FAIL: --version"; fail=1; }
+
 [[ $fail -eq 0 ]] && echo "quarn-hexdump: all checks passed"
 exit $fail

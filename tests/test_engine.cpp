@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -407,3 +408,73 @@ TEST(Engine, MisuseThrowsLogicError) {
 }
 
 }  // namespace
+
+// print_pieces() queues a run of texts and hints as one token when nothing
+// can be laid out meanwhile: random documents laid out with it and with
+// print_string() and print_break() one by one must come out the same, at
+// every margin, in every box kind, right after a new line or a conditional
+// text, and beyond the maximum indentation.
+TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
+  struct op {
+    enum { open, close, text, hint, pieces, newline, if_newline, flush } kind;
+    int a = 0, b = 0;
+    std::string s;
+  };
+  unsigned state = 12345;
+  const auto next = [&state](int n) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 16) % static_cast<unsigned>(n));
+  };
+  const auto play = [](const std::vector<op>& ops, int margin, bool one_by_one) {
+    std::string out;
+    formatter f(out);
+    f.set_margin(margin);
+    for (const op& o : ops) {
+      switch (o.kind) {
+        case op::open: f.open_box(static_cast<box_kind>(o.a), o.b); break;
+        case op::close: f.close_box(); break;
+        case op::text: f.print_string(o.s); break;
+        case op::hint: f.print_break(o.a, o.b); break;
+        case op::newline: f.force_newline(); break;
+        case op::if_newline: f.print_if_newline(); break;
+        case op::flush: f.print_flush(); break;
+        case op::pieces:
+          if (!one_by_one) {
+            f.print_pieces(o.s, static_cast<std::size_t>(o.a), o.b, 1);
+            break;
+          }
+          for (std::size_t i = 0; i < o.s.size(); i += static_cast<std::size_t>(o.a)) {
+            if (i > 0) f.print_break(o.b, 1);
+            f.print_string(o.s.substr(i, static_cast<std::size_t>(o.a)));
+          }
+          break;
+      }
+    }
+    f.print_flush();
+    return out;
+  };
+  for (int doc = 0; doc < 400; ++doc) {
+    std::vector<op> ops;
+    const int n = 5 + next(40);
+    for (int i = 0; i < n; ++i) {
+      const int k = next(16);
+      if (k < 3) ops.push_back({op::open, next(5), next(3), {}});
+      else if (k < 5) ops.push_back({op::close, 0, 0, {}});
+      else if (k < 7) ops.push_back({op::text, 0, 0, std::string(static_cast<std::size_t>(next(6)), static_cast<char>('a' + next(26)))});
+      else if (k < 9) ops.push_back({op::hint, next(3), next(5) - 2, {}});
+      else if (k < 14) {
+        std::string s(static_cast<std::size_t>(next(40)), 'x');
+        for (char& c : s) c = static_cast<char>('a' + next(26));
+        ops.push_back({op::pieces, 1 + next(10), next(3), s});
+      } else if (k < 15) ops.push_back({next(2) == 0 ? op::newline : op::if_newline, 0, 0, {}});
+      else ops.push_back({op::flush, 0, 0, {}});
+    }
+    for (int margin : {3, 7, 12, 20, 33, 50, 80, 200}) {
+      ASSERT_EQ(play(ops, margin, false), play(ops, margin, true)) << "document " << doc << ", margin " << margin;
+    }
+  }
+  std::string out;
+  formatter f(out);
+  EXPECT_THROW(f.print_pieces("ab", 0, 1), std::invalid_argument);
+  EXPECT_THROW(f.print_pieces("ab", 1, -1), std::invalid_argument);
+}

@@ -156,6 +156,32 @@ TEST(Hex, NarrowMarginBreaksAtHints) {
   EXPECT_EQ(render(quarn::for_string(quarn::ascii()), "abcdef"s, 4), "abc\ndef");
 }
 
+// The columns take a faster path for the default non-printable character
+// and separator (and any character or plain break hint like them), a block
+// of bytes at a time: it lays out exactly as the general one, across block
+// boundaries and at margins that break the columns anywhere.
+TEST(Columns, FastPathsLayOutAsTheGeneralOnes) {
+  std::string bytes;
+  for (int i = 0; i < 700; ++i) bytes += static_cast<char>(i * 7 % 256);
+  const quarn::t<quarn::unit> dot = [](quarn::formatter& f, const quarn::unit&) { f.print_char('.'); };
+  const quarn::t<quarn::unit> space = [](quarn::formatter& f, const quarn::unit&) { f.print_break(1, 0); };
+  for (std::size_t n : {0, 1, 5, 255, 256, 257, 513, 700}) {
+    const std::string data = bytes.substr(0, n);
+    for (int margin : {6, 11, 40, 1000}) {
+      for (int width : {0, 3, 300}) {
+        EXPECT_EQ(render(quarn::for_string(quarn::ascii({.width = width})), data, margin),
+                  render(quarn::for_string(quarn::ascii({.width = width, .nonprint = dot})), data, margin))
+            << n << " " << margin << " " << width;
+        EXPECT_EQ(render(quarn::for_string(quarn::octets({.width = width})), data, margin),
+                  render(quarn::for_string(quarn::octets({.width = width, .sep = space})), data, margin))
+            << n << " " << margin << " " << width;
+      }
+    }
+  }
+  EXPECT_EQ(render(quarn::for_string(quarn::ascii({.nonprint = quarn::const_(quarn::char_, '#')})), "a\tb"s), "a#b");
+  EXPECT_EQ(render(quarn::for_string(quarn::octets({.sep = quarn::sps(2)})), "abcde"s), "6162  6364  65");
+}
+
 TEST(Adapters, BytesPrintAsTheSameString) {
   const std::string s = "Hi\x00\xfe there, bytes"s;
   std::vector<std::byte> bytes;

@@ -147,6 +147,7 @@ void layout_engine::lay_out(long long size, const token& t) {
       if (current_indent_ != settings_.margin - space_left_) skip_token();
       break;
     case token_kind::hint: lay_out_hint(size, t.hint.spaces, t.hint.offset); break;
+    case token_kind::pieces: break;  // laid out by advance(), which leaves a hint in its place
     case token_kind::open_tag: {
       // Open-tag tokens leave the queue in order, so theirs is the first.
       std::shared_ptr<const stag> tag = queue_.take_tag();

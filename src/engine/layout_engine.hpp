@@ -136,6 +136,24 @@ public:
     scan_.push_hint(queue_);
   }
 
+  // Texts of `piece` bytes with a hint between them, as print_as() and
+  // print_break() would queue them one by one.
+  void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
+    if (depth_ >= settings_.max_boxes) return;
+    for (std::size_t i = 0; i < s.size();) {
+      if (i > 0) {
+        print_break(spaces, offset);
+        if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
+          i += n;
+          continue;
+        }
+      }
+      const std::string_view p = s.substr(i, piece);
+      enqueue_text(static_cast<long long>(p.size()), p);
+      i += p.size();
+    }
+  }
+
   void force_newline() { queue_zero_width(token_kind::newline); }
   void print_if_newline() { queue_zero_width(token_kind::if_newline); }
 
@@ -213,6 +231,10 @@ private:
     std::uint64_t tail = queue_.tail_seq();
     while (seq != tail) {
       const token& head = ring[seq & mask];
+      if (head.kind == token_kind::pieces) [[unlikely]] {
+        lay_out_pieces(seq);
+        continue;
+      }
       long long size = head.size;
       if (size < 0) {
         if (queue_.pending() < space_left_) return;
@@ -270,6 +292,73 @@ private:
     } else {
       queue_.push_arena_text(width, s, true);
     }
+  }
+
+  // Right after the hint before them: queues as many of the pieces of
+  // `rest` as one by one would only be queued, at least two, all but the
+  // last as one token (a run), each with the hint after it; returns the
+  // bytes queued, 0 for none.  One by one they would only be queued while
+  // the head of the queue waits (its size is unknown and the pending
+  // material narrower than the room left): so when it does, will still wait
+  // once they are queued (the pending material still narrower), and is not
+  // the hint just queued, the only token whose size the new ones complete
+  // besides their own.  A text queued one by one would then find the head
+  // waiting and lay nothing out.
+  //
+  // The run is laid out as its texts and hints one by one would be:
+  // advance() lays out its texts and its hints but the last as soon as it
+  // reaches the head, as it would each of them, whose sizes are all known
+  // (a hint's size runs to the next hint of the run), and leaves in its
+  // place the last hint, a plain hint token with the size the scan stack
+  // gives it, as it gives the last hint of any run of hints.  The totals
+  // and the scan stack see the same columns and sizes as they would token
+  // by token.  So the layout is the same, with two tokens instead of 2n - 1.
+  std::size_t queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
+    if (rest.size() <= piece || piece > UINT32_MAX || !scan_.pending_hint_on_top(queue_)) return 0;
+    const std::uint64_t hint = scan_.top_seq();
+    if (hint != queue_.last_seq() || queue_.head_seq() == hint || queue_.head().size >= 0) return 0;
+    // t texts of full pieces and the t - 1 hints between them keep the
+    // pending material narrower than the room while t (piece + spaces) <
+    // room + spaces.
+    const long long room = space_left_ - queue_.pending();
+    const long long step = static_cast<long long>(piece) + spaces;
+    if (2 * step >= room + spaces) return 0;
+    const auto fit = static_cast<std::size_t>((room + spaces - 1) / step);
+    const std::size_t texts = std::min(fit, (rest.size() + piece - 1) / piece);
+    const std::size_t run_bytes = (texts - 1) * piece;
+    const long long first_hint_at = queue_.right_total() + step;
+    queue_.push_pieces(rest.substr(0, run_bytes), {static_cast<std::uint32_t>(piece), spaces, offset});
+    scan_.push_pieces(queue_, first_hint_at);
+    const std::string_view last = rest.substr(run_bytes, piece);
+    if (last.size() <= inline_text)
+      queue_.push_text(static_cast<long long>(last.size()), last.data(), last.size());
+    else
+      queue_.push_arena_text(static_cast<long long>(last.size()), last);
+    return run_bytes + last.size();
+  }
+
+  // Lays out the texts of the run at the head and its hints but the last,
+  // and leaves the last hint in its place.
+  void lay_out_pieces(std::uint64_t seq) {
+    const token& t = queue_.at(seq);
+    const token_queue::pieces_run run = queue_.pieces_of(t);
+    const std::string_view s = queue_.pieces_text(t);
+    const long long piece = run.piece;
+    const long long columns = queue_.at(seq).length - run.spaces;  // but the last hint
+    if (!boxes_.empty() && (boxes_.back().kind == box_layout::fits || boxes_.back().kind == box_layout::h)) {
+      // A box that never splits: every hint prints its spaces.
+      space_left_ -= columns;
+      is_new_line_ = false;
+      out_.write_pieces(s, run.piece, static_cast<std::size_t>(run.spaces));
+    } else {
+      const long long hint_size = 2LL * run.spaces + piece;
+      for (std::size_t i = 0; i < s.size(); i += run.piece) {
+        if (i > 0) lay_out_hint(hint_size, run.spaces, run.offset);
+        lay_out_text(piece, s.substr(i, run.piece));
+      }
+    }
+    queue_.laid_out(columns);
+    queue_.pieces_to_hint(seq, run);
   }
 
   void lay_out_now(long long width, std::string_view s) {

@@ -63,6 +63,38 @@ public:
     }
   }
 
+  // `s` in pieces of `piece` bytes, `spaces` spaces after each but the
+  // last.
+  void write_pieces(std::string_view s, std::size_t piece, std::size_t spaces) {
+    if (spaces == 0 || s.empty()) return write(s);
+    const std::size_t n = s.size() + (s.size() - 1) / piece * spaces;
+    // Pieces and runs of spaces of up to 8 bytes are copied 8 bytes at a
+    // time, which needs 8 bytes of room beyond the text.
+    if (piece > 8 || spaces > 8 || (n + 8 > room() && !make_room(n + 8))) {
+      for (std::size_t i = 0; i < s.size(); i += piece) {
+        if (i > 0) this->spaces(static_cast<long long>(spaces));
+        write(s.substr(i, piece));
+      }
+      return;
+    }
+    static constexpr char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    char* p = cur_;
+    const char* from = s.data();
+    const char* const end = from + s.size();
+    while (end - from > static_cast<std::ptrdiff_t>(piece)) {
+      if (end - from >= 8)
+        std::memcpy(p, from, 8);
+      else
+        std::memcpy(p, from, piece);
+      p += piece;
+      from += piece;
+      std::memcpy(p, blanks, 8);
+      p += spaces;
+    }
+    std::memcpy(p, from, static_cast<std::size_t>(end - from));
+    cur_ = p + (end - from);
+  }
+
   void put(char c) {
     if (room() == 0) make_room(1);
     *cur_++ = c;

@@ -43,6 +43,21 @@ public:
     push({q.right_total(), q.last_seq(), true});
   }
 
+  // True when the top is a hint whose size is still to be completed.
+  [[nodiscard]] bool pending_hint_on_top(const token_queue& q) const {
+    const entry& top = entries_.back();
+    return top.hint && live(top, q);
+  }
+  [[nodiscard]] std::uint64_t top_seq() const { return entries_.back().seq; }
+  // A run of pieces was just queued after the hint on top, of the same
+  // box: its first hint completes that one, and its last hint takes its
+  // place.  `first_hint_at` is the right total just after the first hint.
+  void push_pieces(token_queue& q, long long first_hint_at) {
+    entry& top = entries_.back();
+    if (top.seq >= q.head_seq()) q.at(top.seq).size += first_hint_at;
+    top = {q.right_total(), q.last_seq(), true};
+  }
+
   // A box closes: its last hint's size is known, then its own.
   void close_last_hint(token_queue& q) { close_last(q, true); }
   void close_last_box(token_queue& q) { close_last(q, false); }

@@ -1,6 +1,8 @@
 // The token queue's slow paths: growing the ring, storing long texts.
 #include "engine/token_queue.hpp"
 
+#include <algorithm>
+#include <cstddef>
 #include <limits>
 #include <stdexcept>
 
@@ -14,9 +16,15 @@ void token_queue::grow() {
   mask_ = bigger_mask;
 }
 
+namespace {
+void check_text_length(std::size_t n) {
+  if (n > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("quarn::formatter: text longer than 4 GiB");
+}
+}  // namespace
+
 // Texts of queued tokens live in one arena; the prefix that the layout has
 // consumed is dropped when it makes up most of the arena.
-std::size_t token_queue::store(std::string_view s) {
+std::size_t token_queue::store(std::string_view s, std::string_view more) {
   if (empty()) {
     arena_base_ += arena_.size();
     arena_.clear();
@@ -24,7 +32,7 @@ std::size_t token_queue::store(std::string_view s) {
     std::size_t live = arena_.size();
     for (std::uint64_t seq = head_; seq != tail_; ++seq) {
       const token& t = at(seq);
-      if (t.kind == token_kind::arena_text) {
+      if (t.kind == token_kind::arena_text || t.kind == token_kind::pieces) {
         live = t.text_off - arena_base_;
         break;
       }
@@ -36,14 +44,10 @@ std::size_t token_queue::store(std::string_view s) {
   }
   std::size_t off = arena_base_ + arena_.size();
   arena_.append(s);
+  arena_.append(more);
   return off;
 }
 
-namespace {
-void check_text_length(std::size_t n) {
-  if (n > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("quarn::formatter: text longer than 4 GiB");
-}
-}  // namespace
 
 void token_queue::push_arena_text(long long width, std::string_view s, bool counted) {
   check_text_length(s.size());
@@ -52,6 +56,19 @@ void token_queue::push_arena_text(long long width, std::string_view s, bool coun
   t.length = width;
   t.text_len = static_cast<std::uint32_t>(s.size());
   t.text_off = off;
+}
+
+
+void token_queue::push_pieces(std::string_view s, pieces_run run) {
+  check_text_length(s.size());
+  // The shape first, then the bytes, in one piece of the arena.
+  const std::size_t off = store(std::string_view(reinterpret_cast<const char*>(&run), sizeof run), s);
+  const auto texts = static_cast<long long>(s.size() / run.piece);
+  const long long columns = static_cast<long long>(s.size()) + texts * run.spaces;
+  // Sized as the last hint: minus the right total before its spaces.
+  token& t = push(token_kind::pieces, -(right_total_ + columns - run.spaces), columns);
+  t.text_off = off;
+  t.text_len = static_cast<std::uint32_t>(s.size());
 }
 
 void token_queue::push_tag(std::shared_ptr<const stag> tag) {

@@ -31,6 +31,7 @@ enum class token_kind : unsigned char {
   if_newline,   // the next token is laid out only right after a new line
   open_tag,     // tag marks, written at zero width
   close_tag,
+  pieces,       // texts with hints between them, then a hint (see push_pieces)
 };
 
 // Texts of up to this many bytes are kept in the token itself.
@@ -46,11 +47,11 @@ struct token {
   };
   union {
     char chars[inline_text];  // text: the bytes
-    std::size_t text_off;     // arena_text: absolute offset in the text arena
+    std::size_t text_off;     // arena_text, pieces: absolute offset in the text arena
     hint_args hint;           // hint
     int indent;               // open_box
   };
-  std::uint32_t text_len;  // text and arena_text: bytes
+  std::uint32_t text_len;  // text, arena_text and pieces: bytes
   token_kind kind;
   box_kind box;  // open_box
 };
@@ -123,6 +124,36 @@ public:
       t.chars[n - 1] = p[n - 1];
     }
   }
+  // A run of pieces: texts of `piece` bytes each, the bytes of `s`, with a
+  // hint of `spaces` and `offset` after each one, the last hint included.
+  // One token stands for them all.  Its size is the last hint's, still
+  // unknown (as any hint's when it is queued); its length counts every
+  // text and hint.  The hints but the last have known sizes: a hint's size
+  // runs to the next hint of its box, here the next one of the run.
+  struct pieces_run {
+    std::uint32_t piece;
+    int spaces;
+    int offset;
+  };
+  void push_pieces(std::string_view s, pieces_run run);
+  // The bytes and the shape of a run.
+  [[nodiscard]] std::string_view pieces_text(const token& t) const {
+    return {arena_.data() + (t.text_off - arena_base_) + sizeof(pieces_run), t.text_len};
+  }
+  [[nodiscard]] pieces_run pieces_of(const token& t) const {
+    pieces_run r;
+    std::memcpy(&r, arena_.data() + (t.text_off - arena_base_), sizeof r);
+    return r;
+  }
+  // What is left of a run once its texts and its hints but the last are
+  // laid out: that hint, as a plain one.
+  void pieces_to_hint(std::uint64_t seq, pieces_run run) {
+    token& t = at(seq);
+    t.kind = token_kind::hint;
+    t.length = run.spaces;
+    t.hint = {run.spaces, run.offset};
+  }
+
   // A text of any length, its bytes copied into the arena.  With `counted`,
   // the right total already includes its width.
   void push_arena_text(long long width, std::string_view s, bool counted = false);
@@ -145,7 +176,8 @@ public:
 
 private:
   void grow();
-  std::size_t store(std::string_view s);
+  // Copies `s` then `more` into the arena; returns the offset of `s`.
+  std::size_t store(std::string_view s, std::string_view more = {});
 
   std::vector<token> ring_;
   std::size_t mask_ = 0;    // ring_.size() - 1

@@ -103,6 +103,16 @@ public:
   /// multi-byte character).  Throws std::invalid_argument on a negative width.
   void print_as(int width, std::string_view s);
   void print_char(char c);
+  /// Prints `s` in pieces of `piece` bytes (the last one may be shorter),
+  /// with a break hint of `spaces` spaces and `offset` between consecutive
+  /// pieces: the same as print_string() of each piece and print_break()
+  /// between them, in one call, which costs much less.  Columns of bytes,
+  /// long numbers in groups, identifiers that may wrap anywhere:
+  ///
+  ///   f.print_pieces("48656c6c6f", 4, 1);  // "4865", hint, "6c6c", hint, "6f"
+  ///
+  /// Throws std::invalid_argument when `piece` is 0 or `spaces` negative.
+  void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset = 0);
   void print_int(long long n);
   void print_bool(bool b);
 

@@ -140,6 +140,13 @@ inline void hex_digits(char* out, unsigned char c) {
   out[1] = hex_pair_table.chars[2 * c + 1];
 }
 
+// The columns are laid out in blocks of this many bytes: each block is read
+// into a buffer on the stack and handed to the engine in one call.
+inline constexpr std::size_t column_block = 256;
+
+// True for the bytes that the ASCII column shows as themselves, 0x20 to 0x7E.
+constexpr bool printable_ascii(unsigned char c) noexcept { return static_cast<unsigned char>(c - 0x20) < 0x5F; }
+
 // The number of hexadecimal digits of the addresses of a dump whose largest
 // address is `largest`: the fewest that hold it, at least 1.
 int padded0x(std::size_t largest) noexcept;
@@ -174,15 +181,35 @@ struct ascii_printer : printer_tag {
   void operator()(formatter& f, const vec<Get>& v) const {
     detail::check_column_width(width, "ascii");
     const std::size_t n = v.length;
-    for (std::size_t i = 0; i < n; ++i) {
-      const unsigned char c = detail::to_octet(v.get(i));
-      if (i > 0) f.print_cut();
-      if (c >= 0x20 && c <= 0x7E)
-        f.print_char(static_cast<char>(c));
-      else
-        nonprint(f, unit{});
+    if (const auto* k = nonprint.target<const_printer<char_printer, char>>()) {
+      // A character for every byte (the default "." is one): the column is
+      // the same characters and the same cuts, handed to the engine a block
+      // at a time instead of one call for each.
+      char chars[detail::column_block];
+      for (std::size_t i = 0; i < n;) {
+        const std::size_t m = std::min(n - i, sizeof chars);
+        const auto dot = static_cast<unsigned char>(k->c);
+        for (std::size_t j = 0; j < m; ++j) {
+          // Without a branch, which random bytes would mispredict half the time.
+          const unsigned char c = detail::to_octet(v.get(i + j));
+          const auto keep = static_cast<unsigned char>(-static_cast<int>(detail::printable_ascii(c)));
+          chars[j] = static_cast<char>((c & keep) | (dot & ~keep));
+        }
+        if (i > 0) f.print_cut();
+        f.print_pieces(std::string_view(chars, m), 1, 0);
+        i += m;
+      }
+    } else {
+      for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = detail::to_octet(v.get(i));
+        if (i > 0) f.print_cut();
+        if (detail::printable_ascii(c))
+          f.print_char(static_cast<char>(c));
+        else
+          nonprint(f, unit{});
+      }
     }
-    if (v.length < static_cast<std::size_t>(width)) f.print_break(width - static_cast<int>(v.length), 0);
+    if (n < static_cast<std::size_t>(width)) f.print_break(width - static_cast<int>(n), 0);
   }
 };
 [[nodiscard]] inline ascii_printer ascii(ascii_options o = {}) { return {{}, o.width, std::move(o.nonprint)}; }
@@ -210,21 +237,42 @@ struct octets_printer : printer_tag {
     detail::check_column_width(width, "octets");
     // The two octets of a group are printed as one text: nothing can break
     // between them, and the engine then has half as many texts to lay out.
-    char group[4];
     const std::size_t n = v.length;
-    for (std::size_t i = 0; i < n; i += 2) {
-      const unsigned char first = detail::to_octet(v.get(i));
-      if (i > 0) sep(f, unit{});
-      detail::hex_digits(group, first);
-      if (i + 1 == n) {
-        f.print_string(std::string_view(group, 2));
-        break;
+    const auto* hint = sep.target<detail::constant_printer<detail::break_body>>();
+    if (hint != nullptr) {
+      // The separator is a plain break hint (the default sp is one): the
+      // column is the same groups and the same hints, handed to the engine
+      // a block of groups at a time instead of one call for each.
+      static_assert(detail::column_block % 2 == 0, "a block holds whole groups");
+      char digits[2 * detail::column_block];
+      for (std::size_t i = 0; i < n;) {
+        const std::size_t m = std::min(n - i, detail::column_block);
+        for (std::size_t j = 0; j < m; ++j) detail::hex_digits(digits + 2 * j, detail::to_octet(v.get(i + j)));
+        if (i > 0) f.print_break(hint->fn.spaces, 0);
+        f.print_pieces(std::string_view(digits, 2 * m), 4, hint->fn.spaces);
+        i += m;
       }
-      detail::hex_digits(group + 2, detail::to_octet(v.get(i + 1)));
-      f.print_string(std::string_view(group, 4));
+    } else {
+      char group[4];
+      for (std::size_t i = 0; i < n; i += 2) {
+        const unsigned char first = detail::to_octet(v.get(i));
+        if (i > 0) sep(f, unit{});
+        detail::hex_digits(group, first);
+        if (i + 1 == n) {
+          f.print_string(std::string_view(group, 2));
+          break;
+        }
+        detail::hex_digits(group + 2, detail::to_octet(v.get(i + 1)));
+        f.print_string(std::string_view(group, 4));
+      }
     }
-    for (std::size_t i = v.length; i < static_cast<std::size_t>(width); ++i) {
-      if (i > 0 && i % 2 == 0) sep(f, unit{});
+    for (std::size_t i = n; i < static_cast<std::size_t>(width); ++i) {
+      if (i > 0 && i % 2 == 0) {
+        if (hint != nullptr)
+          f.print_break(hint->fn.spaces, 0);
+        else
+          sep(f, unit{});
+      }
       f.print_break(2, 0);
     }
   }

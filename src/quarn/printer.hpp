@@ -60,6 +60,18 @@ public:
     if (fn_) fn_(f, v);
   }
 
+  /// The printer held if it is a P, else null (as std::function::target
+  /// does it): a printer that takes a t<T> can run a fast path for a printer
+  /// it knows, and call the t<T> otherwise.
+  ///
+  ///   const quarn::t<quarn::unit> p = quarn::const_(quarn::char_, '.');
+  ///   const auto* dot = p.target<quarn::const_printer<quarn::char_printer, char>>();
+  ///   // dot->c == '.'; p.target<quarn::any_printer>() is null
+  template <class P>
+  [[nodiscard]] const P* target() const noexcept {
+    return fn_.template target<P>();
+  }
+
 private:
   std::function<void(formatter&, const T&)> fn_;
 };
