@@ -131,8 +131,8 @@ template <class T>
 void value_printer::operator()(formatter& f, const T& v) const {
   using K = detail::value_kind;
   constexpr K kind = detail::value_kind_of<T>();
-  // The composed printers are built once per type, on first use, and never
-  // destroyed, so that static destructors may still print values.
+  // The dump printers are composed at each call, which allocates nothing
+  // (their separators are stored in place) and keeps no state between calls.
   if constexpr (kind == K::custom) {
     const printer_for<T> p{};
     p(f, v);
@@ -169,30 +169,23 @@ void value_printer::operator()(formatter& f, const T& v) const {
   } else if constexpr (kind == K::monostate) {
     f.print_string("monostate");
   } else if constexpr (kind == K::pair) {
-    static const auto& p = *new const auto(dump::pair(value_printer{}, value_printer{}));
-    p(f, v);
+    dump::pair(value_printer{}, value_printer{})(f, v);
   } else if constexpr (kind == K::tuple) {
     detail::print_tuple(f, v, std::make_index_sequence<std::tuple_size_v<T>>{});
   } else if constexpr (kind == K::result) {
     dump::result(value_printer{}, value_printer{})(f, v);
   } else if constexpr (kind == K::queue) {
-    static const auto& p = *new const auto(dump::queue(value_printer{}));
-    p(f, v);
+    dump::queue(value_printer{})(f, v);
   } else if constexpr (kind == K::stack) {
-    static const auto& p = *new const auto(dump::stack(value_printer{}));
-    p(f, v);
+    dump::stack(value_printer{})(f, v);
   } else if constexpr (kind == K::map) {
-    static const auto& p = *new const auto(dump::hashtbl(value_printer{}, value_printer{}));
-    p(f, v);
+    dump::hashtbl(value_printer{}, value_printer{})(f, v);
   } else if constexpr (kind == K::array) {
-    static const auto& p = *new const auto(dump::array(value_printer{}));
-    p(f, v);
+    dump::array(value_printer{})(f, v);
   } else if constexpr (kind == K::list) {
-    static const auto& p = *new const auto(dump::list(value_printer{}));
-    p(f, v);
+    dump::list(value_printer{})(f, v);
   } else if constexpr (kind == K::seq) {
-    static const auto& p = *new const auto(dump::seq(value_printer{}));
-    p(f, v);
+    dump::seq(value_printer{})(f, v);
   } else {
     static_assert(detail::has_dump_printer<T>,
                   "quarn::dump::value cannot print this type T (named in has_dump_printer<T>): "
