@@ -83,6 +83,7 @@ EOF
 int shown = (quarn::print("@[%a@]@.", quarn::dump::list(quarn::int_), std::vector<int>{1,2,3}), 0);
 quarn::print("%d@.", 6 * 7);
 int broken = undefined_thing;
+#include <map>
 struct point {
   int x, y;
 };
@@ -105,6 +106,8 @@ after the failure
     expect_err_has "use of undeclared identifier 'undefined_thing'"
     expect_err_has "boom 3"
     expect_err_has 'cannot find the script "missing_script.cpp"'
+    # The #include after the failed phrase reports nothing of its headers.
+    expect_err_count 'warning:' 0
     ;;
 plugin-no-script)
     # No start-up script anywhere: the plug-in loads, the toplevel reports

@@ -15,6 +15,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <clang/Basic/Diagnostic.h>
 #include <clang/Frontend/CompilerInstance.h>
 #include <clang/Interpreter/Interpreter.h>
 #include <llvm/Support/Error.h>
@@ -185,6 +186,12 @@ struct toplevel::impl {
     } else {
       std::string message = llvm::toString(unit.takeError());
       if (a.report.empty()) a.report = "quarn-top: " + message + "\n";
+      // After a failed phrase the interpreter resets its diagnostics engine,
+      // and with it the settings made from the command line: warnings in
+      // system headers would show again, hundreds for the next #include.
+      // Make them again.
+      const clang::CompilerInstance& ci = *interpreter->getCompilerInstance();
+      clang::ProcessWarningOptions(ci.getDiagnostics(), ci.getDiagnosticOpts(), /*ReportDiags=*/false);
     }
     return a;
   }
