@@ -11,7 +11,9 @@
 //   #load LIB    load a plug-in (a shared library) into the toplevel
 //   #use FILE    run a script file, as one phrase
 //   #quit        leave (as does the end of the input)
-// The exit status is 0 unless the interpreter cannot be started.
+// The exit status is 1 when the interpreter cannot be started, and also,
+// when standard input is not a terminal, when a phrase or directive failed
+// (did not compile, threw, named a missing script or plug-in); 0 otherwise.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -34,6 +36,7 @@ void usage(std::FILE* to) {
       "              among the installed plug-ins, e.g. quarn_top)\n"
       "  -- ARGS     pass the remaining arguments to the compiler (-I, -D, -O ...)\n"
       "Directives at the prompt: #load LIB, #use FILE, #quit.\n"
+      "The exit status is non-zero when a phrase read from a file or pipe failed.\n"
       "Scripts named by a relative path are looked up in the current directory,\n"
       "then in $QUARN_TOP_PATH (':'-separated) if set, else in <prefix>/share/quarn\n"
       "(or <build>/share/quarn for the quarn-top of a build tree).\n",
@@ -64,9 +67,10 @@ int main(int argc, char** argv) {
 
   quarn::formatter& err = quarn::stderr_formatter();
   quarn::top::line_reader reader;
+  bool failed = false;
   try {
     quarn::top::toplevel top(quarn::top::layout::of_running_executable(), std::move(compiler_args), err);
-    for (const auto& p : plugins) top.load(p, err);
+    for (const auto& p : plugins) failed = !top.load(p, err) || failed;
 
     if (reader.interactive()) {
       quarn::eprint("quarn-top: C++20 with Quarn; end phrases with ';'; #quit to leave.@.");
@@ -83,13 +87,15 @@ int main(int argc, char** argv) {
             quit = true;
             break;
           }
+          bool ok = false;
           if (d->argument.empty()) {
             quarn::eprint("quarn-top: #%s needs an argument.@.", d->what == kind::load ? "load" : "use");
           } else if (d->what == kind::load) {
-            top.load(d->argument, err);
+            ok = top.load(d->argument, err);
           } else {
-            top.use(err, std::nullopt, quarn::top::input_file{d->argument});
+            ok = top.use(err, std::nullopt, quarn::top::input_file{d->argument});
           }
+          failed = !ok || failed;
           continue;
         }
       }
@@ -98,13 +104,13 @@ int main(int argc, char** argv) {
       phrase += '\n';
       if (!scanner.complete()) continue;
       reader.remember(phrase.substr(0, phrase.size() - 1));
-      top.run_phrase(phrase, err);
+      failed = !top.run_phrase(phrase, err) || failed;
       phrase.clear();
       scanner.reset();
     }
     // An unfinished phrase at the end of the input still runs (and most
     // likely reports what is missing).
-    if (!phrase.empty()) top.run_phrase(phrase, err);
+    if (!phrase.empty()) failed = !top.run_phrase(phrase, err) || failed;
     // Leave the prompt's line after an end of input typed at a terminal.
     if (!quit && reader.interactive()) std::fputc('\n', stdout);
   } catch (const std::exception& e) {
@@ -112,5 +118,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::fflush(stdout);
-  return 0;
+  // At a terminal the user has seen each error as it came; a script piped
+  // in tells its caller through the status.
+  return failed && !reader.interactive() ? 1 : 0;
 }
