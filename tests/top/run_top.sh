@@ -3,7 +3,7 @@
 # writes to standard output and standard error.
 #
 # usage: run_top.sh CASE QUARN_TOP PLUGIN WORK_DIR [PTY_RUN]
-#   CASE       phrases | plugin-no-script | plugin-script | terminal
+#   CASE       phrases | values | plugin-no-script | plugin-script | terminal
 #   QUARN_TOP  the toplevel executable
 #   PLUGIN     the quarn_top plug-in
 #   WORK_DIR   a scratch directory, emptied first
@@ -109,6 +109,37 @@ after the failure
     expect_err_has 'cannot find the script "missing_script.cpp"'
     # The #include after the failed phrase reports nothing of its headers.
     expect_err_count 'warning:' 0
+    ;;
+values)
+    # An expression without a final ';' shows its type and value; one of
+    # type void, or with the ';', shows nothing; a type without a printer
+    # shows its name alone.
+    run '#include <map>
+#include <string>
+int x = 41;
+x + 1
+std::map<std::string, std::vector<int>>{{"a", {1, 2}}}
+x = 2; x * 10
+x * 10;
+struct point { int x, y; };
+struct widget {};
+template <> struct quarn::dump::printer_for<point> {
+  void operator()(quarn::formatter& f, const point& p) const { quarn::fprint(f, "<%d %d>", p.x, p.y); }
+};
+std::vector<point>{{1, 2}}
+widget{}
+quarn::print("void@.")
+std::string("s")
+'
+    expect_status 0
+    expect_err_count 'error' 0
+    expect_out '- : int = 42
+- : std::map<std::string, std::vector<int>> = (hashtbl ("a", [1; 2]))
+- : int = 20
+- : std::vector<point> = [<1 2>]
+- : widget
+void
+- : std::string = "s"'
     ;;
 plugin-no-script)
     # No start-up script anywhere: the plug-in loads, the toplevel reports

@@ -11,6 +11,8 @@
 //   #load LIB    load a plug-in (a shared library) into the toplevel
 //   #use FILE    run a script file, as one phrase
 //   #quit        leave (as does the end of the input)
+// A phrase that is an expression, without a final ';', prints its type and
+// value ("- : int = 3").
 // The exit status is 1 when the interpreter cannot be started, and also,
 // when standard input is not a terminal, when a phrase or directive failed
 // (did not compile, threw, named a missing script or plug-in); 0 otherwise.
@@ -36,6 +38,7 @@ void usage(std::FILE* to) {
       "              among the installed plug-ins, e.g. quarn_top)\n"
       "  -- ARGS     pass the remaining arguments to the compiler (-I, -D, -O ...)\n"
       "Directives at the prompt: #load LIB, #use FILE, #quit.\n"
+      "An expression without a final ';' prints its type and value.\n"
       "The exit status is non-zero when a phrase read from a file or pipe failed.\n"
       "Scripts named by a relative path are looked up in the current directory,\n"
       "then in $QUARN_TOP_PATH (':'-separated) if set, else in <prefix>/share/quarn\n"

@@ -170,6 +170,7 @@ struct toplevel::impl {
   layout where;
   std::unique_ptr<clang::Interpreter> interpreter;
   unsigned serial = 0;  // names the wrappers of statements
+  bool value_printer_included = false;  // quarn_top_value.hpp
 
   struct parsed {
     clang::PartialTranslationUnit* unit = nullptr;
@@ -220,8 +221,20 @@ struct toplevel::impl {
   // statements is wrapped first (see classify).
   bool run(std::string_view code, quarn::formatter& diagnostics, const std::string& name, bool statements) {
     if (is_blank(code)) return true;
-    const bool wrap = statements && classify(code) == phrase_kind::statements;
-    parsed a = parse(wrap ? wrap_statements(code, ++serial) : std::string(code));
+    std::string text(code);
+    if (statements && classify(code) == phrase_kind::statements) {
+      if (const auto e = split_expression(code)) {
+        // The printer of values comes in with the first expression.
+        if (!value_printer_included) {
+          value_printer_included = run("#include <quarn_top_value.hpp>\n", diagnostics, name, false);
+          if (!value_printer_included) return false;
+        }
+        text = wrap_expression(*e, ++serial);
+      } else {
+        text = wrap_statements(code, ++serial);
+      }
+    }
+    parsed a = parse(text);
     // Warnings, or the errors.
     if (!a.report.empty()) write_report(diagnostics, a.report);
     return a.unit != nullptr && execute(*a.unit, diagnostics, name);
