@@ -4,10 +4,11 @@
 #
 # usage: run_top.sh CASE QUARN_TOP PLUGIN WORK_DIR [PTY_RUN]
 #   CASE       phrases | values | plugin-no-script | plugin-script | terminal
+#              | interrupt
 #   QUARN_TOP  the toplevel executable
 #   PLUGIN     the quarn_top plug-in
 #   WORK_DIR   a scratch directory, emptied first
-#   PTY_RUN    the pty_run helper (terminal case only)
+#   PTY_RUN    the pty_run helper (terminal and interrupt cases only)
 # The terminal case needs the start-up script that ships with quarn_tty.
 set -uo pipefail
 
@@ -194,6 +195,54 @@ terminal)
     expect_status 0
     expect_out 'red'
     expect_err_empty
+    ;;
+interrupt)
+    # Ctrl-C on a terminal: it stops a phrase that runs (in its own code,
+    # or blocked in the C library), and drops the line or the phrase being
+    # typed; the declarations stay, and the toplevel goes on.
+    [[ -n $pty_run ]] || { echo "interrupt case needs PTY_RUN"; exit 2; }
+    cat > "$work/script" <<'EOF'
+expect quarn> 
+send #include <cstdio>\n
+expect quarn> 
+send #include <unistd.h>\n
+expect quarn> 
+send int kept = 7;\n
+expect quarn> 
+send puts("loop" "ing"); fflush(stdout); for (volatile unsigned n = 0;; n = n + 1) {}\n
+expect looping
+send \x03
+expect quarn-top: interrupted
+expect quarn> 
+send puts("sleep" "ing"); fflush(stdout); while (true) sleep(1);\n
+expect sleeping
+send \x03
+expect quarn-top: interrupted
+expect quarn> 
+send int lost = 1
+expect int lost = 1
+send \x03
+expect quarn> 
+send int lost = 2;\n
+expect quarn> 
+send struct s {\n
+expect    ... 
+send \x03
+expect quarn> 
+send struct s { int a; };\n
+expect quarn> 
+send kept + lost + s{0}.a\n
+expect - : int = 9
+expect quarn> 
+send #quit\n
+EOF
+    TERM=dumb "$pty_run" --script "$work/script" "$top" > "$work/out" 2> "$work/err"
+    status=$?
+    err=$(cat "$work/err")
+    expect_status 0
+    expect_err_empty
+    grep -q 'error' "$work/out" && fail "an error on the terminal"
+    [[ $failures -eq 0 ]] || { echo "---- terminal output:"; cat -v "$work/out"; }
     ;;
 *)
     echo "unknown case $case_name"

@@ -12,7 +12,8 @@
 //   #use FILE    run a script file, as one phrase
 //   #quit        leave (as does the end of the input)
 // A phrase that is an expression, without a final ';', prints its type and
-// value ("- : int = 3").
+// value ("- : int = 3"). On a terminal, Ctrl-C abandons the phrase being
+// typed, or interrupts the one running; the toplevel goes on.
 // The exit status is 1 when the interpreter cannot be started, and also,
 // when standard input is not a terminal, when a phrase or directive failed
 // (did not compile, threw, named a missing script or plug-in); 0 otherwise.
@@ -24,6 +25,7 @@
 
 #include <quarn/format.hpp>
 
+#include "interrupt.hpp"
 #include "line_reader.hpp"
 #include "phrases.hpp"
 #include "toplevel.hpp"
@@ -39,6 +41,7 @@ void usage(std::FILE* to) {
       "  -- ARGS     pass the remaining arguments to the compiler (-I, -D, -O ...)\n"
       "Directives at the prompt: #load LIB, #use FILE, #quit.\n"
       "An expression without a final ';' prints its type and value.\n"
+      "Ctrl-C abandons the phrase being typed or interrupts the one running.\n"
       "The exit status is non-zero when a phrase read from a file or pipe failed.\n"
       "Scripts named by a relative path are looked up in the current directory,\n"
       "then in $QUARN_TOP_PATH (':'-separated) if set, else in <prefix>/share/quarn\n"
@@ -72,6 +75,7 @@ int main(int argc, char** argv) {
   quarn::top::line_reader reader;
   bool failed = false;
   try {
+    if (reader.interactive()) quarn::top::interrupt::install();
     quarn::top::toplevel top(quarn::top::layout::of_running_executable(), std::move(compiler_args), err);
     for (const auto& p : plugins) failed = !top.load(p, err) || failed;
 
@@ -81,7 +85,17 @@ int main(int argc, char** argv) {
     quarn::top::phrase_scanner scanner;
     std::string phrase;
     bool quit = false;
-    while (auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ")) {
+    while (true) {
+      auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ");
+      if (!line && reader.interrupted()) {
+        // Ctrl-C while typing: the phrase is dropped, its lines included.
+        phrase.clear();
+        scanner.reset();
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        continue;
+      }
+      if (!line) break;
       if (phrase.empty()) {
         if (auto d = quarn::top::parse_directive(*line)) {
           reader.remember(*line);

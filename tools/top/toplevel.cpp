@@ -26,6 +26,7 @@
 #include <quarn/format.hpp>
 #include <quarn/tty.hpp>
 
+#include "interrupt.hpp"
 #include "layout_paths.hpp"
 #include "phrases.hpp"
 
@@ -128,6 +129,19 @@ private:
   int saved_ = -1;
 };
 
+// After an interrupted phrase: what the phrase printed on Quarn's standard
+// formatters is written out, and the boxes it left open are closed, so that
+// the next phrase starts a new document.
+void reset_std_formatters() {
+  for (quarn::formatter* f : {&quarn::stdout_formatter(), &quarn::stderr_formatter()}) {
+    try {
+      f->print_flush();
+    } catch (...) {
+      // A write error is the phrase's; the formatter has dropped its document.
+    }
+  }
+}
+
 // The name of the type of the exception being handled, demangled.
 std::string current_exception_type() {
   const std::type_info* t = abi::__cxa_current_exception_type();
@@ -179,6 +193,8 @@ struct toplevel::impl {
 
   parsed parse(const std::string& code) {
     parsed a;
+    // Stopping clang half-way would leave it broken: a Ctrl-C waits.
+    const interrupt::shield shield;
     stderr_capture capture;
     auto unit = interpreter->Parse(code);
     a.report = capture.finish();
@@ -203,7 +219,23 @@ struct toplevel::impl {
     if (unit.TheModule == nullptr) return true;
     std::string failure;
     try {
-      if (auto err = interpreter->Execute(unit)) failure = "quarn-top: " + llvm::toString(std::move(err));
+      struct call {
+        clang::Interpreter& interpreter;
+        clang::PartialTranslationUnit& unit;
+        std::string error;
+      } c{*interpreter, unit, {}};
+      const bool completed = interrupt::run_interruptible(
+          [](void* p) {
+            auto& c = *static_cast<call*>(p);
+            if (auto err = c.interpreter.Execute(c.unit)) c.error = llvm::toString(std::move(err));
+          },
+          &c);
+      if (!completed) {
+        failure = "quarn-top: " + name + "interrupted";
+        reset_std_formatters();
+      } else if (!c.error.empty()) {
+        failure = "quarn-top: " + c.error;
+      }
     } catch (const std::exception& e) {
       failure = "quarn-top: " + name + "uncaught exception " + current_exception_type() + ": " + e.what();
     } catch (...) {
@@ -344,6 +376,9 @@ bool toplevel::load(std::string_view library, quarn::formatter& diagnostics) {
   }
   // Flush what earlier phrases printed: the plug-in may print while it loads.
   std::fflush(stdout);
+  // Leaving the dynamic linker half-way would leave it locked: a Ctrl-C
+  // waits.
+  const interrupt::shield shield;
   if (::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr) {
     const char* why = ::dlerror();
     write_report(diagnostics, "quarn-top: cannot load " + std::string(library) + ": " + (why ? why : "unknown error") + "\n");
