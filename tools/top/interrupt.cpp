@@ -30,6 +30,7 @@ volatile std::sig_atomic_t presses = 0;       // Ctrl-Cs while this phrase runs
 volatile std::sig_atomic_t retries = 0;       // timer signals since the first
 sigjmp_buf jump_back;
 
+pid_t main_pid = 0;
 pid_t main_tid = 0;
 pthread_t main_thread;
 timer_t retry_timer;
@@ -106,6 +107,14 @@ void disarm() {
 
 void on_sigint(int, siginfo_t* info, void* context) {
   const int saved_errno = errno;
+  if (::getpid() != main_pid) {
+    // A child that a phrase forked: a Ctrl-C ends it, as it would any
+    // program.
+    ::signal(SIGINT, SIG_DFL);
+    ::raise(SIGINT);
+    errno = saved_errno;
+    return;
+  }
   if (::gettid() != main_tid) {
     // A Ctrl-C goes to any thread of the process; the phrases run on the
     // main one.
@@ -143,6 +152,7 @@ void on_sigint(int, siginfo_t* info, void* context) {
 
 void install() {
   if (installed != 0) return;
+  main_pid = ::getpid();
   main_tid = ::gettid();
   main_thread = ::pthread_self();
   sigevent ev{};
