@@ -1,12 +1,15 @@
 // Composed printers against the standard library, in the same run: a
 // million-element vector printed through dump::list(int_), and the same list
-// written as one comma-separated line with std::ostringstream.
+// written as one comma-separated line with std::ostringstream.  Then many
+// small nested containers through dump::value, which composes its dump
+// printers at each container, against the same printer composed once.
 #include <benchmark/benchmark.h>
 #include <quarn/quarn.hpp>
 
 #include <numeric>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,5 +58,39 @@ void BM_ostringstream_million(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
 }
 BENCHMARK(BM_ostringstream_million)->Unit(benchmark::kMillisecond);
+
+// 100000 pairs of a key and a list of three numbers.
+using nested = std::vector<std::pair<int, std::vector<int>>>;
+const nested& many_small() {
+  static const nested v = [] {
+    nested r;
+    for (int i = 0; i < 100000; ++i) r.emplace_back(i, std::vector<int>{i, i + 1, i + 2});
+    return r;
+  }();
+  return v;
+}
+
+template <class P>
+void print_nested(benchmark::State& state, const P& printer) {
+  const auto& v = many_small();
+  std::string out;
+  for (auto _ : state) {
+    out.clear();
+    quarn::formatter f(out);
+    printer(f, v);
+    f.print_flush();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(v.size()));
+}
+
+void BM_dump_value_nested(benchmark::State& state) { print_nested(state, quarn::dump::value); }
+BENCHMARK(BM_dump_value_nested)->Unit(benchmark::kMillisecond);
+
+void BM_dump_composed_nested(benchmark::State& state) {
+  namespace dump = quarn::dump;
+  print_nested(state, dump::list(dump::pair(quarn::int_, dump::list(quarn::int_))));
+}
+BENCHMARK(BM_dump_composed_nested)->Unit(benchmark::kMillisecond);
 
 }  // namespace

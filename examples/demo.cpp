@@ -129,6 +129,8 @@ int main(int argc, char** argv) try {
   });
   quarn::print("%a@.", account_dump,
                account{"Ada", std::nullopt, {{"checking", 1200}, {"savings", 56000}, {"brokerage", 98000}}});
+  // dump::value chooses the dump printer from the type, however nested.
+  quarn::print("@[<2>any =@ %a@]@.", dump::value, std::pair(groups, std::optional(std::vector{0.5, 0.25})));
 
   // Human-readable magnitudes, rounded up so that nothing looks smaller
   // than it is; a hex dump; text refilled to the margin; a suggestion.

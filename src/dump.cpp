@@ -1,7 +1,13 @@
-// The signal names of the dump printers.
+// The signal names of the dump printers, and the texts of floats and
+// durations for quarn::dump::value.
 #include "quarn/dump.hpp"
 
+#include <charconv>
 #include <csignal>
+#include <string_view>
+#include <system_error>
+
+#include "quarn/detail/value.hpp"
 
 namespace quarn::dump {
 
@@ -49,3 +55,30 @@ int portable_signal(int posix_signal) noexcept {
 }
 
 }  // namespace quarn::dump
+
+namespace quarn::detail {
+
+namespace {
+
+template <class F>
+void print_shortest_of(formatter& f, F x) {
+  // The longest shortest form is that of a long double, under 50 bytes.
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x);
+  if (r.ec == std::errc()) f.print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+}  // namespace
+
+void print_shortest(formatter& f, float x) { print_shortest_of(f, x); }
+void print_shortest(formatter& f, double x) { print_shortest_of(f, x); }
+void print_shortest(formatter& f, long double x) { print_shortest_of(f, x); }
+
+void print_period(formatter& f, std::intmax_t num, std::intmax_t den) {
+  if (den == 1)
+    fprint(f, "[%d]s", static_cast<long long>(num));
+  else
+    fprint(f, "[%d/%d]s", static_cast<long long>(num), static_cast<long long>(den));
+}
+
+}  // namespace quarn::detail

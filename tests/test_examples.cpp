@@ -6,9 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <stack>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,14 @@ std::string on_f(Body body) {
 }
 
 }  // namespace
+
+// The example of quarn/value.hpp (and of README.md).
+template <>
+struct quarn::dump::printer_for<point> {
+  void operator()(quarn::formatter& f, const point& p) const {
+    quarn::fprint(f, "@[<1>{x = %a;@ y = %a}@]", quarn::dump::value, p.x, quarn::dump::value, p.y);
+  }
+};
 
 TEST(Examples, Readme) {
   EXPECT_EQ(stdout_of([] { quarn::print("@[<hov 2>point:@ x = %d,@ y = %d@]@.", 3, 4); }), "point: x = 3, y = 4\n");
@@ -99,6 +109,16 @@ TEST(Examples, Dump) {
   const auto fields = quarn::dump::record({quarn::dump::field("x", &point::x, quarn::int_),
                                            quarn::dump::field("y", &point::y, quarn::int_)});
   EXPECT_EQ(quarn::sprint("%a", fields, point{1, 2}), "{ \"x\" = 1;\n  \"y\" = 2 }");
+}
+
+TEST(Examples, Value) {
+  std::map<std::string, std::vector<int>> m{{"a", {1, 2}}, {"b", {}}};
+  EXPECT_EQ(stdout_of([&] {
+              quarn::print("%a@.", quarn::dump::value, m);
+              std::cout << quarn::dump::show(std::tuple(1, 2.5, 'x')) << '\n';
+              quarn::print("%a@.", quarn::dump::value, std::vector<point>{{1, 2}});
+            }),
+            "(hashtbl (\"a\", [1; 2]) (\"b\", []))\n(1, 2.5, 'x')\n[{x = 1; y = 2}]\n");
 }
 
 TEST(Examples, Style) {

@@ -53,6 +53,26 @@ TEST(Scalars, NullCStringIsRefused) {
   }
 }
 
+// A char array that fills its whole size is its bytes and no more, whichever
+// string printer or conversion is given it; one that holds a null byte ends
+// there.
+TEST(Scalars, CharArrayEndsAtItsSize) {
+  const struct {
+    char name[4];
+    char after[4];
+  } fields{{'a', 'b', 'c', 'd'}, {'X', 'Y', 'Z', '\0'}};
+  const std::string got[] = {
+      boxed(quarn::string, fields.name),       boxed(quarn::dump::string, fields.name),
+      boxed(quarn::words, fields.name),        boxed(quarn::truncated(10), fields.name),
+      quarn::sprint("%s", fields.name),        quarn::sprint("%S", fields.name),
+      quarn::sprint(quarn::runtime("%-5s|"), fields.name),
+  };
+  const std::string want[] = {"abcd", "\"abcd\"", "abcd", "abcd", "abcd", "\"abcd\"", "abcd |"};
+  for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_EQ(got[i], want[i]) << i;
+  const char early[4] = {'a', '\0', 'b', '\0'};
+  EXPECT_EQ(boxed(quarn::string, early) + quarn::sprint("%s", early), "aa");
+}
+
 // The unsigned printers read the same bits as unsigned; a narrower value is
 // first widened with its sign.
 TEST(Scalars, Integers) {

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "quarn/detail/char_array.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 
@@ -36,11 +37,14 @@ namespace detail {
 
 // The string a string printer was given, as a view.  A null C string has no
 // bytes to view (std::string_view would read through the null pointer): it
-// throws quarn::invalid_argument instead.
+// throws quarn::invalid_argument instead.  A char array ends at its first
+// null byte or at its end.
 template <class S>
 std::string_view string_arg(const S& s) {
   if constexpr (std::is_pointer_v<S>) {
     if (s == nullptr) throw invalid_argument("quarn: a string printer was given a null C string");
+  } else if constexpr (is_char_array<S>) {
+    return char_array_view(s);
   }
   return std::string_view(s);
 }

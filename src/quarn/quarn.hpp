@@ -11,6 +11,7 @@
 #include "quarn/scalars.hpp"
 #include "quarn/collections.hpp"
 #include "quarn/dump.hpp"
+#include "quarn/value.hpp"
 #include "quarn/show.hpp"
 #include "quarn/attributes.hpp"
 #include "quarn/style.hpp"

@@ -3,11 +3,12 @@
 # writes to standard output and standard error.
 #
 # usage: run_top.sh CASE QUARN_TOP PLUGIN WORK_DIR [PTY_RUN]
-#   CASE       phrases | plugin-no-script | plugin-script | terminal
+#   CASE       phrases | values | plugin-no-script | plugin-script | terminal
+#              | interrupt
 #   QUARN_TOP  the toplevel executable
 #   PLUGIN     the quarn_top plug-in
 #   WORK_DIR   a scratch directory, emptied first
-#   PTY_RUN    the pty_run helper (terminal case only)
+#   PTY_RUN    the pty_run helper (terminal and interrupt cases only)
 # The terminal case needs the start-up script that ships with quarn_tty.
 set -uo pipefail
 
@@ -83,6 +84,7 @@ EOF
 int shown = (quarn::print("@[%a@]@.", quarn::dump::list(quarn::int_), std::vector<int>{1,2,3}), 0);
 quarn::print("%d@.", 6 * 7);
 int broken = undefined_thing;
+#include <map>
 struct point {
   int x, y;
 };
@@ -96,7 +98,8 @@ quarn::print("%d@.", helper_value);
 #quit
 quarn::print("not reached@.");
 '
-    expect_status 0
+    # Input from a file: the failed phrases make the status 1.
+    expect_status 1
     expect_out '[1; 2; 3]
 42
 (3, 4)
@@ -105,6 +108,39 @@ after the failure
     expect_err_has "use of undeclared identifier 'undefined_thing'"
     expect_err_has "boom 3"
     expect_err_has 'cannot find the script "missing_script.cpp"'
+    # The #include after the failed phrase reports nothing of its headers.
+    expect_err_count 'warning:' 0
+    ;;
+values)
+    # An expression without a final ';' shows its type and value; one of
+    # type void, or with the ';', shows nothing; a type without a printer
+    # shows its name alone.
+    run '#include <map>
+#include <string>
+int x = 41;
+x + 1
+std::map<std::string, std::vector<int>>{{"a", {1, 2}}}
+x = 2; x * 10
+x * 10;
+struct point { int x, y; };
+struct widget {};
+template <> struct quarn::dump::printer_for<point> {
+  void operator()(quarn::formatter& f, const point& p) const { quarn::fprint(f, "<%d %d>", p.x, p.y); }
+};
+std::vector<point>{{1, 2}}
+widget{}
+quarn::print("void@.")
+std::string("s")
+'
+    expect_status 0
+    expect_err_count 'error' 0
+    expect_out '- : int = 42
+- : std::map<std::string, std::vector<int>> = (hashtbl ("a", [1; 2]))
+- : int = 20
+- : std::vector<point> = [<1 2>]
+- : widget
+void
+- : std::string = "s"'
     ;;
 plugin-no-script)
     # No start-up script anywhere: the plug-in loads, the toplevel reports
@@ -159,6 +195,54 @@ terminal)
     expect_status 0
     expect_out 'red'
     expect_err_empty
+    ;;
+interrupt)
+    # Ctrl-C on a terminal: it stops a phrase that runs (in its own code,
+    # or blocked in the C library), and drops the line or the phrase being
+    # typed; the declarations stay, and the toplevel goes on.
+    [[ -n $pty_run ]] || { echo "interrupt case needs PTY_RUN"; exit 2; }
+    cat > "$work/script" <<'EOF'
+expect quarn> 
+send #include <cstdio>\n
+expect quarn> 
+send #include <unistd.h>\n
+expect quarn> 
+send int kept = 7;\n
+expect quarn> 
+send puts("loop" "ing"); fflush(stdout); for (volatile unsigned n = 0;; n = n + 1) {}\n
+expect looping
+send \x03
+expect quarn-top: interrupted
+expect quarn> 
+send puts("sleep" "ing"); fflush(stdout); while (true) sleep(1);\n
+expect sleeping
+send \x03
+expect quarn-top: interrupted
+expect quarn> 
+send int lost = 1
+expect int lost = 1
+send \x03
+expect quarn> 
+send int lost = 2;\n
+expect quarn> 
+send struct s {\n
+expect    ... 
+send \x03
+expect quarn> 
+send struct s { int a; };\n
+expect quarn> 
+send kept + lost + s{0}.a\n
+expect - : int = 9
+expect quarn> 
+send #quit\n
+EOF
+    TERM=dumb "$pty_run" --script "$work/script" "$top" > "$work/out" 2> "$work/err"
+    status=$?
+    err=$(cat "$work/err")
+    expect_status 0
+    expect_err_empty
+    grep -q 'error' "$work/out" && fail "an error on the terminal"
+    [[ $failures -eq 0 ]] || { echo "---- terminal output:"; cat -v "$work/out"; }
     ;;
 *)
     echo "unknown case $case_name"

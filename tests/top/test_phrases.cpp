@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "phrases.hpp"
@@ -15,6 +16,8 @@ using quarn::top::is_blank;
 using quarn::top::parse_directive;
 using quarn::top::phrase_kind;
 using quarn::top::phrase_scanner;
+using quarn::top::split_expression;
+using quarn::top::wrap_expression;
 using quarn::top::wrap_statements;
 
 TEST(Directive, RecognisesTheThreeDirectives) {
@@ -172,6 +175,8 @@ TEST(Classify, Declarations) {
            "std::map<int, std::pair<int, int>> m;",
            "quarn::formatter& f = quarn::stdout_formatter();",
            "point* p = nullptr;",
+           "int_ptr* const q = nullptr;",
+           "point** pp;",
            "point p{3, 4};",
            "std::array<int, (2 > 1 ? 3 : 4)> a{};",
            "::std::size_t n = 3;",
@@ -212,6 +217,8 @@ TEST(Classify, Statements) {
            "::f();",
            "point{1, 2};",
            "delete p;",
+           "x * 10",
+           "flags & (1 << 3)",
        }) {
     EXPECT_FALSE(declarations(code)) << code;
   }
@@ -223,6 +230,42 @@ TEST(Classify, LiteralsAndCommentsDoNotConfuseTheReading) {
   EXPECT_FALSE(declarations("1'000;"));
   EXPECT_TRUE(declarations("/* f(); */ int x;"));
   EXPECT_FALSE(declarations("// int x;\nf();"));
+}
+
+// What is shown of a phrase of statements: the expression after its last
+// ';', when it does not end with one.
+TEST(SplitExpression, FindsTheExpressionAtTheEnd) {
+  const struct {
+    std::string_view code, statements, expression;
+  } shown[] = {
+      {"x + 1", "", "x + 1"},
+      {"v.size()\n", "", "v.size()\n"},
+      {"x = 2; x * 10", "x = 2;", " x * 10"},
+      {"f({1; 2}); g(\";\")", "f({1; 2});", " g(\";\")"},
+      {"[] { return 1; }()", "", "[] { return 1; }()"},
+      {"std::vector<int>{1, 2}", "", "std::vector<int>{1, 2}"},
+      {"x + 1 /* ; */", "", "x + 1 /* ; */"},
+  };
+  for (const auto& c : shown) {
+    const auto e = split_expression(c.code);
+    ASSERT_TRUE(e) << c.code;
+    EXPECT_EQ(e->statements, c.statements) << c.code;
+    EXPECT_EQ(e->expression, c.expression) << c.code;
+  }
+  for (std::string_view code : {"f(1);", "f(1); // done", "if (x) f()", "for (;;) {}", "{ f(); }", "return 1",
+                                "do f(); while (x)", "x = 1; int y = 2", "switch (x) {}"}) {
+    EXPECT_FALSE(split_expression(code)) << code;
+  }
+}
+
+// The wrapped text keeps the phrase's lines: the statements and the
+// expression follow "#line 1" as they were typed.
+TEST(SplitExpression, WrapsTheExpressionInTheValuePrinter) {
+  const std::string w = wrap_expression({"x = 2;\n", "x * 10"}, 3);
+  EXPECT_NE(w.find("#line 1\nx = 2;\n::quarn::top::show_phrase_value(((x * 10\n), ::quarn::top::phrase_value_probe{}))"),
+            std::string::npos)
+      << w;
+  EXPECT_NE(w, wrap_expression({"x = 2;\n", "x * 10"}, 4));
 }
 
 }  // namespace

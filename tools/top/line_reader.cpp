@@ -1,10 +1,16 @@
 #include "line_reader.hpp"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
+
+#include "interrupt.hpp"
 
 #if QUARN_TOP_HAVE_EDITLINE
 #include <editline/readline.h>
@@ -12,13 +18,55 @@
 
 namespace quarn::top {
 
-line_reader::line_reader() : interactive_(::isatty(STDIN_FILENO) == 1) {}
+#if QUARN_TOP_HAVE_EDITLINE
+namespace {
+
+// Reads a key for libedit. A Ctrl-C that comes after libedit has decided to
+// read and before the read starts would be lost (the read would not be cut
+// short), so SIGINT stays blocked but while waiting for a key, which ppoll
+// unblocks and blocks again atomically; a Ctrl-C that came meanwhile ends
+// the line at once. EOF makes libedit give up the line.
+int read_key(std::FILE*) {
+  sigset_t sigint, waiting;
+  sigemptyset(&sigint);
+  sigaddset(&sigint, SIGINT);
+  ::pthread_sigmask(SIG_BLOCK, &sigint, &waiting);
+  sigdelset(&waiting, SIGINT);
+  int key = EOF;
+  while (!interrupt::requested_at_prompt()) {
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    if (::ppoll(&p, 1, nullptr, &waiting) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    unsigned char c = 0;
+    if (::read(STDIN_FILENO, &c, 1) == 1) key = c;
+    break;
+  }
+  ::pthread_sigmask(SIG_UNBLOCK, &sigint, nullptr);
+  return key;
+}
+
+}  // namespace
+#endif
+
+line_reader::line_reader() : interactive_(::isatty(STDIN_FILENO) == 1) {
+#if QUARN_TOP_HAVE_EDITLINE
+  if (interactive_) rl_getc_function = read_key;
+#endif
+}
 
 std::optional<std::string> line_reader::read(const char* prompt) {
+  interrupted_ = false;
 #if QUARN_TOP_HAVE_EDITLINE
   if (interactive_) {
+    // After a Ctrl-C, read_key gives libedit an end of file, and libedit
+    // gives up the line.
     std::unique_ptr<char, decltype(&std::free)> line(::readline(prompt), &std::free);
-    if (!line) return std::nullopt;
+    if (!line) {
+      interrupted_ = interrupt::take_at_prompt();
+      return std::nullopt;
+    }
     return std::string(line.get());
   }
 #else
@@ -31,7 +79,14 @@ std::optional<std::string> line_reader::read(const char* prompt) {
   std::size_t cap = 0;
   const ssize_t n = ::getline(&buf, &cap, stdin);
   std::unique_ptr<char, decltype(&std::free)> owner(buf, &std::free);
-  if (n < 0) return std::nullopt;
+  if (n < 0) {
+    if (interactive_ && interrupt::take_at_prompt()) {
+      // The part of the line read so far is dropped with the error.
+      std::clearerr(stdin);
+      interrupted_ = true;
+    }
+    return std::nullopt;
+  }
   std::string line(buf, static_cast<std::size_t>(n));
   if (!line.empty() && line.back() == '\n') line.pop_back();
   return line;

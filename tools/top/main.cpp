@@ -11,7 +11,12 @@
 //   #load LIB    load a plug-in (a shared library) into the toplevel
 //   #use FILE    run a script file, as one phrase
 //   #quit        leave (as does the end of the input)
-// The exit status is 0 unless the interpreter cannot be started.
+// A phrase that is an expression, without a final ';', prints its type and
+// value ("- : int = 3"). On a terminal, Ctrl-C abandons the phrase being
+// typed, or interrupts the one running; the toplevel goes on.
+// The exit status is 1 when the interpreter cannot be started, and also,
+// when standard input is not a terminal, when a phrase or directive failed
+// (did not compile, threw, named a missing script or plug-in); 0 otherwise.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -20,6 +25,7 @@
 
 #include <quarn/format.hpp>
 
+#include "interrupt.hpp"
 #include "line_reader.hpp"
 #include "phrases.hpp"
 #include "toplevel.hpp"
@@ -34,6 +40,9 @@ void usage(std::FILE* to) {
       "              among the installed plug-ins, e.g. quarn_top)\n"
       "  -- ARGS     pass the remaining arguments to the compiler (-I, -D, -O ...)\n"
       "Directives at the prompt: #load LIB, #use FILE, #quit.\n"
+      "An expression without a final ';' prints its type and value.\n"
+      "Ctrl-C abandons the phrase being typed or interrupts the one running.\n"
+      "The exit status is non-zero when a phrase read from a file or pipe failed.\n"
       "Scripts named by a relative path are looked up in the current directory,\n"
       "then in $QUARN_TOP_PATH (':'-separated) if set, else in <prefix>/share/quarn\n"
       "(or <build>/share/quarn for the quarn-top of a build tree).\n",
@@ -64,9 +73,11 @@ int main(int argc, char** argv) {
 
   quarn::formatter& err = quarn::stderr_formatter();
   quarn::top::line_reader reader;
+  bool failed = false;
   try {
+    if (reader.interactive()) quarn::top::interrupt::install();
     quarn::top::toplevel top(quarn::top::layout::of_running_executable(), std::move(compiler_args), err);
-    for (const auto& p : plugins) top.load(p, err);
+    for (const auto& p : plugins) failed = !top.load(p, err) || failed;
 
     if (reader.interactive()) {
       quarn::eprint("quarn-top: C++20 with Quarn; end phrases with ';'; #quit to leave.@.");
@@ -74,7 +85,17 @@ int main(int argc, char** argv) {
     quarn::top::phrase_scanner scanner;
     std::string phrase;
     bool quit = false;
-    while (auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ")) {
+    while (true) {
+      auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ");
+      if (!line && reader.interrupted()) {
+        // Ctrl-C while typing: the phrase is dropped, its lines included.
+        phrase.clear();
+        scanner.reset();
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        continue;
+      }
+      if (!line) break;
       if (phrase.empty()) {
         if (auto d = quarn::top::parse_directive(*line)) {
           reader.remember(*line);
@@ -83,13 +104,15 @@ int main(int argc, char** argv) {
             quit = true;
             break;
           }
+          bool ok = false;
           if (d->argument.empty()) {
             quarn::eprint("quarn-top: #%s needs an argument.@.", d->what == kind::load ? "load" : "use");
           } else if (d->what == kind::load) {
-            top.load(d->argument, err);
+            ok = top.load(d->argument, err);
           } else {
-            top.use(err, std::nullopt, quarn::top::input_file{d->argument});
+            ok = top.use(err, std::nullopt, quarn::top::input_file{d->argument});
           }
+          failed = !ok || failed;
           continue;
         }
       }
@@ -98,13 +121,13 @@ int main(int argc, char** argv) {
       phrase += '\n';
       if (!scanner.complete()) continue;
       reader.remember(phrase.substr(0, phrase.size() - 1));
-      top.run_phrase(phrase, err);
+      failed = !top.run_phrase(phrase, err) || failed;
       phrase.clear();
       scanner.reset();
     }
     // An unfinished phrase at the end of the input still runs (and most
     // likely reports what is missing).
-    if (!phrase.empty()) top.run_phrase(phrase, err);
+    if (!phrase.empty()) failed = !top.run_phrase(phrase, err) || failed;
     // Leave the prompt's line after an end of input typed at a terminal.
     if (!quit && reader.interactive()) std::fputc('\n', stdout);
   } catch (const std::exception& e) {
@@ -112,5 +135,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::fflush(stdout);
-  return 0;
+  // At a terminal the user has seen each error as it came; a script piped
+  // in tells its caller through the status.
+  return failed && !reader.interactive() ? 1 : 0;
 }

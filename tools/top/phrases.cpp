@@ -148,13 +148,29 @@ bool is_blank(std::string_view code) {
   return true;
 }
 
-std::string wrap_statements(std::string_view code, unsigned serial) {
+namespace {
+
+std::string wrapped(unsigned serial, std::string_view body) {
   std::string out = "namespace { int quarn_top_statements_";
   out += std::to_string(serial);
   out += " = [] {\n#line 1\n";
-  out += code;
+  out += body;
   out += "\n;\nreturn 0; }(); }\n";
   return out;
+}
+
+}  // namespace
+
+std::string wrap_statements(std::string_view code, unsigned serial) { return wrapped(serial, code); }
+
+std::string wrap_expression(const expression_phrase& phrase, unsigned serial) {
+  // Nothing but the expression's own text goes on new lines, so that the
+  // line numbers stay those of the phrase.
+  std::string body(phrase.statements);
+  body += "::quarn::top::show_phrase_value(((";
+  body += phrase.expression;
+  body += "\n), ::quarn::top::phrase_value_probe{}))";
+  return wrapped(serial, body);
 }
 
 namespace {
@@ -278,7 +294,43 @@ bool skip_template_arguments(lexer& lex) {
   }
 }
 
+bool starts_non_expression_statement(const token& t) noexcept {
+  if (t.what == token::kind::punct) return t.is("{") || t.is(";") || t.is("#");
+  return t.what == token::kind::word &&
+         one_of(t.text, {"break", "case", "catch", "co_return", "continue", "default", "do", "else", "for", "goto",
+                         "if", "return", "switch", "try", "while"});
+}
+
 }  // namespace
+
+std::optional<expression_phrase> split_expression(std::string_view code) {
+  // The last token, and where the text after the last ';' outside brackets
+  // starts.
+  lexer lex(code);
+  std::size_t after_semicolon = 0;
+  token last;
+  int depth = 0;
+  for (token t = lex.next(); t.what != token::kind::end; t = lex.next()) {
+    last = t;
+    if (t.what != token::kind::punct) continue;
+    if (t.is("(") || t.is("[") || t.is("{")) {
+      ++depth;
+    } else if (t.is("[[")) {
+      depth += 2;
+    } else if (t.is(")") || t.is("]") || t.is("}")) {
+      --depth;
+    } else if (t.is(";") && depth == 0) {
+      after_semicolon = static_cast<std::size_t>(t.text.data() - code.data()) + 1;
+    }
+  }
+  if (last.what == token::kind::end || last.is(";")) return std::nullopt;
+  const std::string_view expression = code.substr(after_semicolon);
+  lexer first(expression);
+  if (starts_non_expression_statement(first.next()) || classify(expression) != phrase_kind::statements) {
+    return std::nullopt;
+  }
+  return expression_phrase{code.substr(0, after_semicolon), expression};
+}
 
 phrase_kind classify(std::string_view code) {
   lexer lex(code);
@@ -310,8 +362,14 @@ phrase_kind classify(std::string_view code) {
     t = lex.next();
     if (t.what == token::kind::word && t.text == "template") t = lex.next();
   }
-  // What follows the name tells a declared entity from an expression.
-  if (t.what == token::kind::word || t.is("*") || t.is("&") || t.is("&&")) return phrase_kind::declarations;
+  // What follows the name tells a declared entity from an expression. After
+  // '*' or '&' a declaration goes on with a name, a qualifier or another
+  // '*' or '&'; a literal or a '(' makes a product or a bitwise and.
+  if (t.what == token::kind::word) return phrase_kind::declarations;
+  if (t.is("*") || t.is("&") || t.is("&&")) {
+    t = lex.next();
+    return t.what == token::kind::literal || t.is("(") ? phrase_kind::statements : phrase_kind::declarations;
+  }
   return phrase_kind::statements;
 }
 

@@ -57,11 +57,12 @@ enum class phrase_kind { declarations, statements };
 /// Declarations: a phrase that starts with '#' (a preprocessor line), an
 /// attribute, a keyword that starts declarations (int, auto, struct,
 /// template, using, static ...), or a name (qualified, with template
-/// arguments) followed by a word, '*' or '&' (`std::vector<int> v`,
-/// `point* p`). Statements: everything else, such as a keyword that starts
-/// statements or expressions (if, for, return, throw, new, static_cast ...),
-/// a block, a literal or an operator, and a name followed by anything else
-/// (`f(1);`, `x = 2;`, `v.push_back(3);`, `std::cout << 4;`).
+/// arguments) followed by a word, or by '*' or '&' and then no literal and no
+/// '(' (`std::vector<int> v`, `point* p`, `int_ptr* const q`). Statements:
+/// everything else, such as a keyword that starts statements or expressions
+/// (if, for, return, throw, new, static_cast ...), a block, a literal or an
+/// operator, and a name followed by anything else (`f(1);`, `x = 2;`,
+/// `v.push_back(3);`, `std::cout << 4;`, `x * 10`, `flags & (1 << 3)`).
 [[nodiscard]] phrase_kind classify(std::string_view code);
 
 /// Wraps statements into a declaration that runs them once, in a lambda
@@ -69,5 +70,24 @@ enum class phrase_kind { declarations, statements };
 /// messages about the wrapped text give the line numbers of `code` itself.
 /// Local variables of the statements end with them.
 [[nodiscard]] std::string wrap_statements(std::string_view code, unsigned serial);
+
+/// A phrase of statements that ends with an expression: its value is shown.
+struct expression_phrase {
+  std::string_view statements;  ///< what comes before, up to its last ';'
+  std::string_view expression;
+};
+
+/// Splits statements (as classify tells them) whose last one is an
+/// expression without a final ';' (`x + 1`, `v.size()`, `x = 2; x * x`):
+/// the text after the last ';' outside brackets. Nullopt when the phrase
+/// ends with ';' (after blanks and comments), or when its last part starts
+/// with a keyword of a statement (if, for, while, do, switch, try, return
+/// ...), a block, or reads as a declaration.
+[[nodiscard]] std::optional<expression_phrase> split_expression(std::string_view code);
+
+/// As wrap_statements, with the expression's value passed to
+/// ::quarn::top::show_phrase_value (see quarn_top_value.hpp), through an
+/// operator that also accepts a void expression.
+[[nodiscard]] std::string wrap_expression(const expression_phrase& phrase, unsigned serial);
 
 }  // namespace quarn::top

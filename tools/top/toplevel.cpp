@@ -15,6 +15,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <clang/Basic/Diagnostic.h>
 #include <clang/Frontend/CompilerInstance.h>
 #include <clang/Interpreter/Interpreter.h>
 #include <llvm/Support/Error.h>
@@ -25,6 +26,7 @@
 #include <quarn/format.hpp>
 #include <quarn/tty.hpp>
 
+#include "interrupt.hpp"
 #include "layout_paths.hpp"
 #include "phrases.hpp"
 
@@ -127,6 +129,19 @@ private:
   int saved_ = -1;
 };
 
+// After an interrupted phrase: what the phrase printed on Quarn's standard
+// formatters is written out, and the boxes it left open are closed, so that
+// the next phrase starts a new document.
+void reset_std_formatters() {
+  for (quarn::formatter* f : {&quarn::stdout_formatter(), &quarn::stderr_formatter()}) {
+    try {
+      f->print_flush();
+    } catch (...) {
+      // A write error is the phrase's; the formatter has dropped its document.
+    }
+  }
+}
+
 // The name of the type of the exception being handled, demangled.
 std::string current_exception_type() {
   const std::type_info* t = abi::__cxa_current_exception_type();
@@ -169,6 +184,7 @@ struct toplevel::impl {
   layout where;
   std::unique_ptr<clang::Interpreter> interpreter;
   unsigned serial = 0;  // names the wrappers of statements
+  bool value_printer_included = false;  // quarn_top_value.hpp
 
   struct parsed {
     clang::PartialTranslationUnit* unit = nullptr;
@@ -177,6 +193,8 @@ struct toplevel::impl {
 
   parsed parse(const std::string& code) {
     parsed a;
+    // Stopping clang half-way would leave it broken: a Ctrl-C waits.
+    const interrupt::shield shield;
     stderr_capture capture;
     auto unit = interpreter->Parse(code);
     a.report = capture.finish();
@@ -185,6 +203,12 @@ struct toplevel::impl {
     } else {
       std::string message = llvm::toString(unit.takeError());
       if (a.report.empty()) a.report = "quarn-top: " + message + "\n";
+      // After a failed phrase the interpreter resets its diagnostics engine,
+      // and with it the settings made from the command line: warnings in
+      // system headers would show again, hundreds for the next #include.
+      // Make them again.
+      const clang::CompilerInstance& ci = *interpreter->getCompilerInstance();
+      clang::ProcessWarningOptions(ci.getDiagnostics(), ci.getDiagnosticOpts(), /*ReportDiags=*/false);
     }
     return a;
   }
@@ -195,7 +219,23 @@ struct toplevel::impl {
     if (unit.TheModule == nullptr) return true;
     std::string failure;
     try {
-      if (auto err = interpreter->Execute(unit)) failure = "quarn-top: " + llvm::toString(std::move(err));
+      struct call {
+        clang::Interpreter& interpreter;
+        clang::PartialTranslationUnit& unit;
+        std::string error;
+      } c{*interpreter, unit, {}};
+      const bool completed = interrupt::run_interruptible(
+          [](void* p) {
+            auto& c = *static_cast<call*>(p);
+            if (auto err = c.interpreter.Execute(c.unit)) c.error = llvm::toString(std::move(err));
+          },
+          &c);
+      if (!completed) {
+        failure = "quarn-top: " + name + "interrupted";
+        reset_std_formatters();
+      } else if (!c.error.empty()) {
+        failure = "quarn-top: " + c.error;
+      }
     } catch (const std::exception& e) {
       failure = "quarn-top: " + name + "uncaught exception " + current_exception_type() + ": " + e.what();
     } catch (...) {
@@ -213,8 +253,20 @@ struct toplevel::impl {
   // statements is wrapped first (see classify).
   bool run(std::string_view code, quarn::formatter& diagnostics, const std::string& name, bool statements) {
     if (is_blank(code)) return true;
-    const bool wrap = statements && classify(code) == phrase_kind::statements;
-    parsed a = parse(wrap ? wrap_statements(code, ++serial) : std::string(code));
+    std::string text(code);
+    if (statements && classify(code) == phrase_kind::statements) {
+      if (const auto e = split_expression(code)) {
+        // The printer of values comes in with the first expression.
+        if (!value_printer_included) {
+          value_printer_included = run("#include <quarn_top_value.hpp>\n", diagnostics, name, false);
+          if (!value_printer_included) return false;
+        }
+        text = wrap_expression(*e, ++serial);
+      } else {
+        text = wrap_statements(code, ++serial);
+      }
+    }
+    parsed a = parse(text);
     // Warnings, or the errors.
     if (!a.report.empty()) write_report(diagnostics, a.report);
     return a.unit != nullptr && execute(*a.unit, diagnostics, name);
@@ -324,6 +376,9 @@ bool toplevel::load(std::string_view library, quarn::formatter& diagnostics) {
   }
   // Flush what earlier phrases printed: the plug-in may print while it loads.
   std::fflush(stdout);
+  // Leaving the dynamic linker half-way would leave it locked: a Ctrl-C
+  // waits.
+  const interrupt::shield shield;
   if (::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr) {
     const char* why = ::dlerror();
     write_report(diagnostics, "quarn-top: cannot load " + std::string(library) + ": " + (why ? why : "unknown error") + "\n");

@@ -44,7 +44,10 @@ public:
   [[nodiscard]] static toplevel* running() noexcept;
 
   /// Runs a phrase typed at the prompt: declarations as they are; when the
-  /// text does not read as declarations, as statements run once.
+  /// text does not read as declarations, as statements run once, and when
+  /// it ends with an expression without a final ';', that expression's type
+  /// and value are printed (see quarn_top_value.hpp). False when the phrase
+  /// does not compile, throws or is interrupted.
   bool run_phrase(std::string_view code, quarn::formatter& diagnostics);
 
   /// use_input (see quarn_top_host.hpp).

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "quarn/detail/char_array.hpp"
 #include "quarn/formatter.hpp"
 
 namespace quarn::detail {
@@ -151,7 +152,11 @@ format_arg make_arg(const A& a) {
         return r;
       }
     }
-    std::string_view sv(a);
+    std::string_view sv;
+    if constexpr (is_char_array<T>)
+      sv = char_array_view(a);
+    else
+      sv = std::string_view(a);
     r.v.s.p = sv.data();
     r.v.s.n = sv.size();
   }
