@@ -55,7 +55,7 @@ bool plain(const conversion& cv) {
 }
 
 // The printf conversion of `cv`, written with printf's letter `conv`.
-printf_spec printf_spec_of(const conversion& cv, char conv) {
+printf_field printf_field_of(const conversion& cv, char conv) {
   return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv};
 }
 
@@ -140,7 +140,7 @@ public:
           }
         }
         number_text text;
-        write_floating(text, a.v.d, printf_spec_of(cv, rule.printf_letter));
+        write_floating(text, a.v.d, printf_field_of(cv, rule.printf_letter));
         return append(text.view());
       }
       case writes::string: {
@@ -318,7 +318,7 @@ private:
                                : std::to_chars(p, p + 24, bits).ptr);
     }
     number_text text;
-    write_integer(text, negative ? 0 - bits : bits, negative, printf_spec_of(cv, conv));
+    write_integer(text, negative ? 0 - bits : bits, negative, printf_field_of(cv, conv));
     append(text.view());
   }
 

@@ -13,18 +13,18 @@ namespace quarn::detail {
 
 namespace {
 
-// The printf directive of `spec`, with C length modifier `length`.
-std::string printf_directive(const printf_spec& spec, const char* length) {
+// The printf directive of `field`, with C length modifier `length`.
+std::string printf_directive(const printf_field& field, const char* length) {
   std::string d = "%";
-  if (spec.minus) d += '-';
-  if (spec.zero) d += '0';
-  if (spec.plus) d += '+';
-  if (spec.space) d += ' ';
-  if (spec.hash) d += '#';
-  if (spec.width >= 0) d += std::to_string(spec.width);
-  if (spec.precision >= 0) d += '.' + std::to_string(spec.precision);
+  if (field.minus) d += '-';
+  if (field.zero) d += '0';
+  if (field.plus) d += '+';
+  if (field.space) d += ' ';
+  if (field.hash) d += '#';
+  if (field.width >= 0) d += std::to_string(field.width);
+  if (field.precision >= 0) d += '.' + std::to_string(field.precision);
   d += length;
-  d += spec.conv;
+  d += field.conv;
   return d;
 }
 
@@ -43,10 +43,10 @@ std::string c_format(const std::string& directive, V value) {
 char* fill(char* p, char c, std::size_t n) { return std::fill_n(p, n, c); }
 char* copy(char* p, std::string_view s) { return std::copy(s.begin(), s.end(), p); }
 
-std::string_view sign_of(bool negative, const printf_spec& spec) {
+std::string_view sign_of(bool negative, const printf_field& field) {
   if (negative) return "-";
-  if (spec.plus) return "+";
-  if (spec.space) return " ";
+  if (field.plus) return "+";
+  if (field.space) return " ";
   return {};
 }
 
@@ -57,9 +57,9 @@ std::string_view sign_of(bool negative, const printf_spec& spec) {
 // or with zeros after the prefix when `zero_pad`.
 struct field_writer {
   static void write(number_text& out, std::string_view prefix, std::size_t zeros, std::string_view body,
-                    const printf_spec& spec, bool zero_pad) {
+                    const printf_field& field, bool zero_pad) {
     const std::size_t length = prefix.size() + zeros + body.size();
-    const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+    const std::size_t width = field.width > 0 ? static_cast<std::size_t>(field.width) : 0;
     const std::size_t pad = width > length ? width - length : 0;
     char* p = out.buf_;
     if (length + pad > number_text::capacity) {
@@ -67,11 +67,11 @@ struct field_writer {
       p = out.long_.data();
     }
     char* const start = p;
-    if (!spec.minus && !zero_pad) p = fill(p, ' ', pad);
+    if (!field.minus && !zero_pad) p = fill(p, ' ', pad);
     p = copy(p, prefix);
-    p = fill(p, '0', zeros + (zero_pad && !spec.minus ? pad : 0));
+    p = fill(p, '0', zeros + (zero_pad && !field.minus ? pad : 0));
     p = copy(p, body);
-    if (spec.minus) p = fill(p, ' ', pad);
+    if (field.minus) p = fill(p, ' ', pad);
     out.view_ = std::string_view(start, static_cast<std::size_t>(p - start));
   }
 
@@ -81,25 +81,25 @@ struct field_writer {
   }
 };
 
-void write_integer(number_text& out, unsigned long long magnitude, bool negative, const printf_spec& spec) {
-  const int base = spec.conv == 'x' || spec.conv == 'X' ? 16 : spec.conv == 'o' ? 8 : 10;
+void write_integer(number_text& out, unsigned long long magnitude, bool negative, const printf_field& field) {
+  const int base = field.conv == 'x' || field.conv == 'X' ? 16 : field.conv == 'o' ? 8 : 10;
   char digits[64];
   char* end = digits;
   // With a precision of 0, zero has no digits.
-  if (magnitude != 0 || spec.precision != 0) end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
-  if (spec.conv == 'X') std::transform(digits, end, digits, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
+  if (magnitude != 0 || field.precision != 0) end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
+  if (field.conv == 'X') std::transform(digits, end, digits, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
   const std::string_view body(digits, static_cast<std::size_t>(end - digits));
 
   std::string_view prefix;
-  if (spec.conv == 'd') prefix = sign_of(negative, spec);
-  if (spec.hash && magnitude != 0 && spec.conv == 'x') prefix = "0x";
-  if (spec.hash && magnitude != 0 && spec.conv == 'X') prefix = "0X";
+  if (field.conv == 'd') prefix = sign_of(negative, field);
+  if (field.hash && magnitude != 0 && field.conv == 'x') prefix = "0x";
+  if (field.hash && magnitude != 0 && field.conv == 'X') prefix = "0X";
 
-  const std::size_t precision = spec.precision > 0 ? static_cast<std::size_t>(spec.precision) : 0;
+  const std::size_t precision = field.precision > 0 ? static_cast<std::size_t>(field.precision) : 0;
   std::size_t zeros = precision > body.size() ? precision - body.size() : 0;
   // "#" makes an octal number start with 0.
-  if (spec.hash && spec.conv == 'o' && zeros == 0 && (body.empty() || body[0] != '0')) zeros = 1;
-  field_writer::write(out, prefix, zeros, body, spec, spec.zero && spec.precision < 0);
+  if (field.hash && field.conv == 'o' && zeros == 0 && (body.empty() || body[0] != '0')) zeros = 1;
+  field_writer::write(out, prefix, zeros, body, field, field.zero && field.precision < 0);
 }
 
 namespace {
@@ -160,27 +160,27 @@ char* write_short_general(char* out, double x, int precision) {
   return whole_general(p, std::fabs(x), precision == 0 ? 1 : precision);
 }
 
-void write_floating(number_text& out, double x, const printf_spec& spec) {
-  const int precision = spec.precision >= 0 ? spec.precision : 6;
-  const std::chars_format format = spec.conv == 'f'                      ? std::chars_format::fixed
-                                   : spec.conv == 'e' || spec.conv == 'E' ? std::chars_format::scientific
+void write_floating(number_text& out, double x, const printf_field& field) {
+  const int precision = field.precision >= 0 ? field.precision : 6;
+  const std::chars_format format = field.conv == 'f'                      ? std::chars_format::fixed
+                                   : field.conv == 'e' || field.conv == 'E' ? std::chars_format::scientific
                                                                           : std::chars_format::general;
   char digits[400];
   std::to_chars_result r{digits, std::errc::value_too_large};
   // "#" keeps trailing zeros and the point, which to_chars has no switch for.
-  if (!spec.hash && format == std::chars_format::general && precision <= 15) {
+  if (!field.hash && format == std::chars_format::general && precision <= 15) {
     if (char* end = whole_general(digits, std::fabs(x), precision == 0 ? 1 : precision)) r = {end, std::errc{}};
   }
-  if (!spec.hash && r.ec != std::errc{}) r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
+  if (!field.hash && r.ec != std::errc{}) r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
   if (r.ec != std::errc{}) {
-    field_writer::write(out, c_format(printf_directive(spec, ""), x));
+    field_writer::write(out, c_format(printf_directive(field, ""), x));
     return;
   }
-  if (spec.conv == 'E' || spec.conv == 'G')
+  if (field.conv == 'E' || field.conv == 'G')
     std::transform(digits, r.ptr, digits, [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
   const std::string_view body(digits, static_cast<std::size_t>(r.ptr - digits));
   // Infinities and not-a-numbers are padded with spaces, never zeros.
-  field_writer::write(out, sign_of(std::signbit(x), spec), 0, body, spec, spec.zero && std::isfinite(x));
+  field_writer::write(out, sign_of(std::signbit(x), field), 0, body, field, field.zero && std::isfinite(x));
 }
 
 }  // namespace quarn::detail

@@ -13,7 +13,7 @@ namespace quarn::detail {
 
 // A printf conversion: its flags, width and precision (-1: none) and letter,
 // one of d u x X o for integers and f e E g G for floats.
-struct printf_spec {
+struct printf_field {
   bool minus = false, zero = false, plus = false, space = false, hash = false;
   int width = -1;
   int precision = -1;
@@ -40,9 +40,9 @@ private:
 };
 
 // Writes the magnitude `magnitude`, negative when `negative` is set, as
-// printf writes a value of that sign and magnitude with `spec` (the
+// printf writes a value of that sign and magnitude with `field` (the
 // letter's base; the sign flags apply to "d" only).
-void write_integer(number_text& out, unsigned long long magnitude, bool negative, const printf_spec& spec);
+void write_integer(number_text& out, unsigned long long magnitude, bool negative, const printf_field& field);
 
 // Writes "%.<precision>g" of `x` (precision -1: 6) to `out`, which has
 // room for 40 bytes, when a short way applies (most numbers with a few
@@ -50,7 +50,7 @@ void write_integer(number_text& out, unsigned long long magnitude, bool negative
 // do it.
 char* write_short_general(char* out, double x, int precision);
 
-// Writes `x` as printf writes it with `spec`.
-void write_floating(number_text& out, double x, const printf_spec& spec);
+// Writes `x` as printf writes it with `field`.
+void write_floating(number_text& out, double x, const printf_field& field);
 
 }  // namespace quarn::detail

@@ -32,7 +32,7 @@ void print_unsigned(formatter& f, unsigned long long v) {
 
 void print_g(formatter& f, double x) {
   number_text text;
-  write_floating(text, x, printf_spec{.conv = 'g'});
+  write_floating(text, x, printf_field{.conv = 'g'});
   f.print_string(text.view());
 }
 

@@ -116,10 +116,10 @@ TEST(FormatConversions, NumbersMatchPrintf) {
       if ((set >> k) & 1) f += flags[k];
     for (const char* w : widths)
       for (const char* p : precisions) {
-        const std::string spec = f + w + p;
+        const std::string field = f + w + p;
         for (char conv : std::string_view("duxXo")) {
-          const std::string fmt = spec + conv;
-          const std::string c_fmt = spec + "ll" + conv;
+          const std::string fmt = field + conv;
+          const std::string c_fmt = field + "ll" + conv;
           for (long long v : ints) {
             if (conv == 'd')
               std::snprintf(want, sizeof want, c_fmt.c_str(), v);
@@ -130,7 +130,7 @@ TEST(FormatConversions, NumbersMatchPrintf) {
           }
         }
         for (char conv : std::string_view("feEgG")) {
-          const std::string fmt = spec + conv;
+          const std::string fmt = field + conv;
           for (double v : floats) {
             std::snprintf(want, sizeof want, fmt.c_str(), v);
             const std::string got = quarn::sprint(quarn::runtime(fmt), v);
