@@ -50,9 +50,11 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
   out += quote;
 }
 
-bool plain(const conversion& cv) {
-  return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0 && cv.precision < 0;
-}
+// No flag and no width.
+bool unpadded(const conversion& cv) { return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0; }
+
+// No flag, width or precision.
+bool plain(const conversion& cv) { return unpadded(cv) && cv.precision < 0; }
 
 // The printf conversion of `cv`, written with printf's letter `conv`.
 printf_field printf_field_of(const conversion& cv, char conv) {
@@ -133,11 +135,11 @@ public:
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
       case writes::floating: {
-        if (rule.printf_letter == 'g' && room_for_short_text()) {
-          if (!cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0) {
-            char* const end = write_short_general(pending_ + pending_size_, a.v.d, cv.precision < 0 ? 6 : cv.precision);
-            if (end != nullptr) return gathered(end);
-          }
+        // "%g" with no flag or width: digits straight into the gathered text
+        // when the short way applies.
+        if (rule.printf_letter == 'g' && unpadded(cv) && room_for_short_text()) {
+          char* const end = write_short_general(pending_ + pending_size_, a.v.d, cv.precision < 0 ? 6 : cv.precision);
+          if (end != nullptr) return gathered(end);
         }
         number_text text;
         write_floating(text, a.v.d, printf_field_of(cv, rule.printf_letter));
