@@ -70,7 +70,8 @@ int main(int argc, char** argv) try {
   CLI::App app{"A tour of the Quarn pretty-printing library"};
   const auto color = quarn::cli::style_renderer(app);
   CLI11_PARSE(app, argc, argv);
-  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = true});
+  quarn::tty::setup_std_outputs(
+      {.style_renderer = color.value(), .margin_from_terminal = true, .columns_when_utf_8 = true});
 
   // A nested record: a vertical box of fields holding boxes that fill.
   title("A nested record");
@@ -146,6 +147,26 @@ int main(int argc, char** argv) try {
                "runs of spaces.\n\nAn empty line ends a paragraph.");
   quarn::print("%a@]@.", quarn::did_you_mean("command", quarn::string),
                std::pair{std::string("lst"), std::vector<std::string>{"list", "last", "lost"}});
+
+  // Measured in bytes, accented letters and CJK characters look wider than
+  // they are and the columns of a table drift; measured in display columns
+  // (the choice setup made above for a UTF-8 locale), they line up.
+  title("Text in display columns");
+  quarn::formatter& out = quarn::stdout_formatter();
+  const quarn::text_measure chosen = out.measure();
+  const std::pair<const char*, int> cities[] = {{"Z\u00fcrich", 421878}, {"\u6771\u4eac", 13960236},
+                                                {"S\u00e3o Paulo", 12325232}, {"Oslo", 709037}};
+  for (const quarn::text_measure m : {quarn::text_measure::bytes, quarn::text_measure::columns}) {
+    out.set_measure(m);
+    quarn::print("@[<v>%s:", m == quarn::text_measure::bytes ? "in bytes" : "in columns");
+    for (const auto& [city, people] : cities) quarn::print("@,  %-10s|%9d |", city, people);
+    quarn::print("@]@.");
+  }
+  out.set_measure(quarn::text_measure::columns);
+  quarn::print("@[<hov 2>%a@]@.", quarn::words,
+               "\u65e5\u672c\u8a9e\u306e\u6587 (Japanese text) takes two columns a character, "
+               "e\u0301 with a combining accent one, and the line still breaks at the margin.");
+  out.set_measure(chosen);
 
   // Styles nest and never move a line break: the escape sequences take no
   // columns.  Without a terminal (or with --color=never) the same calls

@@ -22,6 +22,11 @@
 //    a proper prefix of itself followed by "...", exactly `max` bytes long
 //    when max >= 3 and "..." alone below; the words shown before the "..."
 //    are the input's first words, the last one possibly cut short.
+// Every other input measures text in display columns rather than bytes.
+// The content checks above do not depend on the measure, except
+// truncated's: there the bound counts columns, the cut keeps whole
+// characters, and the result is at most `max` columns and, after a cut, at
+// least max - 1 (a wide character that does not fit leaves one free).
 #include <quarn/engine.hpp>
 #include <quarn/text.hpp>
 
@@ -84,6 +89,7 @@ struct setup {
   quarn::box_kind kind;
   int indent;
   int margin;  // 0: the default
+  quarn::text_measure measure = quarn::text_measure::bytes;
   // A new line and the indentation of the lines that follow it, once the
   // formatter is set up.
   std::string newline = "\n";
@@ -94,6 +100,7 @@ std::string render(setup& s, Print print) {
   std::string out;
   quarn::formatter f(out);
   if (s.margin > 0) f.set_margin(s.margin);
+  f.set_measure(s.measure);
   s.newline = "\n" + std::string(static_cast<std::size_t>(std::min(s.indent, f.max_indent())), ' ');
   f.open_box(s.kind, s.indent);
   print(f);
@@ -158,8 +165,10 @@ void check_lines(std::string_view in, std::string_view out, const setup& s) {
   check(out == want, "lines: a line changed or not indented");
 }
 
-void check_truncated(std::string_view in, std::string_view out, long long max) {
-  if (max >= 0 && in.size() <= static_cast<unsigned long long>(max)) {
+void check_truncated(std::string_view in, std::string_view out, long long max, quarn::text_measure m) {
+  const bool columns = m == quarn::text_measure::columns;
+  const auto width = [&](std::string_view t) { return columns ? quarn::display_columns(t) : t.size(); };
+  if (max >= 0 && width(in) <= static_cast<unsigned long long>(max)) {
     check(out == in, "truncated: a string within the bound was changed");
     return;
   }
@@ -168,7 +177,10 @@ void check_truncated(std::string_view in, std::string_view out, long long max) {
   // (A negative bound cuts even the empty string.)
   check((kept.empty() || kept.size() < in.size()) && in.substr(0, kept.size()) == kept,
         "truncated: not a proper prefix of the input");
-  if (max >= 3)
+  if (max >= 3 && columns)
+    check(width(out) <= static_cast<unsigned long long>(max) && width(out) + 1 >= static_cast<unsigned long long>(max),
+          "truncated: not within a column of the bound");
+  else if (max >= 3)
     check(out.size() == static_cast<unsigned long long>(max), "truncated: not exactly the bound");
   else
     check(out == "...", "truncated: more than the ellipsis below a bound of 3");
@@ -194,6 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup s{kinds[(data[0] / 5) % 5], 0, 0};
   // Half the inputs keep no indentation, as most callers do.
   if (data[0] >= 128) s.indent = data[2] % 9;
+  if ((data[0] / 25) % 2 == 1) s.measure = quarn::text_measure::columns;
   // Margins from 1 (everything overflows) to well past most inputs.
   if (data[1] != 0) s.margin = data[1] < 200 ? data[1] % 60 + 1 : (data[1] - 199) * 40;
   const std::string_view in(reinterpret_cast<const char*>(data + 3), size - 3);
@@ -227,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: max = static_cast<long long>(in.size()) + (data[1] % 16) - 12; break;
       }
       out = render(s, [&](quarn::formatter& f) { quarn::truncated(max)(f, in); });
-      check_truncated(in, out, max);
+      check_truncated(in, out, max, s.measure);
       break;
     }
   }

@@ -12,6 +12,7 @@
 #include "quarn/detail/format_parse.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
+#include "display_columns.hpp"
 #include "number_text.hpp"
 
 namespace quarn::detail {
@@ -71,7 +72,8 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 // instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
+  interpreter(formatter& f, const format_arg* args, std::size_t n)
+      : f_(&f), args_(args), n_(n), measure_(f.measure()) {}
   interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
 
   void error(const char* message) {
@@ -147,8 +149,10 @@ public:
       }
       case writes::string: {
         std::string_view s(a.v.s.p, a.v.s.n);
+        // The precision is the most the text may take, in the formatter's
+        // measure: whole characters only when that is columns.
         if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
-          s = s.substr(0, static_cast<std::size_t>(cv.precision));
+          s = s.substr(0, measured_prefix(measure_, s, static_cast<std::size_t>(cv.precision)));
         return padded(s, cv);
       }
       case writes::quoted_string: {
@@ -296,11 +300,14 @@ private:
   }
 
   // `s` padded with spaces to the conversion's width, on the left or, with
-  // the "-" flag, on the right.
+  // the "-" flag, on the right.  The width is in the formatter's measure.
   void padded(std::string_view s, const conversion& cv) {
-    if (cv.width < 0 || static_cast<std::size_t>(cv.width) <= s.size()) return append(s);
+    if (cv.width < 0 || (measure_ == text_measure::bytes && static_cast<std::size_t>(cv.width) <= s.size()))
+      return append(s);
+    const std::size_t wide = measure_text(measure_, s);
+    if (static_cast<std::size_t>(cv.width) <= wide) return append(s);
     std::string out;
-    std::size_t fill = static_cast<std::size_t>(cv.width) - s.size();
+    std::size_t fill = static_cast<std::size_t>(cv.width) - wide;
     if (!cv.minus) out.append(fill, ' ');
     out += s;
     if (cv.minus) out.append(fill, ' ');
@@ -330,6 +337,7 @@ private:
   std::size_t n_;
   std::size_t next_ = 0;
   int width_ = -1;
+  text_measure measure_ = text_measure::bytes;  // how the formatter measures texts
   bool after_printer_ = false;
   bool has_pending_ = false;  // pending_ holds text (never both: a held text
   bool has_held_ = false;     // is copied to pending_ before any other)

@@ -80,7 +80,10 @@ formatter::~formatter() { delete e_; }
 void formatter::open_box(box_kind kind, int indent) { engine_().open_box(indent, kind); }
 void formatter::close_box() { engine_().close_box(); }
 
-void formatter::print_string(std::string_view s) { engine_().print_as(static_cast<long long>(s.size()), s); }
+void formatter::print_string(std::string_view s) {
+  detail::layout_engine& e = engine_();
+  e.print_as(static_cast<long long>(detail::measure_text(e.settings().measure, s)), s);
+}
 
 void formatter::print_as(int width, std::string_view s) {
   if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
@@ -92,7 +95,17 @@ void formatter::print_char(char c) { engine_().print_char(c); }
 void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
   if (piece == 0) throw std::invalid_argument("quarn::formatter::print_pieces: pieces of 0 bytes");
   if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_pieces: negative number of spaces");
-  engine_().print_pieces(s, piece, spaces, offset);
+  detail::layout_engine& e = engine_();
+  if (e.settings().measure == text_measure::columns && !detail::is_ascii(s)) {
+    // Pieces cut by bytes need not be whole characters: each is measured on
+    // its own, as print_string() would.
+    for (std::size_t i = 0; i < s.size(); i += piece) {
+      if (i > 0) e.print_break(spaces, offset);
+      print_string(s.substr(i, piece));
+    }
+    return;
+  }
+  e.print_pieces(s, piece, spaces, offset);
 }
 
 void formatter::print_int(long long n) {
@@ -141,6 +154,8 @@ bool formatter::over_max_boxes() const {
   const detail::layout_engine& e = engine_();
   return e.depth() >= e.settings().max_boxes;
 }
+void formatter::set_measure(text_measure m) { engine_().set_measure(m); }
+text_measure formatter::measure() const { return engine_().settings().measure; }
 void formatter::set_ellipsis_text(std::string s) { engine_().set_ellipsis(std::move(s)); }
 const std::string& formatter::ellipsis_text() const { return engine_().settings().ellipsis; }
 int formatter::depth() const { return engine_().depth(); }

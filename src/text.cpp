@@ -7,6 +7,8 @@
 
 #include <charconv>
 
+#include "display_columns.hpp"
+
 namespace quarn {
 
 namespace detail {
@@ -122,12 +124,13 @@ void print_lines(formatter& f, std::string_view s) {
 }
 
 void print_truncated(formatter& f, long long max, std::string_view s) {
-  if (max >= 0 && s.size() <= static_cast<unsigned long long>(max)) {
+  const text_measure m = f.measure();
+  if (max >= 0 && measure_text(m, s) <= static_cast<unsigned long long>(max)) {
     f.print_string(s);
     return;
   }
-  // Here s is longer than max, so max - 3 < s.size().
-  if (max > 3) f.print_string(s.substr(0, static_cast<std::size_t>(max - 3)));
+  // Here s is wider than max, so what fits in max - 3 is shorter than s.
+  if (max > 3) f.print_string(s.substr(0, measured_prefix(m, s, static_cast<std::size_t>(max - 3))));
   f.print_string("...");
 }
 

@@ -40,6 +40,8 @@ std::string stdout_of(Body body) {
   std::string out = testing::internal::GetCapturedStdout();
   quarn::set_style_renderer(quarn::stdout_formatter(), quarn::style_renderer::None);
   quarn::set_utf_8(quarn::stdout_formatter(), true);
+  quarn::stdout_formatter().set_measure(quarn::text_measure::bytes);
+  quarn::stderr_formatter().set_measure(quarn::text_measure::bytes);
   return out;
 }
 
@@ -230,6 +232,19 @@ TEST(Examples, ReadmeTerminals) {
               quarn::print("%a@.", quarn::styled(quarn::Fg(quarn::Red), quarn::string), "error");
             }),
             "error\nerror\n");
+}
+
+TEST(Examples, ReadmeDisplayColumns) {
+  EXPECT_EQ(stdout_of([] {
+              quarn::tty::setup_std_outputs({.columns_when_utf_8 = true});  // columns when LANG=C.UTF-8
+              quarn::stdout_formatter().set_measure(quarn::text_measure::columns);  // or in any locale
+              for (const char* city : {"Z\u00fcrich", "\u6771\u4eac", "Oslo"}) quarn::print("%-8s|%5d@.", city, 42);
+            }),
+            "Z\u00fcrich  |   42\n\u6771\u4eac    |   42\nOslo    |   42\n");
+  // The example of quarn/formatter.hpp.
+  EXPECT_EQ(quarn::display_columns("na\u00efve"), 5u);
+  EXPECT_EQ(quarn::display_columns("\u65e5\u672c"), 4u);
+  EXPECT_EQ(quarn::display_columns("e\u0301"), 1u);
 }
 
 TEST(Examples, ReadmeColours) {

@@ -262,6 +262,30 @@ TEST(TtySetup, GivenChoicesAreUsedAsTheyAre) {
   }
 }
 
+TEST(TtySetup, ColumnMeasureFollowsTheUtf8Choice) {
+  using quarn::text_measure;
+  const struct {
+    bool asked;
+    const char* lang;
+    std::optional<bool> utf_8;
+    text_measure measure;
+  } rows[] = {
+      {false, "C.UTF-8", std::nullopt, text_measure::bytes},
+      {true, "C.UTF-8", std::nullopt, text_measure::columns},
+      {true, "C", std::nullopt, text_measure::bytes},
+      {true, "C", true, text_measure::columns},
+      {true, "C.UTF-8", false, text_measure::bytes},
+  };
+  for (const auto& r : rows) {
+    env_guard env;
+    for (const char* v : {"LC_ALL", "LC_CTYPE"}) env.set(v, unset);
+    env.set("LANG", r.lang);
+    test_channel c(channel_kind::file);
+    auto f = setup(c.get(), {.utf_8 = r.utf_8, .columns_when_utf_8 = r.asked});
+    EXPECT_EQ(f->measure(), r.measure) << r.asked << " " << r.lang;
+  }
+}
+
 TEST(TtySetup, WritesBothAttributesEvenWhenTheyMatchTheDefaults) {
   env_guard env;
   for (const char* v : {"LANG", "LC_ALL", "LC_CTYPE"}) env.set(v, unset);

@@ -51,6 +51,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display_columns.hpp"
 #include "engine/output.hpp"
 #include "engine/scan_stack.hpp"
 #include "engine/token_queue.hpp"
@@ -71,6 +72,7 @@ struct layout_settings {
   std::string ellipsis = ".";
   bool mark_tags = false;
   bool print_tags = false;
+  text_measure measure = text_measure::bytes;
   stag_functions tag_functions = default_stag_functions();
 };
 
@@ -100,7 +102,7 @@ public:
       t.box = kind;
       scan_.push_box(queue_);
     } else if (depth_ == settings_.max_boxes) {
-      enqueue_text(static_cast<long long>(settings_.ellipsis.size()), settings_.ellipsis);
+      enqueue_text(static_cast<long long>(measure_text(settings_.measure, settings_.ellipsis)), settings_.ellipsis);
     }
   }
 
@@ -178,6 +180,7 @@ public:
   void set_ellipsis(std::string s) { customized().ellipsis = std::move(s); }
   void set_mark_tags(bool on) { customized().mark_tags = on; }
   void set_print_tags(bool on) { customized().print_tags = on; }
+  void set_measure(text_measure m) { customized().measure = m; }
   void set_tag_functions(stag_functions fns) { customized().tag_functions = std::move(fns); }
   [[nodiscard]] int depth() const { return depth_; }
 

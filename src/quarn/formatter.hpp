@@ -23,6 +23,7 @@
 // A formatter is used from one thread at a time.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <iosfwd>
 #include <string>
@@ -31,6 +32,27 @@
 namespace quarn {
 
 enum class box_kind : unsigned char { h, v, hv, hov, b };
+
+/// How a formatter measures the width of the texts it lays out.
+enum class text_measure : unsigned char {
+  /// One column per byte, whatever the bytes are (the default).
+  bytes,
+  /// The columns a terminal gives UTF-8 text: display_columns().
+  columns,
+};
+
+/// The width of `s` on a terminal, in columns, reading it as UTF-8: one
+/// column per ASCII byte; two for East Asian wide and full-width characters
+/// and most emoji; none for combining marks and other zero-width characters;
+/// one for any other character.  Each byte that is not part of a valid UTF-8
+/// sequence counts one column.  The widths come from utf8proc's Unicode
+/// tables, character by character (a sequence of emoji joined by U+200D
+/// counts each of them).
+///
+///   quarn::display_columns("naïve");     // 5 (6 bytes)
+///   quarn::display_columns("日本");       // 4
+///   quarn::display_columns("e\u0301");  // 1: "e" and a combining accent
+[[nodiscard]] std::size_t display_columns(std::string_view s) noexcept;
 
 class stag;
 struct stag_functions;
@@ -45,7 +67,7 @@ struct formatter_access;
 ///
 /// Formatters are movable, not copyable.  Defaults: margin 78, maximum
 /// indentation 68, no limit on the number of open boxes, tag marking and tag
-/// printing off.
+/// printing off, texts measured in bytes.
 ///
 /// When output appears: text is laid out as soon as its line is decided and
 /// staged; the target receives it when the staging area fills (64 KiB), at
@@ -98,12 +120,16 @@ public:
   void close_box();
 
   // Text.
+  /// Prints `s`, as wide as measure() says: its size in bytes, or its
+  /// display_columns().
   void print_string(std::string_view s);
-  /// Prints `s` counted as `width` columns (0 for escape sequences, 1 for a
-  /// multi-byte character).  Throws std::invalid_argument on a negative width.
+  /// Prints `s` counted as `width` columns, whatever the measure (0 for
+  /// escape sequences, 1 for a multi-byte character).  Throws
+  /// std::invalid_argument on a negative width.
   void print_as(int width, std::string_view s);
   void print_char(char c);
-  /// Prints `s` in pieces of `piece` bytes (the last one may be shorter),
+  /// Prints `s` in pieces of `piece` bytes (the last one may be shorter, and
+  /// a piece may end inside a UTF-8 character),
   /// with a break hint of `spaces` spaces and `offset` between consecutive
   /// pieces: the same as print_string() of each piece and print_break()
   /// between them, in one call, which costs much less.  Columns of bytes,
@@ -168,6 +194,18 @@ public:
   /// The text printed in place of a box beyond the maximum count (".").
   void set_ellipsis_text(std::string s);
   [[nodiscard]] const std::string& ellipsis_text() const;
+  /// How texts are measured from now on: in bytes (the default) or in the
+  /// columns a terminal shows UTF-8 text in.  Column measure applies to
+  /// every text printed through print_string() and what is built on it:
+  /// the printers' texts, %s with its width, padding and precision,
+  /// the words of the text printers, the ellipsis.  Texts given
+  /// an explicit width (print_as(), "@<n>" in format strings, the escape
+  /// sequences of styles) keep it.  With bytes, a text of 3 "é" is 6 wide;
+  /// with columns, 3:
+  ///
+  ///   f.set_measure(quarn::text_measure::columns);
+  void set_measure(text_measure m);
+  [[nodiscard]] text_measure measure() const;
   /// The number of open boxes, the engine's outermost one included.
   [[nodiscard]] int depth() const;
 

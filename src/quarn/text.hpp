@@ -46,7 +46,10 @@ inline constexpr detail::string_layout<detail::print_lines> lines{};
 /// The string if it is at most `max` bytes long; otherwise its first
 /// max - 3 bytes followed by "...", which is exactly `max` bytes for
 /// max >= 3 and "..." alone below.  The cut counts bytes, even inside a
-/// multi-byte character.
+/// multi-byte character.  On a formatter that measures text in columns
+/// (formatter::set_measure()), `max` counts columns and the cut keeps whole
+/// characters, so the result may be a column short of `max` when a wide
+/// character does not fit.
 struct truncated_printer : printer_tag {
   long long max;
   template <detail::string_like S>

@@ -131,6 +131,7 @@ channel_formatter setup(std::FILE* channel, setup_options o) {
   const bool u = o.utf_8 ? *o.utf_8 : detect_utf_8();
   set_style_renderer(*result, r);
   set_utf_8(*result, u);
+  if (o.columns_when_utf_8) result->set_measure(u ? text_measure::columns : text_measure::bytes);
   if (o.margin_from_terminal) {
     if (const std::optional<int> columns = terminal_columns(channel)) {
       result->set_margin(std::clamp(*columns, narrowest_margin, widest_margin));

@@ -18,6 +18,11 @@
 //
 //   quarn::tty::setup_std_outputs({.margin_from_terminal = true});
 //
+// and, in a UTF-8 locale, text can be measured in the columns the terminal
+// shows it in rather than in bytes:
+//
+//   quarn::tty::setup_std_outputs({.columns_when_utf_8 = true});
+//
 // The environment and the terminal are read at every call; nothing is
 // cached.
 #pragma once
@@ -56,6 +61,12 @@ struct setup_options {
   /// the new margin, kept otherwise.  When terminal_columns() has no answer,
   /// the margin is left as it is.
   bool margin_from_terminal = false;
+  /// Whether to choose how the formatter measures text from the UTF-8
+  /// choice above (given or detected): in display columns when UTF-8 is
+  /// allowed, in bytes otherwise (formatter::set_measure()).  Wide CJK
+  /// characters then take two columns and combining accents none, as on the
+  /// terminal.  When false, the measure is left as it is.
+  bool columns_when_utf_8 = false;
 };
 
 /// What detect_style_renderer() takes into account besides TERM and the
