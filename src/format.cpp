@@ -72,8 +72,7 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 // instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n)
-      : f_(&f), args_(args), n_(n), measure_(f.measure()) {}
+  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
   interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
 
   void error(const char* message) {
@@ -152,7 +151,7 @@ public:
         // The precision is the most the text may take, in the formatter's
         // measure: whole characters only when that is columns.
         if (cv.precision >= 0 && static_cast<std::size_t>(cv.precision) < s.size())
-          s = s.substr(0, measured_prefix(measure_, s, static_cast<std::size_t>(cv.precision)));
+          s = s.substr(0, measured_prefix(measure(), s, static_cast<std::size_t>(cv.precision)));
         return padded(s, cv);
       }
       case writes::quoted_string: {
@@ -271,6 +270,10 @@ private:
     has_pending_ = true;
   }
 
+  // How the formatter measures texts (a flat string has no formatter and
+  // counts bytes).  Read only where a width or precision needs it.
+  [[nodiscard]] text_measure measure() const { return f_ != nullptr ? f_->measure() : text_measure::bytes; }
+
   // Hands the gathered text, if any, to the formatter (even an empty one: an
   // empty text still counts as text for the engine).
   void emit_pending() {
@@ -302,9 +305,10 @@ private:
   // `s` padded with spaces to the conversion's width, on the left or, with
   // the "-" flag, on the right.  The width is in the formatter's measure.
   void padded(std::string_view s, const conversion& cv) {
-    if (cv.width < 0 || (measure_ == text_measure::bytes && static_cast<std::size_t>(cv.width) <= s.size()))
-      return append(s);
-    const std::size_t wide = measure_text(measure_, s);
+    if (cv.width < 0) return append(s);
+    const text_measure m = measure();
+    if (m == text_measure::bytes && static_cast<std::size_t>(cv.width) <= s.size()) return append(s);
+    const std::size_t wide = measure_text(m, s);
     if (static_cast<std::size_t>(cv.width) <= wide) return append(s);
     std::string out;
     std::size_t fill = static_cast<std::size_t>(cv.width) - wide;
@@ -337,7 +341,6 @@ private:
   std::size_t n_;
   std::size_t next_ = 0;
   int width_ = -1;
-  text_measure measure_ = text_measure::bytes;  // how the formatter measures texts
   bool after_printer_ = false;
   bool has_pending_ = false;  // pending_ holds text (never both: a held text
   bool has_held_ = false;     // is copied to pending_ before any other)
