@@ -63,6 +63,24 @@ public:
     }
   }
 
+  // Texts of up to 16 bytes are copied in two overlapping pieces of a
+  // fixed size, without a call to memcpy.
+  void write_small(const char* p, std::size_t n) {
+    if (n > 16 || n > room()) return write(p, n);
+    if (n >= 8) {
+      std::memcpy(cur_, p, 8);
+      std::memcpy(cur_ + n - 8, p + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(cur_, p, 4);
+      std::memcpy(cur_ + n - 4, p + n - 4, 4);
+    } else if (n > 0) {
+      cur_[0] = p[0];
+      cur_[n / 2] = p[n / 2];
+      cur_[n - 1] = p[n - 1];
+    }
+    cur_ += n;
+  }
+
   // `s` in pieces of `piece` bytes, `spaces` spaces after each but the
   // last.
   void write_pieces(std::string_view s, std::size_t piece, std::size_t spaces) {
