@@ -152,7 +152,10 @@ TEST(Collections, SequencesOfEachKind) {
 // other range gets (a std::list), whatever the box, the margin, the widths
 // of the numbers and what comes before and after the list.
 TEST(Collections, IntegerArraysLayOutAsOtherRanges) {
+  std::vector<long long> many(150);  // more than a batch of texts
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = static_cast<long long>(i * i % 2000) - 700;
   const std::vector<std::vector<long long>> values{
+      many,
       {},
       {5},
       {-12, 3},

@@ -120,6 +120,14 @@ void formatter_access::print_text_break(formatter& f, std::string_view s, int sp
   e->print_text_break(s, spaces, offset);
 }
 
+void formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n,
+                                         int spaces, int offset) {
+  layout_engine* e = f.e_;
+  if (e == nullptr || e->busy()) [[unlikely]]
+    e = &f.engine_();
+  e->print_text_breaks(p, lengths, n, spaces, offset);
+}
+
 void layout_engine::split_before_deep_box() {
   if (boxes_.empty()) {
     out_.newline();

@@ -81,6 +81,18 @@ public:
     cur_ += n;
   }
 
+  // `spaces` spaces then the `n` bytes at `p`.
+  void write_spaced(std::size_t spaces, const char* p, std::size_t n) {
+    static constexpr char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (spaces > 8 || 8 + 16 > room()) {
+      this->spaces(static_cast<long long>(spaces));
+      return write_small(p, n);
+    }
+    std::memcpy(cur_, blanks, 8);
+    cur_ += spaces;
+    write_small(p, n);
+  }
+
   // `s` in pieces of `piece` bytes, `spaces` spaces after each but the
   // last.
   void write_pieces(std::string_view s, std::size_t piece, std::size_t spaces) {

@@ -77,6 +77,10 @@ struct formatter_access {
   // with no setting changed before (the layout of what precedes it may be
   // decided here already).
   static void print_text_break(formatter& f, std::string_view s, int spaces, int offset);
+  // print_text_break() of `n` texts, the i-th of `lengths[i]` bytes, one
+  // after the other at `p`.
+  static void print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n, int spaces,
+                                int offset);
 };
 
 }  // namespace detail

@@ -59,19 +59,31 @@ bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n)
     return false;
   }
   if (n == 0) return true;
-  char text[24];
+  // The texts go to the formatter in batches.
+  constexpr std::size_t batch = 64;
+  char text[batch * 24];
+  unsigned char lengths[batch];
+  std::size_t k = 0;
+  char* end = text;
   for (std::size_t i = 0; i + 1 < n; ++i) {
-    char* end = P::write_text(text, v[i]);
+    char* start = end;
+    end = P::write_text(end, v[i]);
     if (marked) {
       if (i == 0) {
-        f.print_string(std::string_view(text, static_cast<std::size_t>(end - text)));
-        end = text;
+        f.print_string(std::string_view(start, static_cast<std::size_t>(end - start)));
+        end = start;
       }
       *end++ = mark;
     }
-    formatter_access::print_text_break(f, std::string_view(text, static_cast<std::size_t>(end - text)), spaces, 0);
+    lengths[k++] = static_cast<unsigned char>(end - start);
+    if (k == batch) {
+      formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
+      k = 0;
+      end = text;
+    }
   }
-  const char* end = P::write_text(text, v[n - 1]);
+  if (k > 0) formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
+  end = P::write_text(text, v[n - 1]);
   f.print_string(std::string_view(text, static_cast<std::size_t>(end - text)));
   return true;
 }
