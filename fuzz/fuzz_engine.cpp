@@ -6,12 +6,17 @@
 //    the box limit a "."; nothing else in the output is a letter);
 //  - a flush after the final flush writes nothing;
 //  - a document of texts and hints inside an h box that fits on one line
-//    (with boxes of any kind but v inside) comes out on one line.
-#include <quarn/engine.hpp>
+//    (with boxes of any kind but v inside) comes out on one line;
+//  - lists of integers lay out the same from a std::vector, which the list
+//    printer hands to the engine in batches, as from a std::list, printed
+//    element by element, among any other operations.
+#include <quarn/quarn.hpp>
 
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <string>
+#include <vector>
 
 #include "common.hpp"
 
@@ -143,6 +148,41 @@ void fitting_h_box(reader r) {
   if (out.find('\n') != std::string::npos) fail("a fitting h box was split");
 }
 
+// A document with lists of integers among other operations, the lists
+// printed from a Range made from a std::vector.
+template <class Range>
+std::string document_with_lists(reader r) {
+  const quarn::t<quarn::unit> seps[] = {quarn::cut, quarn::sp, quarn::sps(2), quarn::comma, quarn::semi};
+  std::string out;
+  quarn::formatter f(out);
+  while (r.n > 0) {
+    switch (r.byte() % 10) {
+      case 0: f.open_box(kinds[r.byte() % 5], r.small(-4, 12)); break;
+      case 1: f.close_box(); break;
+      case 2: f.print_string(letters(r, 'a')); break;
+      case 3: f.print_break(r.small(0, 4), r.small(-6, 6)); break;
+      case 4: f.print_if_newline(); break;
+      case 5: f.set_margin(r.small(-2, 120)); break;
+      case 6: f.set_max_boxes(r.small(0, 12)); break;
+      case 7:
+        f.set_mark_tags(r.byte() & 1);
+        f.open_tag("0");
+        break;
+      case 8: f.close_tag(); break;
+      default: {
+        std::vector<long long> v(static_cast<std::size_t>(r.small(0, 100)));
+        for (long long& x : v) {
+          x = r.small(-128, 127);
+          for (int k = r.small(0, 16); k > 0; --k) x *= 10;
+        }
+        quarn::list(quarn::int_, {.sep = seps[r.byte() % 5]})(f, Range(v.begin(), v.end()));
+      }
+    }
+  }
+  f.print_flush();
+  return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -152,5 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fitting_h_box(r);
   else
     arbitrary_document(r);
+  if (document_with_lists<std::vector<long long>>(r) != document_with_lists<std::list<long long>>(r))
+    fail("a list of integers laid out differently from a vector");
   return 0;
 }

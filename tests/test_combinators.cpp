@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <list>
 #include <map>
 #include <optional>
@@ -144,6 +145,58 @@ TEST(Collections, SequencesOfEachKind) {
   EXPECT_EQ(boxed(p, std::span<const int>(vec).subspan(1)), "2, 3");
   EXPECT_EQ(boxed(quarn::list(quarn::int_), vec), "123");  // cut by default
   EXPECT_EQ(boxed(p, std::vector<int>{}), "");
+}
+
+// Integers in an array or vector take a shorter way through the engine when
+// the separator is a hint or a mark and a hint; their layout is the one any
+// other range gets (a std::list), whatever the box, the margin, the widths
+// of the numbers and what comes before and after the list.
+TEST(Collections, IntegerArraysLayOutAsOtherRanges) {
+  std::vector<long long> many(150);  // more than a batch of texts
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = static_cast<long long>(i * i % 2000) - 700;
+  const std::vector<std::vector<long long>> values{
+      many,
+      {},
+      {5},
+      {-12, 3},
+      {0, 1, 22, 333, 4444, 55555, 666666, 7777777, 88888888, -999999999, 10, 11, 12, 13, 14, 15, 16, 17},
+      {INT64_MIN, INT64_MAX, -1, 0, 123456789012, -7, 42, INT64_MIN},
+  };
+  const quarn::t<quarn::unit> seps[] = {quarn::cut, quarn::sp, quarn::sps(3), quarn::comma, quarn::semi};
+  const quarn::box_kind kinds[] = {quarn::box_kind::h, quarn::box_kind::v, quarn::box_kind::hv, quarn::box_kind::hov,
+                                   quarn::box_kind::b};
+  // The text of `p` on `v` in a box of `kind` after "x" and a conditional
+  // text, at `margin`; past the maximum box count when `deep`.
+  auto lay_out = [](const auto& p, const auto& v, quarn::box_kind kind, int margin, bool deep) {
+    std::string out;
+    quarn::formatter f(out);
+    f.set_margin(margin);
+    if (deep) f.set_max_boxes(2);
+    f.print_string("x");
+    f.print_break(1, 0);
+    f.open_box(kind, 2);
+    f.print_if_newline();
+    p(f, v);
+    f.print_string("]");
+    f.close_box();
+    f.print_flush();
+    return out;
+  };
+  for (const auto& v : values) {
+    const std::list<long long> l(v.begin(), v.end());
+    for (const auto& sep : seps)
+      for (const auto kind : kinds)
+        for (int margin = 3; margin <= 40; ++margin) {
+          const auto signed_ = quarn::list(quarn::int_, {.sep = sep});
+          const auto unsigned_ = quarn::list(quarn::uint, {.sep = sep});
+          for (const bool deep : {false, true}) {
+            EXPECT_EQ(lay_out(signed_, v, kind, margin, deep), lay_out(signed_, l, kind, margin, deep))
+                << v.size() << " values, margin " << margin;
+            EXPECT_EQ(lay_out(unsigned_, v, kind, margin, deep), lay_out(unsigned_, l, kind, margin, deep))
+                << v.size() << " values, margin " << margin;
+          }
+        }
+  }
 }
 
 TEST(Collections, QueueOldestFirst) {

@@ -105,6 +105,29 @@ std::string layout_engine::mark(const stag& tag, bool open) {
   return fn(tag);
 }
 
+void layout_engine::queue_text_break(std::string_view s, int spaces, int offset) {
+  enqueue_text(static_cast<long long>(s.size()), s);
+  queue_hint(spaces, offset);
+  // The next text's push would lay out what this does.
+  advance();
+}
+
+void formatter_access::print_text_break(formatter& f, std::string_view s, int spaces, int offset) {
+  layout_engine* e = f.e_;
+  // A moved-from or busy formatter throws as any other call on it does.
+  if (e == nullptr || e->busy()) [[unlikely]]
+    e = &f.engine_();
+  e->print_text_break(s, spaces, offset);
+}
+
+void formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n,
+                                         int spaces, int offset) {
+  layout_engine* e = f.e_;
+  if (e == nullptr || e->busy()) [[unlikely]]
+    e = &f.engine_();
+  e->print_text_breaks(p, lengths, n, spaces, offset);
+}
+
 void layout_engine::split_before_deep_box() {
   if (boxes_.empty()) {
     out_.newline();

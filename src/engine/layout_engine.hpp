@@ -133,10 +133,124 @@ public:
 
   void print_break(int spaces, int offset) {
     if (depth_ >= settings_.max_boxes) return;
-    token& t = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
-    t.hint = {spaces, offset};
-    scan_.push_hint(queue_);
+    queue_hint(spaces, offset);
   }
+
+  // A text of `s.size()` columns then a hint, as print_as() and
+  // print_break() would queue them, for a caller that prints a text next
+  // and changes no setting before: that text's push would lay out at once
+  // what is laid out here ahead of it.
+  //
+  // Usually the queue holds the hint before the text alone, its size
+  // unknown.  The text and the new hint then decide it: the text's push
+  // would lay it out at once when the pending material reaches the room
+  // left (its size counted as infinite), else the new hint completes its
+  // size, and the next text's push lays it out with that size, then the
+  // text, and nothing is laid out between.  So the hint and the text are
+  // laid out here, without being queued, and the new hint is left alone in
+  // the queue for the next call.
+  void print_text_break(std::string_view s, int spaces, int offset) {
+    if (depth_ < settings_.max_boxes) text_break(s, spaces, offset);
+  }
+
+  // print_text_break() of `n` texts, the i-th of `lengths[i]` bytes, one
+  // after the other at `p`.
+  void print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset) {
+    if (depth_ >= settings_.max_boxes) return;
+    for (std::size_t i = 0; i < n;) {
+      i += same_line_run(p, lengths + i, n - i, spaces, offset);
+      if (i == n) break;
+      text_break(std::string_view(p, lengths[i]), spaces, offset);
+      p += lengths[i++];
+    }
+  }
+
+private:
+  void text_break(std::string_view s, int spaces, int offset) {
+    const auto width = static_cast<long long>(s.size());
+    const std::uint64_t seq = queue_.head_seq();
+    if (queue_.tail_seq() != seq + 1 || queue_.head().kind != token_kind::hint || !scan_.pending_hint_on_top(queue_) ||
+        scan_.top_seq() != seq) [[unlikely]]
+      return queue_text_break(s, spaces, offset);
+    if (queue_.pending() + width >= space_left_) {
+      // The text's push lays the hint out at once, its size counted as
+      // infinite, then the text.
+      queue_.set_head(seq + 1);
+      const token& hint = queue_.at(seq);
+      lay_out_hint(infinity, hint.hint.spaces, hint.hint.offset);
+      queue_.laid_out(hint.length);
+      lay_out_now(width, s);
+      queue_hint(spaces, offset);
+      return;
+    }
+    // The new hint completes the size of this one, and takes its place on
+    // the scan stack, as scan_stack::push_hint() does it.
+    const token& hint = queue_.at(seq);
+    const long long length = hint.length;
+    const token::hint_args args = hint.hint;
+    queue_.queued(width);
+    token& next = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
+    next.hint = {spaces, offset};
+    const long long size = hint.size + queue_.right_total();
+    scan_.replace_top_hint(queue_);
+    queue_.set_head(seq + 1);
+    if (!boxes_.empty() && boxes_.back().kind == box_layout::hov && size <= space_left_)
+      same_line(args.spaces);
+    else
+      lay_out_hint(size, args.spaces, args.offset);
+    queue_.laid_out(length + width);
+    space_left_ -= width;
+    is_new_line_ = false;
+    out_.write_small(s.data(), s.size());
+  }
+
+  // text_break() of the texts of `lengths` at `p` (which moves past them)
+  // for as long as it would lay out the hint before each on the same line,
+  // in an h, hov or fitting box; returns how many.  The totals, the room
+  // left and the hint pending are kept in locals, and the last hint is
+  // queued at the end as text_break() leaves it.
+  std::size_t same_line_run(const char*& p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset) {
+    const std::uint64_t seq = queue_.head_seq();
+    if (queue_.tail_seq() != seq + 1 || queue_.head().kind != token_kind::hint || !scan_.pending_hint_on_top(queue_) ||
+        scan_.top_seq() != seq || boxes_.empty())
+      return 0;
+    const box_layout kind = boxes_.back().kind;
+    if (kind != box_layout::hov && kind != box_layout::h && kind != box_layout::fits) return 0;
+    const token& hint = queue_.at(seq);
+    long long hint_size = hint.size;  // minus the right total before it
+    long long hint_length = hint.length;
+    long long hint_spaces = hint.hint.spaces;
+    long long left = queue_.left_total();
+    long long right = queue_.right_total();
+    long long room = space_left_;
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+      const long long width = lengths[i];
+      // The right total once the text and the next hint are queued.
+      const long long next = right + width + spaces;
+      if (right - left + width >= room || hint_size + next > room) break;
+      out_.write_spaced(static_cast<std::size_t>(hint_spaces), p, lengths[i]);
+      room -= hint_spaces + width;
+      left += hint_length + width;
+      hint_size = -(right + width);
+      hint_length = spaces;
+      hint_spaces = spaces;
+      right = next;
+      p += width;
+    }
+    if (i == 0) return 0;
+    queue_.set_head(seq + 1);
+    queue_.laid_out(left - queue_.left_total());
+    queue_.queued(right - spaces - queue_.right_total());
+    token& last = queue_.push(token_kind::hint, hint_size, spaces);
+    last.hint = {spaces, offset};
+    scan_.replace_top_hint(queue_);
+    space_left_ = room;
+    is_new_line_ = false;
+    return i;
+  }
+
+public:
 
   // Texts of `piece` bytes with a hint between them, as print_as() and
   // print_break() would queue them one by one.
@@ -212,6 +326,14 @@ private:
     scan_.close_last_box(queue_);
   }
   void set_min_space_left(long long n);
+  // print_text_break() in general: the text and the hint queued as
+  // print_as() and print_break() queue them.
+  void queue_text_break(std::string_view s, int spaces, int offset);
+  void queue_hint(int spaces, int offset) {
+    token& t = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
+    t.hint = {spaces, offset};
+    scan_.push_hint(queue_);
+  }
   void queue_zero_width(token_kind kind) {
     if (depth_ >= settings_.max_boxes) return;
     queue_.push(kind, 0, 0);

@@ -63,6 +63,36 @@ public:
     }
   }
 
+  // Texts of up to 16 bytes are copied in two overlapping pieces of a
+  // fixed size, without a call to memcpy.
+  void write_small(const char* p, std::size_t n) {
+    if (n > 16 || n > room()) return write(p, n);
+    if (n >= 8) {
+      std::memcpy(cur_, p, 8);
+      std::memcpy(cur_ + n - 8, p + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(cur_, p, 4);
+      std::memcpy(cur_ + n - 4, p + n - 4, 4);
+    } else if (n > 0) {
+      cur_[0] = p[0];
+      cur_[n / 2] = p[n / 2];
+      cur_[n - 1] = p[n - 1];
+    }
+    cur_ += n;
+  }
+
+  // `spaces` spaces then the `n` bytes at `p`.
+  void write_spaced(std::size_t spaces, const char* p, std::size_t n) {
+    static constexpr char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (spaces > 8 || 8 + 16 > room()) {
+      this->spaces(static_cast<long long>(spaces));
+      return write_small(p, n);
+    }
+    std::memcpy(cur_, blanks, 8);
+    cur_ += spaces;
+    write_small(p, n);
+  }
+
   // `s` in pieces of `piece` bytes, `spaces` spaces after each but the
   // last.
   void write_pieces(std::string_view s, std::size_t piece, std::size_t spaces) {

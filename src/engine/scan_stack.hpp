@@ -43,6 +43,10 @@ public:
     push({q.right_total(), q.last_seq(), true});
   }
 
+  // The hint just queued follows the hint on top, of the same box, whose
+  // size the caller has completed: it takes its place.
+  void replace_top_hint(const token_queue& q) { entries_.back() = {q.right_total(), q.last_seq(), true}; }
+
   // True when the top is a hint whose size is still to be completed.
   [[nodiscard]] bool pending_hint_on_top(const token_queue& q) const {
     const entry& top = entries_.back();

@@ -6,6 +6,7 @@
 // double with int_ or an int64_t with int32 is a compile error.
 #pragma once
 
+#include <charconv>
 #include <concepts>
 #include <cstdint>
 #include <exception>
@@ -42,6 +43,16 @@ struct integer_printer : printer_tag {
       detail::print_unsigned(f, static_cast<unsigned_type>(static_cast<Signed>(v)));
     else
       detail::print_signed(f, v);
+  }
+  /// Writes the text operator() prints for `v` at `buf`, which has room for
+  /// 20 bytes, and returns its end.
+  template <class I>
+    requires detail::fits<I, Signed> || (Unsigned && detail::fits<I, unsigned_type>)
+  static char* write_text(char* buf, const I& v) {
+    if constexpr (Unsigned)
+      return std::to_chars(buf, buf + 20, static_cast<unsigned_type>(static_cast<Signed>(v))).ptr;
+    else
+      return std::to_chars(buf, buf + 20, v).ptr;
   }
 };
 

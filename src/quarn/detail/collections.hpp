@@ -10,6 +10,11 @@
 #include "quarn/engine.hpp"
 #include "quarn/printer.hpp"
 
+namespace quarn {
+template <class Signed, bool Unsigned>
+struct integer_printer;
+}  // namespace quarn
+
 namespace quarn::detail {
 
 // The underlying container of a std::queue or std::stack, which the
@@ -22,9 +27,76 @@ struct adaptor_access : Adaptor {
 template <class R>
 using range_element = std::remove_cvref_t<std::ranges::range_reference_t<const R>>;
 
+// The integer printers, which can write an element's text themselves
+// (integer_printer::write_text).
+template <class P>
+inline constexpr bool is_integer_printer = false;
+template <class Signed, bool Unsigned>
+inline constexpr bool is_integer_printer<integer_printer<Signed, Unsigned>> = true;
+
+// Prints the `n` elements at `v` as print_range() does, when `p` is an
+// integer printer and `sep` a separator known here (a hint, or a mark and a
+// hint); returns false, having printed nothing, for any other separator.
+// An element's text and the separator after it go to the formatter in one
+// call, the mark appended to the text: a text printed right after another
+// lays out as the two printed as one.  The first element's text goes alone
+// all the same, since what comes before it may be a conditional text
+// (print_if_newline), which takes the next token only.
+template <class P, class T>
+bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n) {
+  int spaces = 1;
+  char mark = 0;
+  bool marked = false;
+  if (const auto* b = sep.template target<constant_printer<break_body>>()) {
+    // A negative number of spaces throws from the hint after the first
+    // element: the general walk does that.
+    if (b->fn.spaces < 0) return false;
+    spaces = b->fn.spaces;
+  } else if (const auto* m = sep.template target<constant_printer<punct_break_body>>()) {
+    mark = m->fn.punct;
+    marked = true;
+  } else {
+    return false;
+  }
+  if (n == 0) return true;
+  // The texts go to the formatter in batches.
+  constexpr std::size_t batch = 64;
+  char text[batch * 24];
+  unsigned char lengths[batch];
+  std::size_t k = 0;
+  char* end = text;
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    char* start = end;
+    end = P::write_text(end, v[i]);
+    if (marked) {
+      if (i == 0) {
+        f.print_string(std::string_view(start, static_cast<std::size_t>(end - start)));
+        end = start;
+      }
+      *end++ = mark;
+    }
+    lengths[k++] = static_cast<unsigned char>(end - start);
+    if (k == batch) {
+      formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
+      k = 0;
+      end = text;
+    }
+  }
+  if (k > 0) formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
+  end = P::write_text(text, v[n - 1]);
+  f.print_string(std::string_view(text, static_cast<std::size_t>(end - text)));
+  return true;
+}
+
 // Walks a range once, front to back, with `sep` between elements.
 template <class P, class R>
 void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r) {
+  // Integers in an array or vector: reading them runs no user code, so they
+  // may be printed in a different order of calls (see print_integers).
+  using range = std::remove_reference_t<R>&;
+  if constexpr (is_integer_printer<P> && std::ranges::contiguous_range<range> && std::ranges::sized_range<range>) {
+    if (print_integers<P>(f, sep, std::ranges::data(r), static_cast<std::size_t>(std::ranges::size(r)))) return;
+  }
   separated s{sep, f};
   for (auto&& e : r) {
     s.before();
