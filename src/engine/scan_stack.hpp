@@ -14,7 +14,7 @@
 
 namespace quarn::detail {
 
-class scan_stack {
+class [[gnu::visibility("hidden")]] scan_stack {
 public:
   scan_stack() { reset(); }
 
