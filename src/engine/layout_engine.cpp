@@ -148,15 +148,7 @@ void layout_engine::lay_out(long long size, const token& t) {
   switch (t.kind) {
     case token_kind::text:
     case token_kind::arena_text: lay_out_text(size, queue_.text_of(t)); break;
-    case token_kind::open_box: {
-      long long insertion_point = settings_.margin - space_left_;
-      if (insertion_point > settings_.max_indent) split_before_deep_box();
-      long long width = space_left_ - t.indent;
-      auto kind = static_cast<box_layout>(t.box);
-      if (kind != box_layout::v && size <= space_left_) kind = box_layout::fits;
-      boxes_.push_back({kind, width});
-      break;
-    }
+    case token_kind::open_box: lay_out_open_box(size, t.indent, t.box); break;
     case token_kind::close_box:
       if (!boxes_.empty()) boxes_.pop_back();
       break;

@@ -257,12 +257,10 @@ public:
   void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
     if (depth_ >= settings_.max_boxes) return;
     for (std::size_t i = 0; i < s.size();) {
-      if (i > 0) {
-        print_break(spaces, offset);
-        if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
-          i += n;
-          continue;
-        }
+      if (i > 0) print_break(spaces, offset);
+      if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
+        i += n;
+        continue;
       }
       const std::string_view p = s.substr(i, piece);
       enqueue_text(static_cast<long long>(p.size()), p);
@@ -368,19 +366,28 @@ private:
       const long long length = head.length;
       queue_.set_head(++seq);
       // The slot stays intact while the token is laid out: only user tag
-      // functions could queue more, and they run last.  The two most
-      // frequent kinds are laid out here.
-      if (head.kind == token_kind::text) {
-        space_left_ -= size;
-        is_new_line_ = false;
-        queue_.laid_out(length);
-        out_.write_short(head.chars, head.text_len);
-        continue;
-      }
-      if (head.kind == token_kind::hint) {
-        lay_out_hint(size, head.hint.spaces, head.hint.offset);
-        queue_.laid_out(length);
-        continue;
+      // functions could queue more, and they run last.  The frequent kinds,
+      // which run no user code, are laid out here, with one jump on the kind.
+      switch (head.kind) {
+        case token_kind::text:
+          space_left_ -= size;
+          is_new_line_ = false;
+          queue_.laid_out(length);
+          out_.write_short(head.chars, head.text_len);
+          continue;
+        case token_kind::hint:
+          lay_out_hint(size, head.hint.spaces, head.hint.offset);
+          queue_.laid_out(length);
+          continue;
+        case token_kind::open_box:
+          lay_out_open_box(size, head.indent, head.box);
+          queue_.laid_out(length);
+          continue;
+        case token_kind::close_box:
+          if (!boxes_.empty()) boxes_.pop_back();
+          queue_.laid_out(length);
+          continue;
+        default: break;
       }
       lay_out(size, head);
       queue_.laid_out(length);
@@ -419,16 +426,18 @@ private:
     }
   }
 
-  // Right after the hint before them: queues as many of the pieces of
-  // `rest` as one by one would only be queued, at least two, all but the
-  // last as one token (a run), each with the hint after it; returns the
-  // bytes queued, 0 for none.  One by one they would only be queued while
-  // the head of the queue waits (its size is unknown and the pending
-  // material narrower than the room left): so when it does, will still wait
-  // once they are queued (the pending material still narrower), and is not
-  // the hint just queued, the only token whose size the new ones complete
-  // besides their own.  A text queued one by one would then find the head
-  // waiting and lay nothing out.
+  // Queues as many of the pieces of `rest` as one by one would only be
+  // queued, at least two, all but the last as one token (a run), each with
+  // the hint after it; returns the bytes queued, 0 for none.  One by one they
+  // would only be queued while the head of the queue waits (its size is
+  // unknown and the pending material narrower than the room left): so when
+  // it does, will still wait once they are queued (the pending material
+  // still narrower), and is not the hint on top of the scan stack, the only
+  // token besides the new ones whose size their first hint completes.  A
+  // text queued one by one would then find the head waiting and lay
+  // nothing out.  The run may follow a hint (the pieces after the first) or
+  // anything but a conditional mark, which would drop the whole run instead
+  // of its first text (the first piece, right after a box opens, say).
   //
   // The run is laid out as its texts and hints one by one would be:
   // advance() lays out its texts and its hints but the last as soon as it
@@ -439,12 +448,10 @@ private:
   // and the scan stack see the same columns and sizes as they would token
   // by token.  So the layout is the same, with two tokens instead of 2n - 1.
   std::size_t queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
-    if (rest.size() <= piece || piece > UINT32_MAX || !scan_.pending_hint_on_top(queue_)) return 0;
-    const std::uint64_t hint = scan_.top_seq();
-    if (hint != queue_.last_seq() || queue_.head_seq() == hint || queue_.head().size >= 0) return 0;
-    // t texts of full pieces and the t - 1 hints between them keep the
-    // pending material narrower than the room while t (piece + spaces) <
-    // room + spaces.
+    if (rest.size() <= piece || piece > UINT32_MAX || queue_.empty() || queue_.head().size >= 0) return 0;
+    // After a conditional mark, the first text alone is conditional.
+    if (queue_.last().kind == token_kind::if_newline) return 0;
+    if (scan_.pending_hint_on_top(queue_) && scan_.top_seq() == queue_.head_seq()) return 0;
     const long long room = space_left_ - queue_.pending();
     const long long step = static_cast<long long>(piece) + spaces;
     if (2 * step >= room + spaces) return 0;
@@ -539,7 +546,14 @@ private:
     }
   }
 
-  // Lays out a token that is neither a short text nor a hint.
+  void lay_out_open_box(long long size, int indent, box_kind box) {
+    if (settings_.margin - space_left_ > settings_.max_indent) split_before_deep_box();
+    auto kind = static_cast<box_layout>(box);
+    if (kind != box_layout::v && size <= space_left_) kind = box_layout::fits;
+    boxes_.push_back({kind, space_left_ - indent});
+  }
+
+  // Lays out a token of the kinds that advance() leaves to it.
   void lay_out(long long size, const token& t);
   // Opening a box past the maximum indentation first splits the line of the
   // enclosing box, unless that box fits or never splits.

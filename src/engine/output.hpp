@@ -26,7 +26,8 @@
 
 namespace quarn::detail {
 
-class output_device {
+// Internal to the library, as the engine that owns it: its calls stay direct.
+class [[gnu::visibility("hidden")]] output_device {
 public:
   explicit output_device(std::string& buffer) : target_(target_kind::buffer), buffer_(&buffer) {}
   explicit output_device(std::FILE* file);  // throws std::invalid_argument if null

@@ -14,7 +14,7 @@
 
 namespace quarn::detail {
 
-class scan_stack {
+class [[gnu::visibility("hidden")]] scan_stack {
 public:
   scan_stack() { reset(); }
 
@@ -53,13 +53,19 @@ public:
     return top.hint && live(top, q);
   }
   [[nodiscard]] std::uint64_t top_seq() const { return entries_.back().seq; }
-  // A run of pieces was just queued after the hint on top, of the same
-  // box: its first hint completes that one, and its last hint takes its
-  // place.  `first_hint_at` is the right total just after the first hint.
+  // A run of pieces was just queued: its hints are registered as
+  // push_hint() registers hints one by one.  Its first hint completes the
+  // hint on top, if any, and its last hint ends up on top.  `first_hint_at`
+  // is the right total just after the first hint.
   void push_pieces(token_queue& q, long long first_hint_at) {
     entry& top = entries_.back();
-    if (top.seq >= q.head_seq()) q.at(top.seq).size += first_hint_at;
-    top = {q.right_total(), q.last_seq(), true};
+    if (top.hint && live(top, q)) {
+      if (top.seq >= q.head_seq()) q.at(top.seq).size += first_hint_at;
+      top = {q.right_total(), q.last_seq(), true};
+      return;
+    }
+    close_last_hint(q);
+    push({q.right_total(), q.last_seq(), true});
   }
 
   // A box closes: its last hint's size is known, then its own.

@@ -57,7 +57,8 @@ struct token {
 };
 static_assert(sizeof(token) == 32);
 
-class token_queue {
+// Internal to the library, as the engine that owns it: its calls stay direct.
+class [[gnu::visibility("hidden")]] token_queue {
 public:
   [[nodiscard]] bool empty() const { return head_ == tail_; }
   [[nodiscard]] std::size_t size() const { return static_cast<std::size_t>(tail_ - head_); }
