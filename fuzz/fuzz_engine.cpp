@@ -9,7 +9,8 @@
 //    (with boxes of any kind but v inside) comes out on one line;
 //  - lists of integers lay out the same from a std::vector, which the list
 //    printer hands to the engine in batches, as from a std::list, printed
-//    element by element, among any other operations.
+//    element by element, and print_pieces() lays out as its pieces and
+//    hints printed one by one, among any other operations.
 #include <quarn/quarn.hpp>
 
 #include <cstddef>
@@ -148,15 +149,16 @@ void fitting_h_box(reader r) {
   if (out.find('\n') != std::string::npos) fail("a fitting h box was split");
 }
 
-// A document with lists of integers among other operations, the lists
-// printed from a Range made from a std::vector.
-template <class Range>
-std::string document_with_lists(reader r) {
+// A document with lists of integers and runs of pieces among other
+// operations: batched, the lists are printed from a std::vector and the
+// pieces by print_pieces(); otherwise from a std::list and one piece and
+// hint at a time.
+std::string document_with_batches(reader r, bool batched) {
   const quarn::t<quarn::unit> seps[] = {quarn::cut, quarn::sp, quarn::sps(2), quarn::comma, quarn::semi};
   std::string out;
   quarn::formatter f(out);
   while (r.n > 0) {
-    switch (r.byte() % 10) {
+    switch (r.byte() % 11) {
       case 0: f.open_box(kinds[r.byte() % 5], r.small(-4, 12)); break;
       case 1: f.close_box(); break;
       case 2: f.print_string(letters(r, 'a')); break;
@@ -169,13 +171,33 @@ std::string document_with_lists(reader r) {
         f.open_tag("0");
         break;
       case 8: f.close_tag(); break;
+      case 9: {
+        std::string s(static_cast<std::size_t>(r.small(0, 40)), 'a');
+        for (char& c : s) c = static_cast<char>('a' + r.byte() % 26);
+        const auto piece = static_cast<std::size_t>(r.small(1, 5));
+        const int spaces = r.small(0, 3);
+        const int offset = r.small(-3, 3);
+        if (batched) {
+          f.print_pieces(s, piece, spaces, offset);
+          break;
+        }
+        for (std::size_t i = 0; i < s.size(); i += piece) {
+          if (i > 0) f.print_break(spaces, offset);
+          f.print_string(s.substr(i, piece));
+        }
+        break;
+      }
       default: {
         std::vector<long long> v(static_cast<std::size_t>(r.small(0, 100)));
         for (long long& x : v) {
           x = r.small(-128, 127);
           for (int k = r.small(0, 16); k > 0; --k) x *= 10;
         }
-        quarn::list(quarn::int_, {.sep = seps[r.byte() % 5]})(f, Range(v.begin(), v.end()));
+        const auto list = quarn::list(quarn::int_, {.sep = seps[r.byte() % 5]});
+        if (batched)
+          list(f, v);
+        else
+          list(f, std::list<long long>(v.begin(), v.end()));
       }
     }
   }
@@ -192,7 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fitting_h_box(r);
   else
     arbitrary_document(r);
-  if (document_with_lists<std::vector<long long>>(r) != document_with_lists<std::list<long long>>(r))
-    fail("a list of integers laid out differently from a vector");
+  if (document_with_batches(r, true) != document_with_batches(r, false))
+    fail("a list of integers or a run of pieces laid out differently in batches");
   return 0;
 }
