@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "interrupt.hpp"
@@ -21,11 +23,21 @@ namespace quarn::top {
 #if QUARN_TOP_HAVE_EDITLINE
 namespace {
 
+// The terminal opened a second time, non-blocking, for read_key; -1 when
+// that failed and standard input is read as it is.
+int key_fd = -1;
+
 // Reads a key for libedit. A Ctrl-C that comes after libedit has decided to
 // read and before the read starts would be lost (the read would not be cut
 // short), so SIGINT stays blocked but while waiting for a key, which ppoll
 // unblocks and blocks again atomically; a Ctrl-C that came meanwhile ends
 // the line at once. EOF makes libedit give up the line.
+//
+// The read that follows ppoll must not block: a Ctrl-C between the two
+// makes the terminal discard the keys typed so far, and a blocking read
+// would then wait, with SIGINT blocked, for a key that may never come.
+// Hence the non-blocking descriptor; without it the terminal's count of
+// waiting bytes is asked first, which leaves only a much narrower window.
 int read_key(std::FILE*) {
   sigset_t sigint, waiting;
   sigemptyset(&sigint);
@@ -39,12 +51,28 @@ int read_key(std::FILE*) {
       if (errno == EINTR) continue;
       break;
     }
+    if (key_fd < 0) {
+      int waiting_bytes = 0;
+      if (::ioctl(STDIN_FILENO, FIONREAD, &waiting_bytes) == 0 && waiting_bytes == 0 &&
+          (p.revents & (POLLHUP | POLLERR)) == 0)
+        continue;
+    }
     unsigned char c = 0;
-    if (::read(STDIN_FILENO, &c, 1) == 1) key = c;
+    const ssize_t n = ::read(key_fd >= 0 ? key_fd : STDIN_FILENO, &c, 1);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+    if (n == 1) key = c;
     break;
   }
   ::pthread_sigmask(SIG_UNBLOCK, &sigint, nullptr);
   return key;
+}
+
+// A second open file description of the terminal on standard input, so that
+// its non-blocking flag does not reach the other programs sharing the first.
+int open_key_fd() {
+  char name[256];
+  if (::ttyname_r(STDIN_FILENO, name, sizeof name) != 0) return -1;
+  return ::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 }  // namespace
@@ -52,7 +80,10 @@ int read_key(std::FILE*) {
 
 line_reader::line_reader() : interactive_(::isatty(STDIN_FILENO) == 1) {
 #if QUARN_TOP_HAVE_EDITLINE
-  if (interactive_) rl_getc_function = read_key;
+  if (interactive_) {
+    if (key_fd < 0) key_fd = open_key_fd();
+    rl_getc_function = read_key;
+  }
 #endif
 }
 
