@@ -112,17 +112,10 @@ void layout_engine::queue_text_break(std::string_view s, int spaces, int offset)
   advance();
 }
 
-void formatter_access::print_text_break(formatter& f, std::string_view s, int spaces, int offset) {
-  layout_engine* e = f.e_;
-  // A moved-from or busy formatter throws as any other call on it does.
-  if (e == nullptr || e->busy()) [[unlikely]]
-    e = &f.engine_();
-  e->print_text_break(s, spaces, offset);
-}
-
 void formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n,
                                          int spaces, int offset) {
   layout_engine* e = f.e_;
+  // A moved-from or busy formatter throws as any other call on it does.
   if (e == nullptr || e->busy()) [[unlikely]]
     e = &f.engine_();
   e->print_text_breaks(p, lengths, n, spaces, offset);
@@ -146,12 +139,7 @@ void layout_engine::skip_token() {
 
 void layout_engine::lay_out(long long size, const token& t) {
   switch (t.kind) {
-    case token_kind::text:
     case token_kind::arena_text: lay_out_text(size, queue_.text_of(t)); break;
-    case token_kind::open_box: lay_out_open_box(size, t.indent, t.box); break;
-    case token_kind::close_box:
-      if (!boxes_.empty()) boxes_.pop_back();
-      break;
     case token_kind::newline:
       if (boxes_.empty())
         out_.newline();
@@ -161,8 +149,11 @@ void layout_engine::lay_out(long long size, const token& t) {
     case token_kind::if_newline:
       if (current_indent_ != settings_.margin - space_left_) skip_token();
       break;
-    case token_kind::hint: lay_out_hint(size, t.hint.spaces, t.hint.offset); break;
-    case token_kind::pieces: break;  // laid out by advance(), which leaves a hint in its place
+    case token_kind::text:
+    case token_kind::hint:
+    case token_kind::open_box:
+    case token_kind::close_box:
+    case token_kind::pieces: break;  // laid out by advance() itself
     case token_kind::open_tag: {
       // Open-tag tokens leave the queue in order, so theirs is the first.
       std::shared_ptr<const stag> tag = queue_.take_tag();

@@ -136,6 +136,20 @@ public:
     queue_hint(spaces, offset);
   }
 
+  // For each of `n` texts, the i-th of `lengths[i]` bytes, one after the
+  // other at `p`: the text and a hint as print_as() and print_break()
+  // would queue them (see text_break()).
+  void print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset) {
+    if (depth_ >= settings_.max_boxes) return;
+    for (std::size_t i = 0; i < n;) {
+      i += same_line_run(p, lengths + i, n - i, spaces, offset);
+      if (i == n) break;
+      text_break(std::string_view(p, lengths[i]), spaces, offset);
+      p += lengths[i++];
+    }
+  }
+
+private:
   // A text of `s.size()` columns then a hint, as print_as() and
   // print_break() would queue them, for a caller that prints a text next
   // and changes no setting before: that text's push would lay out at once
@@ -149,23 +163,6 @@ public:
   // text, and nothing is laid out between.  So the hint and the text are
   // laid out here, without being queued, and the new hint is left alone in
   // the queue for the next call.
-  void print_text_break(std::string_view s, int spaces, int offset) {
-    if (depth_ < settings_.max_boxes) text_break(s, spaces, offset);
-  }
-
-  // print_text_break() of `n` texts, the i-th of `lengths[i]` bytes, one
-  // after the other at `p`.
-  void print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset) {
-    if (depth_ >= settings_.max_boxes) return;
-    for (std::size_t i = 0; i < n;) {
-      i += same_line_run(p, lengths + i, n - i, spaces, offset);
-      if (i == n) break;
-      text_break(std::string_view(p, lengths[i]), spaces, offset);
-      p += lengths[i++];
-    }
-  }
-
-private:
   void text_break(std::string_view s, int spaces, int offset) {
     const auto width = static_cast<long long>(s.size());
     const std::uint64_t seq = queue_.head_seq();
@@ -324,7 +321,7 @@ private:
     scan_.close_last_box(queue_);
   }
   void set_min_space_left(long long n);
-  // print_text_break() in general: the text and the hint queued as
+  // text_break() in general: the text and the hint queued as
   // print_as() and print_break() queue them.
   void queue_text_break(std::string_view s, int spaces, int offset);
   void queue_hint(int spaces, int offset) {

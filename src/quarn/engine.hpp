@@ -71,14 +71,12 @@ namespace detail {
 // What formatter::open_stag() reaches past the formatter's public interface.
 struct formatter_access {
   static void open_stag(formatter& f, std::shared_ptr<const stag> tag);
-  // f.print_string(s) then f.print_break(spaces, offset), in one call: the
-  // collection printers' step for an element whose text they wrote
+  // For each of `n` texts, the i-th of `lengths[i]` bytes, one after the
+  // other at `p`: f.print_string(text) then f.print_break(spaces, offset).
+  // The collection printers' step for elements whose texts they wrote
   // themselves.  `spaces` is not negative.  The caller prints a text next,
   // with no setting changed before (the layout of what precedes it may be
   // decided here already).
-  static void print_text_break(formatter& f, std::string_view s, int spaces, int offset);
-  // print_text_break() of `n` texts, the i-th of `lengths[i]` bytes, one
-  // after the other at `p`.
   static void print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n, int spaces,
                                 int offset);
 };
