@@ -150,6 +150,15 @@ public:
   }
 
 private:
+  // Whether the queue holds one token, the hint on top of the scan stack,
+  // its size still pending: where text_break() and same_line_run() can lay
+  // out without queueing.
+  [[nodiscard]] bool lone_pending_hint() const {
+    const std::uint64_t seq = queue_.head_seq();
+    return queue_.tail_seq() == seq + 1 && queue_.head().kind == token_kind::hint && scan_.pending_hint_on_top(queue_) &&
+           scan_.top_seq() == seq;
+  }
+
   // A text of `s.size()` columns then a hint, as print_as() and
   // print_break() would queue them, for a caller that prints a text next
   // and changes no setting before: that text's push would lay out at once
@@ -164,11 +173,10 @@ private:
   // laid out here, without being queued, and the new hint is left alone in
   // the queue for the next call.
   void text_break(std::string_view s, int spaces, int offset) {
+    if (!lone_pending_hint()) [[unlikely]]
+      return queue_text_break(s, spaces, offset);
     const auto width = static_cast<long long>(s.size());
     const std::uint64_t seq = queue_.head_seq();
-    if (queue_.tail_seq() != seq + 1 || queue_.head().kind != token_kind::hint || !scan_.pending_hint_on_top(queue_) ||
-        scan_.top_seq() != seq) [[unlikely]]
-      return queue_text_break(s, spaces, offset);
     if (queue_.pending() + width >= space_left_) {
       // The text's push lays the hint out at once, its size counted as
       // infinite, then the text.
@@ -207,10 +215,8 @@ private:
   // left and the hint pending are kept in locals, and the last hint is
   // queued at the end as text_break() leaves it.
   std::size_t same_line_run(const char*& p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset) {
+    if (!lone_pending_hint() || boxes_.empty()) return 0;
     const std::uint64_t seq = queue_.head_seq();
-    if (queue_.tail_seq() != seq + 1 || queue_.head().kind != token_kind::hint || !scan_.pending_hint_on_top(queue_) ||
-        scan_.top_seq() != seq || boxes_.empty())
-      return 0;
     const box_layout kind = boxes_.back().kind;
     if (kind != box_layout::hov && kind != box_layout::h && kind != box_layout::fits) return 0;
     const token& hint = queue_.at(seq);
