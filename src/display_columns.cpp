@@ -41,12 +41,6 @@ std::size_t display_columns(std::string_view s) noexcept {
   std::size_t columns = 0;
   std::size_t i = 0;
   while (i < s.size()) {
-    // Runs of ASCII, the common case, without a call per byte.
-    if (static_cast<unsigned char>(s[i]) < 0x80) {
-      ++columns;
-      ++i;
-      continue;
-    }
     const character ch = next_character(s.substr(i));
     columns += ch.columns;
     i += ch.bytes;

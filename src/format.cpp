@@ -306,9 +306,7 @@ private:
   // the "-" flag, on the right.  The width is in the formatter's measure.
   void padded(std::string_view s, const conversion& cv) {
     if (cv.width < 0) return append(s);
-    const text_measure m = measure();
-    if (m == text_measure::bytes && static_cast<std::size_t>(cv.width) <= s.size()) return append(s);
-    const std::size_t wide = measure_text(m, s);
+    const std::size_t wide = measure_text(measure(), s);
     if (static_cast<std::size_t>(cv.width) <= wide) return append(s);
     std::string out;
     std::size_t fill = static_cast<std::size_t>(cv.width) - wide;
