@@ -20,6 +20,17 @@ if(TARGET quarn_cli)
   list(APPEND QUARN_COMPONENTS cli)
 endif()
 
+get_target_property(quarn_type quarn TYPE)
+if(quarn_type STREQUAL "STATIC_LIBRARY")
+  set(QUARN_STATIC TRUE)
+else()
+  set(QUARN_STATIC FALSE)
+endif()
+# The package config of a static build finds utf8proc with this module, in
+# the build tree as in the install.
+configure_file("${PROJECT_SOURCE_DIR}/cmake/FindUtf8proc.cmake"
+  "${PROJECT_BINARY_DIR}/FindUtf8proc.cmake" COPYONLY)
+
 configure_package_config_file(
   "${PROJECT_SOURCE_DIR}/cmake/quarnConfig.cmake.in"
   "${PROJECT_BINARY_DIR}/quarnConfig.cmake"
@@ -46,5 +57,6 @@ if(QUARN_INSTALL)
   install(FILES
     "${PROJECT_BINARY_DIR}/quarnConfig.cmake"
     "${PROJECT_BINARY_DIR}/quarnConfigVersion.cmake"
+    "${PROJECT_BINARY_DIR}/FindUtf8proc.cmake"
     DESTINATION "${QUARN_INSTALL_CMAKEDIR}")
 endif()

@@ -14,7 +14,8 @@ endif()
 #                   SOURCES <file>...
 #                   [LINK_PUBLIC <item>...] [LINK_PRIVATE <item>...])
 #
-# Declares the shared library <target>, built from SOURCES, and its alias
+# Declares the library <target> (shared or static as BUILD_SHARED_LIBS
+# says), built from SOURCES, and its alias
 # quarn::<name>.  Its public headers are every .hpp under the quarn/ folder
 # beside the CMakeLists.txt that calls this, used as <quarn/...> and
 # installed as such; other headers of that folder stay private.  Users need
@@ -36,7 +37,7 @@ function(quarn_add_library target)
     message(FATAL_ERROR "quarn_add_library(${target}): bad arguments ${ARGN}")
   endif()
 
-  add_library(${target} SHARED ${arg_SOURCES})
+  add_library(${target} ${arg_SOURCES})
   add_library(quarn::${arg_EXPORT_NAME} ALIAS ${target})
 
   # A header added under quarn/ is public without further ado.

@@ -4,6 +4,7 @@
 #   build/gcc    g++
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
+#   build/release g++ -O3 (Release)
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
 # Every step runs even if an earlier one fails; the script fails if any did.
 set -euo pipefail
@@ -28,7 +29,7 @@ run_config() {
 
 failed=()
 
-for preset in gcc clang asan; do
+for preset in gcc clang asan release; do
     run_config "$preset" || failed+=("$preset")
 done
 
@@ -41,4 +42,4 @@ if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan; fuzzing passed"
+echo "all configurations passed: gcc clang asan release; fuzzing passed"

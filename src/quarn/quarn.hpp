@@ -20,3 +20,4 @@
 #include "quarn/hexdump.hpp"
 #include "quarn/text.hpp"
 #include "quarn/suggest.hpp"
+#include "quarn/version.hpp"

@@ -11,7 +11,10 @@
 #include <quarn/tty.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+static_assert(QUARN_VERSION == QUARN_VERSION_MAJOR * 10000 + QUARN_VERSION_MINOR * 100 + QUARN_VERSION_PATCH);
 
 int main() {
     // A formatter allows UTF-8 until told otherwise.
@@ -23,6 +26,11 @@ int main() {
     const std::string got = quarn::sprint("@[<hov 2>hello@ %d@]", 42);
     if (got != "hello 42") {
         std::fprintf(stderr, "consumer: expected \"hello 42\", got \"%s\"\n", got.c_str());
+        return 1;
+    }
+    // The library found at run time is the one the headers came with.
+    if (std::strcmp(quarn::version(), QUARN_VERSION_STRING) != 0) {
+        std::fprintf(stderr, "consumer: library %s, headers %s\n", quarn::version(), QUARN_VERSION_STRING);
         return 1;
     }
     std::puts("consumer: ok");

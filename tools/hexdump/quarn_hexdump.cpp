@@ -386,7 +386,7 @@ bool skip_input(input& in, const struct stat& st, unsigned long long n, char* bu
 int main(int argc, char** argv) {
   CLI::App app{"Hex-dumps FILE, or standard input when FILE is absent or \"-\"."};
   app.name(program);
-  app.set_version_flag("--version", std::string(program) + " " QUARN_HEXDUMP_VERSION);
+  app.set_version_flag("--version", std::string(program) + " " + quarn::version());
   int width = 16;
   std::string path = "-";
   std::string skip_text = "0";
