@@ -49,7 +49,7 @@ foreach(set quarnTargets quarnCliTargets)
   # The build tree's copy, beside quarnConfig.cmake.
   export(TARGETS ${targets} NAMESPACE quarn:: FILE "${PROJECT_BINARY_DIR}/${set}.cmake")
   if(QUARN_INSTALL)
-    install(EXPORT ${set} NAMESPACE quarn:: DESTINATION "${QUARN_INSTALL_CMAKEDIR}")
+    install(EXPORT ${set} NAMESPACE quarn:: DESTINATION "${QUARN_INSTALL_CMAKEDIR}" COMPONENT dev)
   endif()
 endforeach()
 
@@ -58,5 +58,5 @@ if(QUARN_INSTALL)
     "${PROJECT_BINARY_DIR}/quarnConfig.cmake"
     "${PROJECT_BINARY_DIR}/quarnConfigVersion.cmake"
     "${PROJECT_BINARY_DIR}/FindUtf8proc.cmake"
-    DESTINATION "${QUARN_INSTALL_CMAKEDIR}")
+    DESTINATION "${QUARN_INSTALL_CMAKEDIR}" COMPONENT dev)
 endif()

@@ -58,10 +58,10 @@ function(quarn_add_library target)
   if(QUARN_INSTALL)
     install(TARGETS ${target}
       EXPORT ${arg_EXPORT_SET}
-      LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-      ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-      RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-      FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+      LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
+      ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+      RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+      FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
   endif()
 endfunction()
 
@@ -110,6 +110,6 @@ function(quarn_add_pkgconfig target module)
     set(QUARN_PC_LIB [==[$<TARGET_LINKER_FILE_BASE_NAME:${target}>]==])
     set(QUARN_PC_LIBS_PRIVATE [==[${pc_libs_private}]==])
     configure_file([==[${template}]==] [==[${output}]==] @ONLY)
-  ")
-  install(FILES "${output}" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+  " COMPONENT dev)
+  install(FILES "${output}" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT dev)
 endfunction()

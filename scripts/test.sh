@@ -5,6 +5,8 @@
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
 #   build/release g++ -O3 (Release)
+# then builds, installs and purges the Debian packages (scripts/package-test.sh,
+# in build/package),
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
 # Every step runs even if an earlier one fails; the script fails if any did.
 set -euo pipefail
@@ -32,6 +34,10 @@ failed=()
 for preset in gcc clang asan release; do
     run_config "$preset" || failed+=("$preset")
 done
+
+echo
+echo "==== package: Debian packages built, installed, used and purged"
+scripts/package-test.sh build/package || failed+=(package)
 
 echo
 echo "==== fuzz: every target for 20 s"

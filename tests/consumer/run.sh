@@ -64,7 +64,10 @@ cli11_pc_dir=$(pkg-config --variable=pcfiledir CLI11)
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # Only the scratch install may answer, never a copy installed on the system.
 export PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH
-pkg_flags=$(pkg-config --cflags --libs quarn quarn-tty)
+# A static build needs the private dependencies too.
+static=""
+[[ -e $prefix/$libdir/libquarn.so ]] || static=--static
+pkg_flags=$(pkg-config $static --cflags --libs quarn quarn-tty)
 echo "pkg-config: $pkg_flags"
 # The installed headers must compile cleanly for users with strict warnings.
 # C++23 is spelled -std=c++2b, which both g++ 12 and clang++ 14 accept.
@@ -74,7 +77,7 @@ echo "pkg-config: $pkg_flags"
 LD_LIBRARY_PATH=$prefix/$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} "$work_dir/consumer-pc"
 
 # quarn-cli brings quarn-tty, which the program uses too.
-pkg_cli_flags=$(PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH:$cli11_pc_dir pkg-config --cflags --libs quarn-cli)
+pkg_cli_flags=$(PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH:$cli11_pc_dir pkg-config $static --cflags --libs quarn-cli)
 echo "pkg-config (cli): $pkg_cli_flags"
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 $extra_flags -Wall -Wextra -Wpedantic -Werror \
