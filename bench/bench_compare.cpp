@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Quarn against the alternatives, on the same inputs and producing the same
 // text: {fmt}, C's stdio, iostreams, and loops written by hand for one fixed
 // layout.  Benchmarks come in families whose members sort together:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lays out one large document and nothing else, to be timed from outside:
 //
 //   bench_doc N buffer   lays it out into a string and prints "<bytes> bytes"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Magnitudes, text layout and hex dumps into string formatters.
 //
 //   bench_magnitudes_text --benchmark_filter=ByteSize

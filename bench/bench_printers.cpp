@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Composed printers against the standard library, in the same run: a
 // million-element vector printed through dump::list(int_), and the same list
 // written as one comma-separated line with std::ostringstream.  Then many

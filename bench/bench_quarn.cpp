@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Micro-benchmarks: a short sprint(), a long flat list driven through the
 // engine directly, and the bench_doc document at a moderate size.
 #include <benchmark/benchmark.h>

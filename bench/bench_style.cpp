@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of styling one word, in the same run: styled(Bold, string) on a string
 // formatter that renders styles (and the same with an RGB foreground), on one
 // that does not (renderer None, with and without an attribute store), and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # quarn-hexdump against xxd on the same 16 MiB of random bytes: the best CPU
 # time (user + system) of several runs, the two programs taking turns, and
 # the peak resident size of each; then quarn-hexdump's peak resident size on

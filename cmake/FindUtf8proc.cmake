@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Finds utf8proc and gives the imported target utf8proc::utf8proc.
 #
 # utf8proc's own CMake package is used when it is installed; otherwise the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The CMake package: find_package(quarn) gives quarn::quarn, and quarn::tty
 # and quarn::cli (components tty and cli) when they were built.  It works
 # from an install prefix (with QUARN_INSTALL) and from the build tree, for

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # How Quarn declares its libraries (quarn, quarn_tty, quarn_cli) and their
 # pkg-config files.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian packages through CPack: `cpack -G DEB` in a build directory.
 #
 #   libquarn<soversion>  the shared libraries (component runtime)

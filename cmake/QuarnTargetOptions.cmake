@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Build settings shared by every target Quarn builds itself (library, tests,
 # benchmarks, examples). They are PRIVATE, so nothing leaks into consumers of
 # the installed package.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tour of Quarn: boxes, break hints and format strings, value dumps and
 // styles, printed to standard output at the terminal's width (78 columns
 // when it is not known).

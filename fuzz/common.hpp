@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: the reader of the input bytes, the stop on a
 // broken invariant, and the layout of a printer on a string.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the layout engine with operation streams decoded from the input.
 //
 // Checked on every input:

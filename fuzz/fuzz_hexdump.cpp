@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the hex dump printers (hex, addresses, octets, ascii) on arbitrary
 // bytes and line widths 1 to 64, with a margin just wide enough for a line
 // (the engine keeps lines within margin - 1 columns).

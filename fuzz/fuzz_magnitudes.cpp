@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the magnitude printers (byte_size, si_size at every scale,
 // bi_byte_size, uint64_ns_span) on arbitrary integers of every width, and
 // uint64_ns_span on std::chrono durations.

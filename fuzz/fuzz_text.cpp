@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the text printers (words, paragraphs, text, lines, truncated) on
 // arbitrary bytes, in a box of any kind and indentation, at any margin.
 //

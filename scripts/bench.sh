@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Quarn in Release mode (build/release) and runs the benchmarks:
 # the document layout (both targets, with peak memory at two sizes) and the
 # Google Benchmark suites.  Run it on an otherwise idle machine.

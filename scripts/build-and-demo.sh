@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is needed, builds Quarn in build/ with g++, and runs the demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."

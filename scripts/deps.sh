@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages needed to build, test and benchmark Quarn.
 # Silent when everything is already there; otherwise installs only what is
 # missing. Uses sudo when not run as root.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default
 # 60), starting from its committed seed corpus in fuzz/corpus/NAME.  New
 # inputs go to build/fuzz/corpus/NAME; crashes to build/fuzz/artifacts/.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian packages (cpack -G DEB) from a Release build of the
 # libraries and tools alone, checks them with lintian, installs them with
 # apt-get, builds the consumer in tests/consumer against /usr through

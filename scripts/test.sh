@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and tests Quarn three ways, each in its own folder under build/,
 # through the presets of CMakePresets.json:
 #   build/gcc    g++

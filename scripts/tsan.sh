@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the tests that use Quarn from several threads under ThreadSanitizer,
 # in a build of their own (build/tsan, g++, no other sanitizer).  Optional:
 # building the unit tests takes a few minutes.  Fails on any report.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the unit tests and the layout cases under Valgrind's memcheck, in a
 # build of their own (build/valgrind, g++, no sanitizers).  Optional: it takes
 # a few minutes.  Fails on any memory error or definite leak.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The attribute store carried by a formatter's open-mark tag function.
 #include "quarn/attributes.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Display widths of UTF-8 text, from utf8proc's Unicode tables.
 //
 // ASCII is one column per byte (control characters included, as in byte

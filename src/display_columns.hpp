@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measuring UTF-8 text in the columns a terminal gives it.
 //
 // The public display_columns() is declared in <quarn/formatter.hpp>; this

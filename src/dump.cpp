@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The signal names of the dump printers, and the texts of floats and
 // durations for quarn::dump::value.
 #include "quarn/dump.hpp"

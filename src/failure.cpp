@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failures, recorded backtraces and the exn_backtrace printer.
 #include "quarn/failure.hpp"
 

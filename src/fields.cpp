@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The default label of labelled fields, built once.
 #include "quarn/fields.hpp"
 

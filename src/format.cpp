@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interpretation of format strings against erased arguments.
 #include <limits>
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn::formatter: the public face of the layout engine, and the standard
 // semantic-tag functions.
 #include "quarn/engine.hpp"

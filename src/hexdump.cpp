@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hex dumps: width checks, addresses and vec bounds.
 #include "quarn/hexdump.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SI and byte sizes, and time spans.
 //
 // Everything is computed on unsigned 64-bit magnitudes, with the sign kept

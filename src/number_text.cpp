@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers written as printf writes them, through std::to_chars.
 #include "number_text.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Integers and floating-point numbers written exactly as C's printf writes
 // them, through std::to_chars: the digits are the same (to_chars with a
 // precision is defined as printf in the "C" locale) at a fraction of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scalar printers: integers, floats and exceptions.  exn_backtrace is in
 // failure.cpp, beside the backtraces it prints.
 #include "quarn/scalars.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // String formatting (sprint and the other entry points that format into a
 // string) on a per-thread pool of string formatters, and formatters that
 // share another formatter's tag functions.

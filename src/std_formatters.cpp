@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standard formatters: made on first use, each behind the lock that
 // makes an entry-point call on it atomic, and flushed at exit.
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SGR escape sequences and the parameters in force on a formatter.
 #include "quarn/style.hpp"
 

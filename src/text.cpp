@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text layout.
 //
 // Each printer walks its string once with a single index: `stop_at` finds

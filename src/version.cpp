@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn::version(): the version this library was built as.
 #include "quarn/version.hpp"
 

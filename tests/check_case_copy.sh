@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Checks that the repository's copy of the layout case file equals the shared
 # original, when the original is there (a clone on its own has only the copy).
 #

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Replays the layout case file through layout_replay and compares its output,
 # one line per case, with the expected strings of the file.
 #

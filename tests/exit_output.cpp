@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints from the destructor of a static object, after main has used the
 // library (so its per-thread and exit-time state has already been torn down):
 //

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs exit_output in one mode and compares what it writes on standard output
 # with the expected lines.
 #

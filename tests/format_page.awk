@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns the examples of docs/format-strings.md into checks, one C++ statement
 # each, for test_format_page.cpp to include.  An example is a table row whose
 # last two cells are a call in backquotes (`quarn::...`) and either its

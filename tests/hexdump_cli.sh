@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the quarn-hexdump command on known inputs and checks its output,
 # its colours and its errors.
 # usage: hexdump_cli.sh QUARN_HEXDUMP

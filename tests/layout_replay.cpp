@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays a file of layout cases through the engine.
 //
 //   layout_replay FILE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the printer tests: lay a printer out on a fresh string formatter.
 #pragma once
 

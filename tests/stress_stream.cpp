@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Streams a document of several hundred megabytes to /dev/null and checks
 // that the peak resident size stays flat: the engine must hold only its
 // look-ahead, never the document.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --color option on real CLI11 command lines.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The basic combinators and the container printers without delimiters.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text measured in display columns: widths of UTF-8 text, and the layouts
 // and paddings that follow from them, next to the same calls measured in
 // bytes.

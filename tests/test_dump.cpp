@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Value dumps: their forms on one line, their layouts at narrow margins,
 // signals and characters, and failures raised while dumping.
 #include <gtest/gtest.h>

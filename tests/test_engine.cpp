@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout engine beyond the layout cases: settings, tags, the box limit,
 // devices, and behaviour on deep or long documents.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The examples of the public headers' comments and of README.md, written as
 // they are there, with the output they claim: a header example that stops
 // compiling or printing what it says fails here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failures raised from format strings, error values, and the exn_backtrace
 // printer.
 #include <gtest/gtest.h>

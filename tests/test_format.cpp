@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Format strings: every directive and conversion, with the exact text it
 // produces, and the errors of strings checked only at run time.
 #include <gtest/gtest.h>

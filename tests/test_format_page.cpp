@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every example of docs/format-strings.md, run.  The build turns the page's
 // examples into checks (format_page.awk) in format_page_examples.inc.
 #include <gtest/gtest.h>

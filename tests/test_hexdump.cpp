@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hex dumps: the column layouts byte for byte, address widths, the order in
 // which elements are read, the adapters, and bad widths and indexes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SI and byte sizes and time spans: the rounding tables, the largest and most
 // negative counts, the scale check and the std::chrono adapter.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The devices a formatter writes to (a stream, functions, a C file), the
 // flush printer, and the standard formatters.
 #include <gtest/gtest.h>

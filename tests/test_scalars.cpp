@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scalar printers: integers of each width, float rounding, exceptions.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printers bound to values, written through iostreams and {fmt}.
 #include <fmt/format.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // String formatting: sprint and its pool of formatters, continuations, and
 // formatters that share another formatter's tag functions.
 #include <gtest/gtest.h>

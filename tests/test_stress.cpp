@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Many formatters at once, and failures raised at every point of a document.
 #include <gtest/gtest.h>
 #include <quarn/quarn.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Formatter attributes, ANSI styling, labelled fields, records and string
 // conversions.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Enumerations of alternatives and "Did you mean" sentences: the words, the
 // literal spaces, and where the engine may break.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text layout: which break hints, new lines and pieces of text each printer
 // produces from a string's white space, truncation and text locations.
 #include <gtest/gtest.h>

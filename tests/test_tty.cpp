@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Terminal setup in-process: the detection helpers, the formatter choice and
 // ownership, and the renderer and UTF-8 flag read back after setup() on
 // real terminals (pseudo-terminals), files and streams without a descriptor.

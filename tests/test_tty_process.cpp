@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole path of a program: tty_probe parses --color, calls
 // setup_std_outputs and prints a styled word on each standard channel.  It
 // runs on a pseudo-terminal, with either channel redirected to a file, under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generic value printer: what each kind of type prints as, that the
 // layout is the hand-built dump printers' own, custom printers, and which
 // types count as printable.

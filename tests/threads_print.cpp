@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Several threads print lines through print() at once, each line in one
 // call, with a printer that prints to the same formatter again inside the
 // call.  Standard output goes to a temporary file, which is read back: every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sets up standard output and standard error the way an application does
 // (a --color option, then setup_std_outputs) and reports, on each channel,
 // what its formatter got:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --color option.
 #include "quarn/cli.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout engine's less frequent operations: tags, boxes as they are laid
 // out, flushes and settings.
 #include "engine/layout_engine.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout engine behind quarn::formatter.
 //
 // Operations become tokens in a FIFO queue (token_queue.hpp).  A token whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output device's slow paths: growing the staging area and writing to
 // the target, with failures reported.
 #include "engine/output.hpp"

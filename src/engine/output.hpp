@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output device of the layout engine: a staging area for laid-out text
 // and the target it goes to (a string, a C stream, a C++ stream or user
 // functions).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scan stack: the queued boxes and hints whose size is still unknown.
 //
 // It holds the open boxes and, above each, that box's last hint.  When the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The token queue's slow paths: growing the ring, storing long texts.
 #include "engine/token_queue.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The queue of operations waiting to be laid out, and the text they carry.
 //
 // Tokens live in a ring buffer whose capacity is a power of 2, numbered by a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Attributes of a formatter: whether it renders styles and whether it may
 // emit UTF-8.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printers of pairs, optional values, outcomes and containers.
 //
 // They print the elements and the separators between them and nothing else:

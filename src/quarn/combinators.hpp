@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The basic combinators: printers of nothing or of a fixed text, adapters,
 // separators, sequencing, generic iteration, boxes and brackets.
 //

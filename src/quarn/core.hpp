@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The everyday header: the formatter and the format-string entry points
 // (fprint, print, eprint, sprint, kfprint, ksprint, str_like, with_buffer,
 // runtime, the standard formatters), and nothing else.  It is kept light to

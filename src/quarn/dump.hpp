@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printers that show values in a source-like syntax, for debugging output:
 // strings quoted and escaped, options as None or Some, lists in brackets with
 // semicolons, records in braces, and containers without a literal syntax as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engine's extension points: semantic tags, and the function records a
 // formatter calls (its tag functions and its output functions), with
 // everything of <quarn/formatter.hpp>.  These carry std::function and

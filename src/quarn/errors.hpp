@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failures and errors with formatted messages: failwith() and the others
 // format their message as sprint() does, then throw it (failwith,
 // failwith_notrace, invalid_arg) or return it as an Error (error, error_msg).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The kinds of failure the library raises, and recorded backtraces.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Labelled fields and records, conversions between printers and to-string
 // functions, fixed printers before or after another, and second names.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // {fmt} and std::format support for printers bound to values:
 //
 //   fmt::print("{}\n", quarn::show(quarn::dump::list(quarn::int_), v));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Format strings: printing with "@[<hov 2>%s =@ %d@]" and friends.
 //
 //   quarn::print("@[<hov 2>point:@ x = %d,@ y = %d@]@.", 3, 4);

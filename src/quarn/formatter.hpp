@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The formatter: the box layout engine's interface for printing.
 //
 // A formatter receives a stream of operations (open a box, print text, give a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binary data: an ASCII column, a column of hexadecimal octets, addressed
 // lines, and the classic hex dump that puts the three together.
 //

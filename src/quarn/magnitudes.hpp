@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Magnitudes: counts with SI prefixes, byte sizes and time spans, in a short
 // human-readable form.
 //

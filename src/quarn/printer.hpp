@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer type.
 //
 // A printer of T is any callable `void(formatter&, const T&)`.  Combinators

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Quarn: pretty-printing combinators over a box layout engine.
 #pragma once
 

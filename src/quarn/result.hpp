@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Results: a value (Ok) or an error (Error).
 #pragma once
 

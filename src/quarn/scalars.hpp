@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printers of scalars: booleans, integers of each width, floats, characters,
 // strings, and exceptions.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A printer bound to a value, for output libraries that know nothing of
 // formatters: `std::cout << quarn::show(quarn::dump::list(quarn::int_), v)`.
 // The value is laid out by a fresh string formatter at the default margin and

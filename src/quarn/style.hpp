@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ANSI styling that never changes where lines break.
 //
 //   quarn::styled(quarn::style::Bold, quarn::string)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Enumerations of alternatives and "Did you mean" suggestions, for error
 // messages about names the user got wrong:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text layout: plain strings whose white space becomes break hints and new
 // lines, truncation, and line-column locations.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn::dump::value: one printer for the values of the standard library, in
 // the syntax of the other quarn::dump printers, chosen at compile time from
 // the value's type.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn_top: the plug-in of quarn-top, Quarn's interactive toplevel. Loading
 // it (quarn-top -load quarn_top, or #load quarn_top at the prompt) runs the
 // start-up script quarn_tty_top_init.cpp in the toplevel, which sets the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up script of Quarn's toplevel, run by the quarn_top plug-in when
 // quarn-top loads it. Not compiled into anything: the toplevel reads it as
 // one phrase of declarations.

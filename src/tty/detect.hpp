@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What setup() reads from the environment, kept apart so that it can be
 // tested on its own.  Not installed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Terminal and locale detection for output channels.
 #include "quarn/tty.hpp"
 

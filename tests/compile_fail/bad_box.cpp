@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "zz" is no box kind.
 #include <quarn/quarn.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "%a" given a printer of int and a std::string to print.
 #include <quarn/quarn.hpp>
 

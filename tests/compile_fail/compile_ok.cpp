@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Valid calls: every one of these must compile.
 #include <quarn/quarn.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // <quarn/core.hpp> is self-contained: with no other include, a formatter on
 // a string, the standard formatters and the entry points compile.
 #include <quarn/core.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A foreground or background style needs its colour: Fg alone is not black.
 #include <quarn/quarn.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A bright colour has no bright variant: Hi takes a basic colour only.
 #include <quarn/quarn.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A width above 4096, the largest number a format string may hold.
 #include <quarn/quarn.hpp>
 

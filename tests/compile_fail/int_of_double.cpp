@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The integer printers take integers only: a double is not silently
 // truncated.
 #include <quarn/quarn.hpp>

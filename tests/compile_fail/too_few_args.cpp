@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Two conversions, one argument.
 #include <quarn/quarn.hpp>
 

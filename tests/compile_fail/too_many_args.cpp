@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One conversion, two arguments.
 #include <quarn/quarn.hpp>
 

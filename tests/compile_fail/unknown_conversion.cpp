@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "%q" is no conversion.
 #include <quarn/quarn.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn::dump::value given a vector of a type that has no printer: the
 // static assertion fails, and the compiler's messages name the type.
 // Compiler message: has_dump_printer<unprintable_widget>

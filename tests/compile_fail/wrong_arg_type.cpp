@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "%d" given a std::string.
 #include <quarn/quarn.hpp>
 

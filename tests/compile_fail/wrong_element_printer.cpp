@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A list printer of integers given a vector of strings is rejected when the
 // program is compiled.
 #include <quarn/quarn.hpp>

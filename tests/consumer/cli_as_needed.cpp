@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calls quarn_cli alone.  Linked with --as-needed, the program records no
 // need of libquarn, so libquarn_cli must find it by itself when it is loaded.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Uses the installed quarn_cli and quarn_tty the way a program does.
 #include <CLI/CLI.hpp>
 #include <quarn/cli.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Uses the installed headers and library through their public names only.
 //
 // The pkg-config build compiles it as C++23 and defines

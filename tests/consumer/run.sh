@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a Quarn build tree into a scratch prefix, then builds and runs the
 # consumer in this folder against it twice: through find_package(quarn) and
 # through pkg-config; each time also the consumer of quarn_cli and quarn_tty.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Quarn's libraries from SOURCE_DIR as static libraries
 # (BUILD_SHARED_LIBS=OFF) in WORK_DIR, runs run.sh against that build (the
 # installed CMake package must find utf8proc itself), then checks that the

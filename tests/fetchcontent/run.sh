@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Clones the repository holding SOURCE_DIR into WORK_DIR, then configures the
 # FetchContent consumer beside this script against it (a file:// URL at the
 # checked-out commit, so no network), builds the consumer alone and runs it.

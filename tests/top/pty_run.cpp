@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pty_run INPUT COMMAND [ARG...]
 // pty_run --script SCRIPT COMMAND [ARG...]
 //

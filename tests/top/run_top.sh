@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Drives the real toplevel: pipes phrases into quarn-top and checks what it
 # writes to standard output and standard error.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The toplevel's reading of phrases: directives, when a phrase is complete,
 // declarations or statements, and wrapping statements.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn-hexdump: a hex dump of a file or of standard input, laid out by
 // Quarn's hexadecimal dump printers.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ctrl-C at the toplevel: it clears the line being typed, or interrupts the
 // phrase that is running, instead of ending the toplevel.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the toplevel's input a line at a time: with libedit's line editing
 // and in-memory history when standard input is a terminal, plain lines
 // otherwise.

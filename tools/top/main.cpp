@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarn-top: an interactive C++ toplevel with the Quarn libraries preloaded.
 //
 //   quarn-top [-load LIB]... [-- CLANG_ARG...]

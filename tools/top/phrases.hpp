@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading phrases at the toplevel: telling directives from code, joining the
 // lines of a phrase that spans several, and wrapping statements so that the
 // interpreter, which takes only declarations at top level, can run them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interface that quarn-top, Quarn's interactive C++ toplevel, offers to
 // the plug-ins it loads (with `-load LIB` or `#load LIB`) and to the code
 // typed at it.

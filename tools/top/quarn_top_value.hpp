@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How quarn-top shows the value of an expression phrase: a phrase `e` typed
 // without a final ';' runs as
 //

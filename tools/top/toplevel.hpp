@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The toplevel proper: a clang incremental interpreter with the Quarn
 // libraries preloaded, running phrases, scripts and plug-ins.
 #pragma once

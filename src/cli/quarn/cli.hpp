@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Quarn_cli: the --color option, for programs that parse their command line
 // with CLI11.
 //

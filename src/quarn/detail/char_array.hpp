@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text of a char array given where a string is expected.
 #pragma once
 

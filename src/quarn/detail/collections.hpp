@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/collections.hpp that users do not name: the walk of a
 // range and the access to the container of a std::queue or std::stack.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/combinators.hpp that users do not name: the printer
 // types behind nop, cut, sp, comma and semi, the separator step of concat and
 // iter, and the pieces of the bracket printers.

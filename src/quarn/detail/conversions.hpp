@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversions of format strings ("%d", "%s", "%a" ...) as one table.
 // The parser reads it to know which letters are conversions and what may
 // stand between "%" and the letter, the compile-time checker to match each

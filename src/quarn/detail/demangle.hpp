@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Demangled C++ names, for the exception printers, backtraces and quarn-top.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/dump.hpp that users do not name: the brackets of dumped
 // arrays and the braces of dumped records.
 #pragma once

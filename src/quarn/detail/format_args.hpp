@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run-time side of the format-string entry points: each argument erased
 // into a format_arg, and the functions of the library that take them.
 #pragma once

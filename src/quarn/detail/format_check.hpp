@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compile-time check of a format string against the types of its
 // arguments.  basic_format_string's constructor runs it; an error reaches
 // format_error(), which is not constexpr, so the compiler stops there and

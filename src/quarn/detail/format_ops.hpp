@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A format string turned into the list of operations that print it.  A
 // string checked at compile time is compiled there too, so a call only runs
 // the list; strings given at run time, and the rare ones whose list does not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The format-string parser, used at compile time to check a format string
 // against its arguments and at run time to interpret it.  The language is
 // described in docs/format-strings.md.

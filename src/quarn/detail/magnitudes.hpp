@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/magnitudes.hpp that users do not name: the counts the
 // printers take and the functions behind them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/scalars.hpp that users do not name: which integers the
 // integer printers take, and the functions behind the printers.
 #pragma once

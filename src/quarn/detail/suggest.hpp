@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/suggest.hpp that users do not name: the enumeration
 // that one_of() and did_you_mean() print.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/text.hpp that users do not name: the functions behind
 // the text printers and the printer type of words, paragraphs, text and lines.
 #pragma once

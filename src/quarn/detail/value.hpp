@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of quarn/value.hpp that users do not name: which kind of value a
 // type is, whether it prints all the way down, and the texts of floats and
 // durations.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Quarn_tty: configures the formatter of an output channel for the terminal
 // and locale the program runs in.
 //
