@@ -35,7 +35,7 @@ done
 echo "== lintian"
 if command -v lintian > /dev/null; then
     # Warnings are shown; errors fail the test.
-    lintian --no-tag-display-limit "${debs[@]}" || { echo "lintian reported errors"; exit 1; }
+    lintian --tag-display-limit 0 "${debs[@]}" || { echo "lintian reported errors"; exit 1; }
 fi
 
 packages=()
@@ -57,7 +57,7 @@ echo "== find_package consumer against /usr"
 cmake -S tests/consumer -B "$work/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$work/cmake" -j "$jobs"
 "$work/cmake/consumer"
-"$work/cmake/cli_consumer" --color=never
+"$work/cmake/cli_consumer" --color=always
 
 echo "== pkg-config consumer against /usr"
 flags=$(pkg-config --cflags --libs quarn quarn-tty)
