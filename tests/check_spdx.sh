@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every tracked source file (C++, CMake, shell, awk, templates,
 # suppression lists) carries "SPDX-License-Identifier: MIT" on its first
 # line, or on its second after a "#!" line.  Documentation, JSON and test data
