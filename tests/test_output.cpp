@@ -21,6 +21,28 @@ TEST(Devices, StandardFormattersAreSingletons) {
   EXPECT_NE(&quarn::stdout_formatter(), &quarn::stderr_formatter());
 }
 
+// A string formatter printing its own target appends what the string holds
+// when the text is read, as s.append(s) does, even when draining grows it.
+TEST(Devices, StringFormatterPrintsItsOwnTarget) {
+  for (bool as_format : {false, true}) {
+    std::string buf;
+    quarn::formatter f(buf);
+    f.print_string(std::string(30000, 'a'));
+    f.print_flush();
+    f.print_string(std::string(50000, 'b'));
+    std::string expected = buf;  // the staged text is not in buf yet
+    if (as_format) {
+      quarn::fprint(f, "%s", buf.c_str());
+    } else {
+      f.print_string(buf);
+    }
+    f.print_flush();
+    expected += std::string(50000, 'b') + expected;
+    EXPECT_EQ(buf.size(), expected.size()) << as_format;
+    EXPECT_EQ(buf, expected) << as_format;
+  }
+}
+
 TEST(Devices, FlushAsAPrinter) {
   std::string buf;
   quarn::formatter f(buf);

@@ -4,6 +4,7 @@
 #include "engine/output.hpp"
 
 #include <cerrno>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
@@ -84,6 +85,30 @@ void output_device::drain() {
   if (done < n) std::memmove(staging_.data(), staging_.data() + done, n - done);
   cur_ = staging_.data() + (n - done);
   if (done < n) write_failed(err);
+}
+
+// A text that does not fit the room left.  Draining may grow the target
+// string, so a text lying inside that string (a formatter printing its own
+// target) is found again by its offset after the drain: the result is that
+// of s.append(s) on the string as the drain leaves it.
+void output_device::write_long(const char* p, std::size_t n) {
+  const bool inside = target_ == target_kind::buffer && n != 0 && !buffer_->empty() &&
+                      std::less_equal<>{}(buffer_->data(), p) &&
+                      std::less_equal<>{}(p + n, buffer_->data() + buffer_->size());
+  const std::size_t offset = inside ? static_cast<std::size_t>(p - buffer_->data()) : 0;
+  if (inside) {
+    drain();
+    p = buffer_->data() + offset;
+    // Appending a string to itself is well defined; the staging area is empty now.
+    if (n > room() && !make_room(n)) {
+      buffer_->append(std::string_view(*buffer_).substr(offset, n));
+      return;
+    }
+  } else if (!make_room(n)) {
+    return write_direct(p, n);
+  }
+  std::memcpy(cur_, p, n);
+  cur_ += n;
 }
 
 // A text too long for the staging area goes to the target directly.  What

@@ -47,7 +47,7 @@ public:
   // ---- laid-out text ------------------------------------------------------
 
   void write(const char* p, std::size_t n) {
-    if (n > room() && !make_room(n)) return write_direct(p, n);
+    if (n > room()) return write_long(p, n);
     std::memcpy(cur_, p, n);
     cur_ += n;
   }
@@ -182,6 +182,7 @@ private:
   bool make_room(std::size_t n);
   void many_spaces(long long n);
   void write_direct(const char* p, std::size_t n);
+  void write_long(const char* p, std::size_t n);
   std::size_t write_target(const char* p, std::size_t n, int& err);
   [[noreturn]] void write_failed(int err);
   void report_failure() {
