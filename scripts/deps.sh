@@ -31,6 +31,10 @@ packages=(
     xxd
     time
     libutf8proc-dev
+    g++-mingw-w64-x86-64-posix
+    wine
+    wine64
+    dpkg-dev
 )
 # --------------------------------------------------------------------------
 

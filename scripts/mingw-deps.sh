@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Cross-builds the libraries that the Windows build (the `mingw` preset)
+# needs and Debian ships for Linux only, into build/mingw-deps/prefix:
+#   utf8proc   from Debian's source package (apt-get source), as a static
+#              library built with cmake/toolchains/mingw-w64-x86_64.cmake;
+#   CLI11      header-only: Debian's headers and CMake package files, copied
+#              so that the cross build does not search /usr/include.
+# Enables a deb-src entry for the Debian archive when apt has none.
+# Does nothing when the prefix is already complete.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+
+root=$PWD/build/mingw-deps
+prefix=$root/prefix
+if [[ -f $prefix/lib/libutf8proc.a && -f $prefix/share/cmake/CLI11/CLI11Config.cmake ]]; then
+    exit 0
+fi
+
+if [[ $(id -u) -eq 0 ]]; then
+    as_root=()
+else
+    as_root=(sudo)
+fi
+
+# ---- utf8proc's sources ------------------------------------------------------
+mkdir -p "$root/src"
+if ! compgen -G "$root/src/utf8proc-*/utf8proc.c" >/dev/null; then
+    if ! (cd "$root/src" && apt-get source -qq --download-only utf8proc >/dev/null 2>&1); then
+        # No deb-src entry: add one for the suites of the Debian archive that
+        # apt already uses (deb822 file of Debian 12), then fetch again.
+        list=/etc/apt/sources.list.d/quarn-deb-src.sources
+        if [[ ! -f $list ]]; then
+            suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+            echo "mingw-deps: adding $list (deb-src for $suite)"
+            "${as_root[@]}" tee "$list" >/dev/null <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $suite $suite-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+        fi
+        "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
+    fi
+    (cd "$root/src" && apt-get source -qq utf8proc >/dev/null)
+fi
+src=$(compgen -G "$root/src/utf8proc-*/utf8proc.c" | head -n 1)
+src=$(dirname "$src")
+
+# ---- utf8proc, cross-built -----------------------------------------------------
+echo "mingw-deps: building utf8proc from $(basename "$src") for x86_64-w64-mingw32"
+cmake -S "$src" -B "$root/utf8proc-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+cmake --build "$root/utf8proc-build" >/dev/null
+cmake --install "$root/utf8proc-build" >/dev/null
+# utf8proc.h marks its functions dllimport unless UTF8PROC_STATIC is defined.
+mkdir -p "$prefix/lib/pkgconfig"
+version=$(sed -n 's/^#define UTF8PROC_VERSION_\(MAJOR\|MINOR\|PATCH\) \([0-9]*\).*/\2/p' "$src/utf8proc.h" | paste -sd.)
+cat >"$prefix/lib/pkgconfig/libutf8proc.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: libutf8proc
+Description: UTF8 processing (static, cross-built for Windows)
+Version: $version
+Libs: -L\${libdir} -lutf8proc
+Cflags: -I\${includedir} -DUTF8PROC_STATIC
+PC
+
+# ---- CLI11 ---------------------------------------------------------------------
+mkdir -p "$prefix/include" "$prefix/share/cmake"
+rm -rf "$prefix/include/CLI" "$prefix/share/cmake/CLI11"
+cp -r /usr/include/CLI "$prefix/include/CLI"
+cp -r /usr/share/cmake/CLI11 "$prefix/share/cmake/CLI11"
+echo "mingw-deps: done ($prefix)"
