@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the libraries that the Windows build (the `mingw` preset)
 # needs and Debian ships for Linux only, into build/mingw-deps/prefix:
 #   utf8proc   from Debian's source package (apt-get source), as a static

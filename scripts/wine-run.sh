@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a Windows program of the cross build under Wine: the emulator that
 # cmake/toolchains/mingw-w64-x86_64.cmake gives CMake, so CTest runs the
 # tests through it.
