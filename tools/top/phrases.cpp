@@ -151,12 +151,15 @@ bool is_blank(std::string_view code) {
 
 namespace {
 
+// A function and a variable initialized by calling it, both static, rather
+// than a lambda in an unnamed namespace: clang 19 crashes when it drops a
+// failed phrase that declares something unnamed (a lambda's class, the
+// namespace) at top level.
 std::string wrapped(unsigned serial, std::string_view body) {
-  std::string out = "namespace { int quarn_top_statements_";
-  out += std::to_string(serial);
-  out += " = [] {\n#line 1\n";
+  const std::string name = "quarn_top_statements_" + std::to_string(serial);
+  std::string out = "static int " + name + "() {\n#line 1\n";
   out += body;
-  out += "\n;\nreturn 0; }(); }\n";
+  out += "\n;\nreturn 0; }\nstatic int " + name + "_run = " + name + "();\n";
   return out;
 }
 

@@ -50,9 +50,9 @@ private:
 /// How a phrase typed at the prompt is run. The interpreter takes only
 /// declarations at top level, so other statements are wrapped (see
 /// wrap_statements). The choice is made from the first words of the phrase,
-/// never by trying: clang 14 keeps the template instances made while
-/// compiling a phrase that fails, without their code, so a failed attempt
-/// would break later phrases that use the same instances.
+/// never by trying: a failed attempt would print the compiler's errors, and
+/// the statements of a phrase that reads both ways would run or not depending
+/// on whether it compiles as declarations.
 enum class phrase_kind { declarations, statements };
 
 /// Declarations: a phrase that starts with '#' (a preprocessor line), an
@@ -66,8 +66,8 @@ enum class phrase_kind { declarations, statements };
 /// `v.push_back(3);`, `std::cout << 4;`, `x * 10`, `flags & (1 << 3)`).
 [[nodiscard]] phrase_kind classify(std::string_view code);
 
-/// Wraps statements into a declaration that runs them once, in a lambda
-/// called from the initializer of a variable named after `serial`. Compiler
+/// Wraps statements into declarations that run them once: a function named
+/// after `serial`, called from the initializer of a variable. Compiler
 /// messages about the wrapped text give the line numbers of `code` itself.
 /// Local variables of the statements end with them.
 [[nodiscard]] std::string wrap_statements(std::string_view code, unsigned serial);

@@ -16,9 +16,18 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <clang/AST/ASTConsumer.h>
+#include <clang/AST/ASTContext.h>
+#include <clang/AST/ASTMutationListener.h>
+#include <clang/AST/Decl.h>
+#include <clang/AST/DeclContextInternals.h>
 #include <clang/Basic/Diagnostic.h>
+#include <clang/Basic/SourceManager.h>
 #include <clang/Frontend/CompilerInstance.h>
 #include <clang/Interpreter/Interpreter.h>
+#include <clang/Lex/PPCallbacks.h>
+#include <clang/Lex/Preprocessor.h>
+#include <llvm/ExecutionEngine/Orc/LLJIT.h>
 #include <llvm/Support/Error.h>
 #include <llvm/Support/TargetSelect.h>
 #include <llvm/Support/raw_ostream.h>
@@ -82,37 +91,43 @@ void write_report(quarn::formatter& f, std::string_view report) {
   f.print_flush();
 }
 
-// What clang writes to standard error while parsing, kept aside so that the
-// toplevel can write it on the diagnostics formatter of the phrase or script
-// (see use_input), in order with its own messages. The compiler writes
-// its diagnostics straight to file descriptor 2 (unbuffered), so that
-// descriptor is pointed at an anonymous memory file for the time of a
-// parse. Without a memory file the diagnostics go to standard error as usual.
-class stderr_capture {
+// What is written to a file descriptor for a while, kept aside: the
+// descriptor is pointed at an anonymous memory file meanwhile. Without a
+// memory file the text goes to the descriptor as usual.
+//
+// The toplevel uses it for what clang writes to standard error while
+// parsing, so that it can write it on the diagnostics formatter of the
+// phrase or script (see use_input), in order with its own messages: the
+// compiler writes its diagnostics straight to file descriptor 2
+// (unbuffered).
+class output_capture {
 public:
-  stderr_capture() {
-    std::fflush(stderr);
+  explicit output_capture(int fd = STDERR_FILENO, std::FILE* stream = stderr) : target_(fd), stream_(stream) {
+    std::fflush(stream_);
     llvm::errs().flush();
-    fd_ = ::memfd_create("quarn-top-diagnostics", MFD_CLOEXEC);
+    fd_ = ::memfd_create("quarn-top-capture", MFD_CLOEXEC);
     if (fd_ < 0) return;
-    saved_ = ::dup(STDERR_FILENO);
-    if (saved_ < 0 || ::dup2(fd_, STDERR_FILENO) < 0) {
+    saved_ = ::dup(target_);
+    if (saved_ < 0 || ::dup2(fd_, target_) < 0) {
       if (saved_ >= 0) ::close(saved_);
       ::close(fd_);
       fd_ = saved_ = -1;
     }
   }
-  ~stderr_capture() { (void)finish(); }
-  stderr_capture(const stderr_capture&) = delete;
-  stderr_capture& operator=(const stderr_capture&) = delete;
+  ~output_capture() { (void)finish(); }
+  output_capture(const output_capture&) = delete;
+  output_capture& operator=(const output_capture&) = delete;
 
-  // Restores standard error and returns what was written meanwhile.
+  // Whether the text is being kept aside.
+  [[nodiscard]] bool active() const noexcept { return fd_ >= 0; }
+
+  // Restores the descriptor and returns what was written meanwhile.
   std::string finish() {
     std::string text;
     if (fd_ < 0) return text;
     llvm::errs().flush();
-    std::fflush(stderr);
-    ::dup2(saved_, STDERR_FILENO);
+    std::fflush(stream_);
+    ::dup2(saved_, target_);
     ::close(saved_);
     ::lseek(fd_, 0, SEEK_SET);
     char buf[4096];
@@ -126,21 +141,269 @@ public:
   }
 
 private:
+  int target_;
+  std::FILE* stream_;
   int fd_ = -1;
   int saved_ = -1;
 };
 
-// After an interrupted phrase: what the phrase printed on Quarn's standard
-// formatters is written out, and the boxes it left open are closed, so that
-// the next phrase starts a new document.
+void write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // the phrase's output channel is gone; nothing to tell
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// Ends the document a failed phrase left on a standard formatter writing to
+// `fd`: its open boxes are closed and what is pending written out, and its
+// last line is ended, so that the next phrase starts a new document at
+// column 0. The formatter cannot tell its column, so the pending text is
+// caught on its way out to see whether it ends a line; blanks after its last
+// new line are the indentation of a line that got no text, and are dropped.
+void end_failed_document(quarn::formatter& f, int fd, std::FILE* stream) {
+  output_capture capture(fd, stream);
+  try {
+    f.print_flush();
+  } catch (...) {
+    // A write error is the phrase's; the formatter has dropped its document.
+  }
+  std::string text = capture.finish();
+  if (text.empty()) return;
+  const auto last = text.find_last_not_of(" \t");
+  if (last != std::string::npos && text[last] == '\n') text.resize(last + 1);
+  if (text.back() != '\n') text += '\n';
+  write_all(fd, text);
+}
+
+// After a phrase that threw or was interrupted: what it printed on Quarn's
+// standard formatters is written out, its boxes closed and its last line
+// ended, so that the next phrase (and the toplevel's message about this one)
+// starts a new document.
 void reset_std_formatters() {
-  for (quarn::formatter* f : {&quarn::stdout_formatter(), &quarn::stderr_formatter()}) {
-    try {
-      f->print_flush();
-    } catch (...) {
-      // A write error is the phrase's; the formatter has dropped its document.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  end_failed_document(quarn::stdout_formatter(), STDOUT_FILENO, stdout);
+  end_failed_document(quarn::stderr_formatter(), STDERR_FILENO, stderr);
+}
+
+// ---- rolling a failed phrase back ----
+//
+// clang 19's interpreter drops a phrase that does not compile: it removes
+// the phrase's top-level names from the lookup table. Three faults remain,
+// made good here before its clean-up runs:
+//  - it crashes on a declaration without a name (a lambda's class, an
+//    unnamed namespace, struct or enum) or a using directive at top level:
+//    those are taken out of the phrase first;
+//  - it removes a name whose newest declaration is the phrase's, even when
+//    earlier phrases declared it (a namespace reopened, `std` after a script
+//    with an #include fails; a function declared again): the earlier
+//    declaration is put back;
+//  - it leaves what the phrase declared inside namespaces: those names are
+//    removed.
+
+// Removes `d` from the lookup table of its context, putting back the
+// declaration it redeclared, if any.
+void drop_from_lookup(clang::NamedDecl* d) {
+  for (clang::DeclContext* dc = d->getDeclContext(); dc != nullptr; dc = dc->getParent()) {
+    if (clang::StoredDeclsMap* map = dc->getPrimaryContext()->getLookupPtr()) {
+      const auto entry = map->find(d->getDeclName());
+      if (entry != map->end()) {
+        clang::StoredDeclsList& list = entry->second;
+        bool found = false;
+        for (clang::NamedDecl* in : list.getLookupResult()) found = found || in == d;
+        if (found) {
+          list.remove(d);
+          if (auto* previous = llvm::dyn_cast_or_null<clang::NamedDecl>(d->getPreviousDecl())) {
+            list.addOrReplaceDecl(previous);
+          } else if (list.isNull()) {
+            map->erase(entry);
+          }
+        }
+      }
+    }
+    if (!dc->isTransparentContext()) break;
+  }
+}
+
+// Whether clang's clean-up crashes on a top-level declaration of this name.
+bool unnamed(const clang::NamedDecl& d) {
+  const clang::DeclarationName name = d.getDeclName();
+  return name.isEmpty() || name.getNameKind() == clang::DeclarationName::CXXUsingDirective;
+}
+
+// Takes `d`, a declaration of `dc` without a name, out of `dc`.
+void take_out(clang::DeclContext& dc, clang::NamedDecl* d) {
+  if (!d->getDeclName().isEmpty()) {
+    // removeDecl also removes the name from the lookup table, and needs it
+    // there.
+    const clang::StoredDeclsMap* map = dc.getPrimaryContext()->getLookupPtr();
+    if (map != nullptr && map->find(d->getDeclName()) == map->end()) return;
+  }
+  dc.removeDecl(d);
+}
+
+// Undoes what the declarations of `dc`, a part of a failed phrase, did to
+// name lookup (see above). `top`: `dc` is the phrase's translation unit part,
+// whose new names clang removes itself.
+void forget_failed_decls(clang::DeclContext& dc, bool top) {
+  const std::vector<clang::Decl*> decls(dc.decls_begin(), dc.decls_end());
+  for (clang::Decl* d : decls) {
+    if (auto* linkage = llvm::dyn_cast<clang::LinkageSpecDecl>(d)) {
+      forget_failed_decls(*linkage, top);
+      continue;
+    }
+    auto* named = llvm::dyn_cast<clang::NamedDecl>(d);
+    if (named == nullptr) continue;
+    if (auto* ns = llvm::dyn_cast<clang::NamespaceDecl>(named)) forget_failed_decls(*ns, false);
+    if (unnamed(*named)) {
+      if (top) take_out(dc, named);
+    } else if (!top || named->getPreviousDecl() != nullptr) {
+      drop_from_lookup(named);
     }
   }
+}
+
+// Template instances of a failed phrase. clang instantiates a template's
+// function when a phrase first uses it, at the end of the phrase, and hands
+// the definition to the code generator; when the phrase has errors, the
+// instantiations still waiting are dropped and the code generator ignores
+// what it is handed, yet the function stays marked as instantiated, so a
+// later phrase using the same instance would miss its code. So, for a failed
+// phrase: the functions it used that have no definition yet are marked as
+// never instantiated (the next use instantiates them again), and the
+// definitions it did instantiate are handed to the code generator again
+// before the next phrase (it emits them when they are used).
+class instantiation_log : public clang::ASTMutationListener {
+public:
+  void DeclarationMarkedUsed(const clang::Decl* d) override {
+    if (const auto* f = llvm::dyn_cast<clang::FunctionDecl>(d)) used_.push_back(f);
+  }
+  void VariableDefinitionInstantiated(const clang::VarDecl* d) override {
+    if (d->isFileVarDecl() || d->isStaticDataMember()) made_.push_back(d);
+  }
+
+  // Called as a phrase starts: hands the definitions of the last failed
+  // phrases to the code generator, which has forgotten their errors by then.
+  void start(clang::ASTConsumer& code_generator) {
+    std::vector<const clang::Decl*> again;
+    again.swap(failed_);
+    for (const clang::Decl* d : again) {
+      if (d->isInvalidDecl()) continue;
+      code_generator.HandleTopLevelDecl(clang::DeclGroupRef(const_cast<clang::Decl*>(d)));
+    }
+    made_.clear();
+    used_.clear();
+  }
+
+  // Called when the phrase failed.
+  void failed() {
+    for (const clang::FunctionDecl* f : used_) {
+      auto* g = const_cast<clang::FunctionDecl*>(f);
+      auto* info = g->getTemplateSpecializationInfo();
+      auto* member = g->getMemberSpecializationInfo();
+      if (info == nullptr && member == nullptr) continue;
+      if (const clang::FunctionDecl* definition = nullptr; g->isDefined(definition)) {
+        made_.push_back(definition);
+      } else if (info != nullptr) {
+        info->setPointOfInstantiation(clang::SourceLocation());
+        g->setInstantiationIsPending(false);
+      } else {
+        member->setPointOfInstantiation(clang::SourceLocation());
+        g->setInstantiationIsPending(false);
+      }
+    }
+    failed_.insert(failed_.end(), made_.begin(), made_.end());
+    made_.clear();
+    used_.clear();
+  }
+
+private:
+  std::vector<const clang::FunctionDecl*> used_;
+  std::vector<const clang::Decl*> made_;
+  std::vector<const clang::Decl*> failed_;
+};
+
+// Sits between clang and its diagnostics printer, and in its preprocessor,
+// to see a failed phrase before clang cleans it up: when its text ends with
+// errors, or when an error comes after that (from a template instantiated
+// at the end of the phrase).
+class failure_watch : public clang::DiagnosticConsumer {
+public:
+  failure_watch(clang::CompilerInstance& ci, clang::DiagnosticConsumer* printer,
+                std::unique_ptr<clang::DiagnosticConsumer> owned)
+      : ci_(ci), printer_(printer), owned_(std::move(owned)) {}
+
+  // Called as a phrase starts.
+  void start() noexcept { input_ended_ = false; }
+
+  void BeginSourceFile(const clang::LangOptions& lang, const clang::Preprocessor* pp) override {
+    printer_->BeginSourceFile(lang, pp);
+  }
+  void EndSourceFile() override { printer_->EndSourceFile(); }
+  void finish() override { printer_->finish(); }
+  void clear() override {
+    printer_->clear();
+    clang::DiagnosticConsumer::clear();
+  }
+  bool IncludeInDiagnosticCounts() const override { return printer_->IncludeInDiagnosticCounts(); }
+  void HandleDiagnostic(clang::DiagnosticsEngine::Level level, const clang::Diagnostic& info) override {
+    clang::DiagnosticConsumer::HandleDiagnostic(level, info);
+    printer_->HandleDiagnostic(level, info);
+    if (level >= clang::DiagnosticsEngine::Error && input_ended_) forget();
+  }
+
+  // Told by the preprocessor when the phrase's text has been read.
+  void input_ended() {
+    input_ended_ = true;
+    if (ci_.getDiagnostics().hasErrorOccurred()) forget();
+  }
+
+private:
+  void forget() { forget_failed_decls(*ci_.getASTContext().getTranslationUnitDecl(), true); }
+
+  clang::CompilerInstance& ci_;
+  clang::DiagnosticConsumer* printer_;
+  std::unique_ptr<clang::DiagnosticConsumer> owned_;
+  bool input_ended_ = false;
+};
+
+// Each phrase is read as a file included from the interpreter's main file:
+// leaving it back to the main file is the end of the phrase's text.
+class input_end_callback : public clang::PPCallbacks {
+public:
+  input_end_callback(const clang::SourceManager& sm, failure_watch& watch) : sm_(sm), watch_(watch) {}
+  void FileChanged(clang::SourceLocation loc, FileChangeReason reason, clang::SrcMgr::CharacteristicKind,
+                   clang::FileID) override {
+    if (reason == ExitFile && sm_.getFileID(loc) == sm_.getMainFileID()) watch_.input_ended();
+  }
+
+private:
+  const clang::SourceManager& sm_;
+  failure_watch& watch_;
+};
+
+// "Symbols not found: [ a, b ]" (the JIT's message) as the names of the
+// missing functions and variables, demangled, one a line.
+std::string missing_symbols(std::string_view jit_errors) {
+  std::string out;
+  constexpr std::string_view head = "Symbols not found: [";
+  for (auto at = jit_errors.find(head); at != std::string_view::npos; at = jit_errors.find(head, at)) {
+    at += head.size();
+    const auto end = jit_errors.find(']', at);
+    std::string_view list = jit_errors.substr(at, end == std::string_view::npos ? end : end - at);
+    while (!list.empty()) {
+      const auto skip = list.find_first_not_of(" ,");
+      if (skip == std::string_view::npos) break;
+      list.remove_prefix(skip);
+      const auto stop = list.find_first_of(" ,");
+      const std::string symbol(list.substr(0, stop));
+      out += "  " + quarn::detail::demangle(symbol.c_str()) + "\n";
+      list.remove_prefix(stop == std::string_view::npos ? list.size() : stop);
+    }
+  }
+  return out;
 }
 
 // The name of the type of the exception being handled, demangled.
@@ -186,6 +449,9 @@ struct toplevel::impl {
   std::unique_ptr<clang::Interpreter> interpreter;
   unsigned serial = 0;  // names the wrappers of statements
   bool value_printer_included = false;  // quarn_top_value.hpp
+  failure_watch* watch = nullptr;  // owned by the compiler's diagnostics engine
+  instantiation_log instances;
+  std::string jit_errors;  // what the JIT reported while a phrase ran
 
   struct parsed {
     clang::PartialTranslationUnit* unit = nullptr;
@@ -196,19 +462,22 @@ struct toplevel::impl {
     parsed a;
     // Stopping clang half-way would leave it broken: a Ctrl-C waits.
     const interrupt::shield shield;
-    stderr_capture capture;
+    output_capture capture;
+    watch->start();
+    clang::CompilerInstance& ci = *interpreter->getCompilerInstance();
+    instances.start(ci.getASTConsumer());
     auto unit = interpreter->Parse(code);
     a.report = capture.finish();
     if (unit) {
       a.unit = &*unit;
     } else {
+      instances.failed();
       std::string message = llvm::toString(unit.takeError());
       if (a.report.empty()) a.report = "quarn-top: " + message + "\n";
       // After a failed phrase the interpreter resets its diagnostics engine,
       // and with it the settings made from the command line: warnings in
       // system headers would show again, hundreds for the next #include.
       // Make them again.
-      const clang::CompilerInstance& ci = *interpreter->getCompilerInstance();
       clang::ProcessWarningOptions(ci.getDiagnostics(), ci.getDiagnosticOpts(), /*ReportDiags=*/false);
     }
     return a;
@@ -219,6 +488,8 @@ struct toplevel::impl {
   bool execute(clang::PartialTranslationUnit& unit, quarn::formatter& diagnostics, const std::string& name) {
     if (unit.TheModule == nullptr) return true;
     std::string failure;
+    bool threw = false;
+    jit_errors.clear();
     try {
       struct call {
         clang::Interpreter& interpreter;
@@ -233,21 +504,40 @@ struct toplevel::impl {
           &c);
       if (!completed) {
         failure = "quarn-top: " + name + "interrupted";
-        reset_std_formatters();
+        threw = true;
       } else if (!c.error.empty()) {
-        failure = "quarn-top: " + c.error;
+        failure = link_failure(name, c.error);
       }
     } catch (const std::exception& e) {
       failure = "quarn-top: " + name + "uncaught exception " + current_exception_type() + ": " + e.what();
+      threw = true;
     } catch (...) {
       failure = "quarn-top: " + name + "uncaught exception of type " + current_exception_type();
+      threw = true;
     }
     // Whatever the code printed with C stdio reaches its destination before
     // the toplevel goes on.
     std::fflush(stdout);
+    if (threw) reset_std_formatters();
     if (failure.empty()) return true;
     write_report(diagnostics, failure + "\n");
     return false;
+  }
+
+  // A phrase whose code could not be linked (a function declared and never
+  // defined). The JIT's own messages list every symbol of the phrase; the
+  // message names only the missing ones.
+  std::string link_failure(const std::string& name, const std::string& error) {
+    std::string message = "quarn-top: " + name;
+    const std::string missing = missing_symbols(jit_errors);
+    if (missing.empty()) {
+      // Some other failure: its first line.
+      message += error.substr(0, error.find('\n'));
+    } else {
+      message += "undefined:\n" + missing;
+      message.pop_back();
+    }
+    return message;
   }
 
   // Runs code as one phrase; with `statements`, a phrase that reads as
@@ -283,9 +573,6 @@ toplevel::toplevel(layout where, std::vector<std::string> compiler_args, quarn::
   llvm::InitializeNativeTargetAsmPrinter();
 
   std::vector<std::string> args = {"-std=c++20", "-resource-dir", std::string(paths::clang_resource_dir),
-                                   // clang 14 misses some template instances when code comes in
-                                   // piece by piece unless every declaration is emitted.
-                                   "-femit-all-decls",
                                    colour_diagnostics() ? "-fcolor-diagnostics" : "-fno-color-diagnostics"};
   for (const auto& dir : impl_->where.include_dirs) args.push_back("-I" + dir);
   for (auto& a : compiler_args) args.push_back(std::move(a));
@@ -293,13 +580,37 @@ toplevel::toplevel(layout where, std::vector<std::string> compiler_args, quarn::
   argv.reserve(args.size());
   for (const auto& a : args) argv.push_back(a.c_str());
 
-  auto compiler = clang::IncrementalCompilerBuilder::create(argv);
+  clang::IncrementalCompilerBuilder builder;
+  builder.SetCompilerArgs(argv);
+  auto compiler = builder.CreateCpp();
   if (!compiler) throw std::runtime_error("cannot start the compiler: " + llvm::toString(compiler.takeError()));
   auto interpreter = clang::Interpreter::create(std::move(*compiler));
   if (!interpreter) {
     throw std::runtime_error("cannot start the interpreter: " + llvm::toString(interpreter.takeError()));
   }
   impl_->interpreter = std::move(*interpreter);
+
+  // See failure_watch.
+  clang::CompilerInstance& ci = *impl_->interpreter->getCompilerInstance();
+  clang::DiagnosticsEngine& diags = ci.getDiagnostics();
+  std::unique_ptr<clang::DiagnosticConsumer> printer = diags.takeClient();
+  auto watch = std::make_unique<failure_watch>(ci, diags.getClient(), std::move(printer));
+  impl_->watch = watch.get();
+  diags.setClient(watch.release(), /*ShouldOwnClient=*/true);
+  ci.getPreprocessor().addPPCallbacks(std::make_unique<input_end_callback>(ci.getSourceManager(), *impl_->watch));
+  // See instantiation_log. Nothing else listens to this compiler's changes.
+  if (ci.getASTContext().getASTMutationListener() == nullptr) {
+    ci.getASTContext().setASTMutationListener(&impl_->instances);
+  }
+
+  // The JIT reports the symbols it misses on its own; they are kept for the
+  // message about the phrase (see link_failure).
+  if (auto jit = impl_->interpreter->getExecutionEngine()) {
+    jit->getExecutionSession().setErrorReporter(
+        [this](llvm::Error e) { impl_->jit_errors += llvm::toString(std::move(e)) + "\n"; });
+  } else {
+    throw std::runtime_error("cannot start the JIT: " + llvm::toString(jit.takeError()));
+  }
 
   // The interpreter finds the symbols of typed code in the process, among
   // the libraries loaded with RTLD_GLOBAL.
@@ -310,6 +621,8 @@ toplevel::toplevel(layout where, std::vector<std::string> compiler_args, quarn::
     }
   }
   the_toplevel = this;
+  // Quarn is there from the first phrase on.
+  (void)impl_->run("#include <quarn/quarn.hpp>\n", diagnostics, "", false);
 }
 
 toplevel::~toplevel() {
