@@ -191,21 +191,45 @@ void reset_std_formatters() {
 // ---- rolling a failed phrase back ----
 //
 // clang 19's interpreter drops a phrase that does not compile: it removes
-// the phrase's top-level names from the lookup table. Three faults remain,
-// made good here before its clean-up runs:
-//  - it crashes on a declaration without a name (a lambda's class, an
-//    unnamed namespace, struct or enum) or a using directive at top level:
-//    those are taken out of the phrase first;
-//  - it removes a name whose newest declaration is the phrase's, even when
-//    earlier phrases declared it (a namespace reopened, `std` after a script
-//    with an #include fails; a function declared again): the earlier
-//    declaration is put back;
-//  - it leaves what the phrase declared inside namespaces: those names are
+// from the lookup table every top-level name whose newest declaration comes
+// from the phrase. Its clean-up falls short in four ways, made good here:
+//  - it crashes on a top-level declaration without a name (a lambda's class,
+//    an unnamed namespace, struct or enum) or a using directive: those are
+//    taken out of the phrase before it runs;
+//  - it removes a name that earlier phrases declared when the phrase
+//    declares it again (a namespace reopened, a function declared again):
+//    the earlier declaration is put back;
+//  - it removes what headers included by the phrase declared (`std` itself,
+//    after a script with an #include fails), while their include guards keep
+//    them from being read again: those declarations are kept, as the headers
+//    compiled, and their code is generated when used;
+//  - it leaves the names the phrase declared inside namespaces: those are
 //    removed.
 
-// Removes `d` from the lookup table of its context, putting back the
-// declaration it redeclared, if any.
-void drop_from_lookup(clang::NamedDecl* d) {
+// Whether a declaration is written in a phrase's own text rather than in a
+// header: each phrase is read as a file included from the interpreter's main
+// file.
+bool in_phrase_text(const clang::SourceManager& sm, const clang::Decl& d) {
+  const clang::SourceLocation at = sm.getExpansionLoc(d.getLocation());
+  if (at.isInvalid()) return true;
+  const clang::SourceLocation included_at = sm.getIncludeLoc(sm.getFileID(at));
+  return included_at.isValid() && sm.getFileID(included_at) == sm.getMainFileID();
+}
+
+// The newest declaration that `d` redeclares from outside the failed
+// phrase's part `failed`, if any.
+clang::NamedDecl* previous_outside(const clang::NamedDecl& d, const clang::TranslationUnitDecl* failed) {
+  for (const clang::Decl* p = d.getPreviousDecl(); p != nullptr; p = p->getPreviousDecl()) {
+    if (p->getTranslationUnitDecl() != failed) return const_cast<clang::NamedDecl*>(llvm::dyn_cast<clang::NamedDecl>(p));
+  }
+  return nullptr;
+}
+
+// Removes `d` from the lookup table of its context (and of the enclosing
+// ones it is visible in), putting back the declaration it redeclared from
+// outside `failed`, if any.
+void drop_from_lookup(clang::NamedDecl* d, const clang::TranslationUnitDecl* failed) {
+  clang::NamedDecl* previous = previous_outside(*d, failed);
   for (clang::DeclContext* dc = d->getDeclContext(); dc != nullptr; dc = dc->getParent()) {
     if (clang::StoredDeclsMap* map = dc->getPrimaryContext()->getLookupPtr()) {
       const auto entry = map->find(d->getDeclName());
@@ -215,7 +239,7 @@ void drop_from_lookup(clang::NamedDecl* d) {
         for (clang::NamedDecl* in : list.getLookupResult()) found = found || in == d;
         if (found) {
           list.remove(d);
-          if (auto* previous = llvm::dyn_cast_or_null<clang::NamedDecl>(d->getPreviousDecl())) {
+          if (previous != nullptr) {
             list.addOrReplaceDecl(previous);
           } else if (list.isNull()) {
             map->erase(entry);
@@ -233,48 +257,78 @@ bool unnamed(const clang::NamedDecl& d) {
   return name.isEmpty() || name.getNameKind() == clang::DeclarationName::CXXUsingDirective;
 }
 
-// Takes `d`, a declaration of `dc` without a name, out of `dc`.
-void take_out(clang::DeclContext& dc, clang::NamedDecl* d) {
-  if (!d->getDeclName().isEmpty()) {
-    // removeDecl also removes the name from the lookup table, and needs it
-    // there.
-    const clang::StoredDeclsMap* map = dc.getPrimaryContext()->getLookupPtr();
-    if (map != nullptr && map->find(d->getDeclName()) == map->end()) return;
+// Takes the declarations clang's clean-up crashes on out of the failed
+// phrase's part `tu`.
+void take_out_unnamed(clang::TranslationUnitDecl& tu) {
+  const std::vector<clang::Decl*> decls(tu.decls_begin(), tu.decls_end());
+  for (clang::Decl* d : decls) {
+    auto* named = llvm::dyn_cast<clang::NamedDecl>(d);
+    if (named == nullptr || !unnamed(*named)) continue;
+    if (!named->getDeclName().isEmpty()) {
+      // removeDecl also removes a using directive from the lookup table, and
+      // needs it there.
+      const clang::StoredDeclsMap* map = tu.getPrimaryContext()->getLookupPtr();
+      if (map != nullptr && map->find(named->getDeclName()) == map->end()) continue;
+    }
+    tu.removeDecl(named);
   }
-  dc.removeDecl(d);
 }
 
-// Undoes what the declarations of `dc`, a part of a failed phrase, did to
-// name lookup (see above). `top`: `dc` is the phrase's translation unit part,
-// whose new names clang removes itself.
-void forget_failed_decls(clang::DeclContext& dc, bool top) {
-  const std::vector<clang::Decl*> decls(dc.decls_begin(), dc.decls_end());
-  for (clang::Decl* d : decls) {
-    if (auto* linkage = llvm::dyn_cast<clang::LinkageSpecDecl>(d)) {
-      forget_failed_decls(*linkage, top);
+// A failed phrase's definition of a function declared before stays in the
+// function's chain of declarations, where it would make the next definition
+// a redefinition, and its code the function's: it becomes a declaration.
+void forget_body(clang::NamedDecl& d) {
+  if (auto* f = llvm::dyn_cast<clang::FunctionDecl>(&d)) f->setBody(nullptr);
+}
+
+// Removes the names that the failed phrase `failed` declared in its text
+// inside the namespace (or linkage block) `dc`.
+void forget_members(clang::DeclContext& dc, const clang::TranslationUnitDecl* failed, const clang::SourceManager& sm) {
+  for (clang::Decl* d : dc.decls()) {
+    if (llvm::isa<clang::NamespaceDecl, clang::LinkageSpecDecl>(d)) {
+      forget_members(*llvm::cast<clang::DeclContext>(d), failed, sm);
+    }
+    auto* named = llvm::dyn_cast<clang::NamedDecl>(d);
+    if (named != nullptr && !named->getDeclName().isEmpty() && in_phrase_text(sm, *named)) {
+      drop_from_lookup(named, failed);
+      if (previous_outside(*named, failed) != nullptr) forget_body(*named);
+    }
+  }
+}
+
+// After clang's clean-up of the failed phrase's part `failed`: see above.
+// The header declarations kept are added to `kept`, for the code generator.
+void repair_after_failure(clang::DeclContext& dc, const clang::TranslationUnitDecl* failed,
+                          const clang::SourceManager& sm, std::vector<const clang::Decl*>& kept) {
+  for (clang::Decl* d : dc.decls()) {
+    if (llvm::isa<clang::LinkageSpecDecl>(d)) {
+      repair_after_failure(*llvm::cast<clang::DeclContext>(d), failed, sm, kept);
       continue;
     }
     auto* named = llvm::dyn_cast<clang::NamedDecl>(d);
-    if (named == nullptr) continue;
-    if (auto* ns = llvm::dyn_cast<clang::NamespaceDecl>(named)) forget_failed_decls(*ns, false);
-    if (unnamed(*named)) {
-      if (top) take_out(dc, named);
-    } else if (!top || named->getPreviousDecl() != nullptr) {
-      drop_from_lookup(named);
+    if (named == nullptr || named->getDeclName().isEmpty()) continue;
+    if (!in_phrase_text(sm, *named)) {
+      named->getDeclContext()->makeDeclVisibleInContext(named);
+      kept.push_back(named);
+      continue;
     }
+    if (clang::NamedDecl* previous = previous_outside(*named, failed)) {
+      previous->getDeclContext()->makeDeclVisibleInContext(previous);
+      forget_body(*named);
+    }
+    if (auto* ns = llvm::dyn_cast<clang::NamespaceDecl>(named)) forget_members(*ns, failed, sm);
   }
 }
 
-// Template instances of a failed phrase. clang instantiates a template's
-// function when a phrase first uses it, at the end of the phrase, and hands
-// the definition to the code generator; when the phrase has errors, the
-// instantiations still waiting are dropped and the code generator ignores
-// what it is handed, yet the function stays marked as instantiated, so a
-// later phrase using the same instance would miss its code. So, for a failed
-// phrase: the functions it used that have no definition yet are marked as
-// never instantiated (the next use instantiates them again), and the
-// definitions it did instantiate are handed to the code generator again
-// before the next phrase (it emits them when they are used).
+// Template instances of a failed phrase. clang hands the code generator each
+// function it instantiates; while a phrase has errors the code generator
+// ignores what it is handed, and the function is never handed again, so a
+// later phrase using the same instance would miss its code; an instance
+// still waiting to be instantiated is dropped, yet marked as instantiated.
+// So, for the functions a failed phrase used: those instantiated are handed
+// to the code generator again before the next phrase (it emits them when they
+// are used), the others are marked as never instantiated (the next use
+// instantiates them).
 class instantiation_log : public clang::ASTMutationListener {
 public:
   void DeclarationMarkedUsed(const clang::Decl* d) override {
@@ -295,6 +349,11 @@ public:
     }
     made_.clear();
     used_.clear();
+  }
+
+  // Declarations of a failed phrase to hand to the code generator again.
+  void hand_again(const std::vector<const clang::Decl*>& decls) {
+    failed_.insert(failed_.end(), decls.begin(), decls.end());
   }
 
   // Called when the phrase failed.
@@ -336,7 +395,12 @@ public:
       : ci_(ci), printer_(printer), owned_(std::move(owned)) {}
 
   // Called as a phrase starts.
-  void start() noexcept { input_ended_ = false; }
+  void start() noexcept {
+    input_ended_ = false;
+    part_ = nullptr;
+  }
+  // The phrase's translation unit part, once its text has been read.
+  [[nodiscard]] clang::TranslationUnitDecl* part() const noexcept { return part_; }
 
   void BeginSourceFile(const clang::LangOptions& lang, const clang::Preprocessor* pp) override {
     printer_->BeginSourceFile(lang, pp);
@@ -357,16 +421,18 @@ public:
   // Told by the preprocessor when the phrase's text has been read.
   void input_ended() {
     input_ended_ = true;
+    part_ = ci_.getASTContext().getTranslationUnitDecl();
     if (ci_.getDiagnostics().hasErrorOccurred()) forget();
   }
 
 private:
-  void forget() { forget_failed_decls(*ci_.getASTContext().getTranslationUnitDecl(), true); }
+  void forget() { take_out_unnamed(*ci_.getASTContext().getTranslationUnitDecl()); }
 
   clang::CompilerInstance& ci_;
   clang::DiagnosticConsumer* printer_;
   std::unique_ptr<clang::DiagnosticConsumer> owned_;
   bool input_ended_ = false;
+  clang::TranslationUnitDecl* part_ = nullptr;
 };
 
 // Each phrase is read as a file included from the interpreter's main file:
@@ -472,6 +538,11 @@ struct toplevel::impl {
       a.unit = &*unit;
     } else {
       instances.failed();
+      if (clang::TranslationUnitDecl* part = watch->part()) {
+        std::vector<const clang::Decl*> kept;
+        repair_after_failure(*part, part, ci.getSourceManager(), kept);
+        instances.hand_again(kept);
+      }
       std::string message = llvm::toString(unit.takeError());
       if (a.report.empty()) a.report = "quarn-top: " + message + "\n";
       // After a failed phrase the interpreter resets its diagnostics engine,
@@ -537,6 +608,14 @@ struct toplevel::impl {
       message += "undefined:\n" + missing;
       message.pop_back();
     }
+    // The JIT keeps the phrase's initializers waiting, and would fail on
+    // them again with the next phrase: let it fail now.
+    if (auto jit = interpreter->getExecutionEngine()) {
+      llvm::consumeError(jit->initialize(jit->getMainJITDylib()));
+    } else {
+      llvm::consumeError(jit.takeError());
+    }
+    jit_errors.clear();
     return message;
   }
 
