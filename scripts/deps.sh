@@ -24,8 +24,9 @@ packages=(
     libbenchmark-dev
     pkg-config
     libfmt-dev
-    libclang-14-dev
-    llvm-14-dev
+    libclang-19-dev
+    llvm-19-dev
+    clang-19
     libedit-dev
     libcli11-dev
     xxd
