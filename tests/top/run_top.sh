@@ -4,8 +4,8 @@
 # writes to standard output and standard error.
 #
 # usage: run_top.sh CASE QUARN_TOP PLUGIN WORK_DIR [PTY_RUN]
-#   CASE       phrases | values | plugin-no-script | plugin-script | terminal
-#              | interrupt
+#   CASE       phrases | values | rollback | throw-reset | plugin-no-script
+#              | plugin-script | terminal | interrupt
 #   QUARN_TOP  the toplevel executable
 #   PLUGIN     the quarn_top plug-in
 #   WORK_DIR   a scratch directory, emptied first
@@ -173,6 +173,57 @@ $list_phrase
 1
 [1; 2; 3]'
     expect_err_empty
+    ;;
+rollback)
+    # A phrase that does not compile is undone, and every later correct
+    # phrase works: the template instances it made, the names it declared
+    # (a lambda among them), the headers a failed script included. Quarn is
+    # there without an #include.
+    cat > failing.cpp <<'EOF'
+#include <map>
+int broken = ;
+EOF
+    run '#include <vector>
+std::vector<int> a{1,2,3};
+quarn::print("%a@.", quarn::dump::value, a); int bad = ;
+quarn::print("%a@.", quarn::dump::value, a);
+std::vector<int> w{1,2}
+w.size()
+auto twice = [](int v) { return 2 * v + ; };
+auto twice = [](int v) { return 2 * v; };
+twice(4)
+#use failing.cpp
+std::map<int, int>{{1, 2}}
+'
+    expect_status 1
+    expect_out '[1; 2; 3]
+- : int = 8
+- : std::map<int, int> = (hashtbl (1, 2))'
+    expect_err_has "use of undeclared identifier 'w'"
+    expect_err_count 'error:' 5
+    expect_err_count 'JIT' 0
+    expect_err_count 'symbols' 0
+    ;;
+throw-reset)
+    # After a phrase that throws, the next one starts a new document at
+    # column 0: not inside the boxes the failed one left open, nor on the
+    # line of a value whose printer threw.
+    run 'quarn::print("@[<v 20>first@ part@ %t", [](quarn::formatter&) { throw 1; });
+quarn::print("@[<hov 2>second:@ aaaa@ bbbb@ cccc@]@.");
+struct boom {};
+template <> struct quarn::dump::printer_for<boom> {
+  void operator()(quarn::formatter& f, const boom&) const { f.print_string("partial"); throw 2; }
+};
+boom{}
+3
+'
+    expect_status 1
+    expect_out 'first
+                    part
+second: aaaa bbbb cccc
+- : boom = partial
+- : int = 3'
+    expect_err_count 'uncaught exception of type int' 2
     ;;
 terminal)
     # The shipped start-up script sets the standard formatters up: styled
