@@ -118,9 +118,6 @@ public:
   output_capture(const output_capture&) = delete;
   output_capture& operator=(const output_capture&) = delete;
 
-  // Whether the text is being kept aside.
-  [[nodiscard]] bool active() const noexcept { return fd_ >= 0; }
-
   // Restores the descriptor and returns what was written meanwhile.
   std::string finish() {
     std::string text;
@@ -195,7 +192,7 @@ void reset_std_formatters() {
 // from the phrase. Its clean-up falls short in four ways, made good here:
 //  - it crashes on a top-level declaration without a name (a lambda's class,
 //    an unnamed namespace, struct or enum) or a using directive: those are
-//    taken out of the phrase before it runs;
+//    taken out of the phrase before that clean-up runs;
 //  - it removes a name that earlier phrases declared when the phrase
 //    declares it again (a namespace reopened, a function declared again):
 //    the earlier declaration is put back;

@@ -33,8 +33,8 @@ class toplevel {
 public:
   /// Starts the interpreter with the layout's include directories and
   /// `compiler_args` (given to clang as they are), then preloads the
-  /// layout's libraries; a library that fails to load is reported on
-  /// `diagnostics`. Throws std::runtime_error when the interpreter cannot
+  /// layout's libraries and includes <quarn/quarn.hpp>; a library that fails
+  /// to load, or the header, is reported on `diagnostics`. Throws std::runtime_error when the interpreter cannot
   /// be started. At most one toplevel exists at a time.
   toplevel(layout where, std::vector<std::string> compiler_args, quarn::formatter& diagnostics);
   ~toplevel();
@@ -48,7 +48,10 @@ public:
   /// text does not read as declarations, as statements run once, and when
   /// it ends with an expression without a final ';', that expression's type
   /// and value are printed (see quarn_top_value.hpp). False when the phrase
-  /// does not compile, throws or is interrupted.
+  /// does not compile (it is then undone: the next phrases see none of its
+  /// declarations, but those of the headers it included), cannot be linked,
+  /// throws or is interrupted (the standard formatters then end its output;
+  /// see reset_std_formatters in toplevel.cpp).
   bool run_phrase(std::string_view code, quarn::formatter& diagnostics);
 
   /// use_input (see quarn_top_host.hpp).
