@@ -74,7 +74,8 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 class interpreter {
 public:
   interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
-  interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
+  interpreter(std::string& text, text_measure measure, const format_arg* args, std::size_t n)
+      : text_(&text), text_measure_(measure), args_(args), n_(n) {}
 
   void error(const char* message) {
     // What the string printed before the error reaches the formatter, as it
@@ -271,9 +272,9 @@ private:
     has_pending_ = true;
   }
 
-  // How the formatter measures texts (a flat string has no formatter and
-  // counts bytes).  Read only where a width or precision needs it.
-  [[nodiscard]] text_measure measure() const { return f_ != nullptr ? f_->measure() : text_measure::bytes; }
+  // How the formatter measures texts (a flat string has no formatter: it
+  // was given the measure).  Read only where a width or precision needs it.
+  [[nodiscard]] text_measure measure() const { return f_ != nullptr ? f_->measure() : text_measure_; }
 
   // Hands the gathered text, if any, to the formatter (even an empty one: an
   // empty text still counts as text for the engine).
@@ -335,7 +336,8 @@ private:
   }
 
   formatter* f_ = nullptr;       // where the output goes, or
-  std::string* text_ = nullptr;  // where a flat string's text goes
+  std::string* text_ = nullptr;  // where a flat string's text goes,
+  text_measure text_measure_ = text_measure::bytes;  // measured so
   const format_arg* args_;
   std::size_t n_;
   std::size_t next_ = 0;
@@ -350,9 +352,10 @@ private:
 
 }  // namespace
 
-std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n,
+                         text_measure measure) {
   std::string text;
-  interpreter in(text, args, n);
+  interpreter in(text, measure, args, n);
   run_format(fmt, ops, in);
   in.finish();
   return text;

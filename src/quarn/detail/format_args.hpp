@@ -198,7 +198,8 @@ void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, con
 std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
                     std::size_t n);
 // The output of flat string `fmt` (compiled_format::flat) on a fresh
-// formatter: its text, made without one.
-std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n);
+// formatter measuring texts with `measure`: its text, made without one.
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n,
+                         text_measure measure);
 
 }  // namespace quarn::detail
