@@ -14,6 +14,7 @@
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
 #include "display_columns.hpp"
+#include "escaped.hpp"
 #include "number_text.hpp"
 
 namespace quarn::detail {
@@ -22,12 +23,7 @@ void format_error(const char* message) {
   throw invalid_argument(std::string("quarn: bad format string: ") + message);
 }
 
-namespace {
-
-// Appends `s` as %S writes it: in double quotes, escaped.  With `quote` set
-// to '\'' it writes a character literal instead.
-void append_escaped(std::string& out, std::string_view s, char quote) {
-  out += quote;
+void append_escaped_bytes(std::string& out, std::string_view s, char quote) {
   for (unsigned char c : s) {
     switch (c) {
       case '\\': out += "\\\\"; break;
@@ -49,6 +45,15 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
         }
     }
   }
+}
+
+namespace {
+
+// Appends `s` as %S writes it: in double quotes, escaped.  With `quote` set
+// to '\'' it writes a character literal instead.
+void append_escaped(std::string& out, std::string_view s, char quote) {
+  out += quote;
+  append_escaped_bytes(out, s, quote);
   out += quote;
 }
 
