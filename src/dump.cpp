@@ -155,7 +155,7 @@ void print_shortest_of(formatter& f, F x) {
 
 void print_shortest(formatter& f, float x) { print_shortest_of(f, x); }
 void print_shortest(formatter& f, double x) { print_shortest_of(f, x); }
-void print_shortest(formatter& f, long double x) { print_shortest_of(f, x); }
+void print_shortest(formatter& f, long double x) { f.print_string(shortest_text(x)); }
 
 void print_period(formatter& f, std::intmax_t num, std::intmax_t den) {
   if (den == 1)

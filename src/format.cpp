@@ -143,6 +143,11 @@ public:
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
       case writes::floating: {
+        if (a.long_double) {
+          number_text text;
+          write_floating(text, *static_cast<const long double*>(a.obj), printf_field_of(cv, rule.printf_letter));
+          return append(text.view());
+        }
         // "%g" with no flag or width: digits straight into the gathered text
         // when the short way applies.
         if (rule.printf_letter == 'g' && unpadded(cv) && room_for_short_text()) {
