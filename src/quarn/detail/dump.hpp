@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The parts of quarn/dump.hpp that users do not name: the brackets of dumped
-// arrays and the braces of dumped records.
+// arrays, the braces of dumped records, and the UTF-8, UTF-16 and UTF-32
+// strings that dump::string takes.
 #pragma once
 
 #include <concepts>
