@@ -58,7 +58,7 @@ big=$(head -c 24M /dev/zero | TMPDIR="$tmp/none" /usr/bin/time -f %M "$bin" 2>&1
 check "pipe as file, TMPDIR missing" "$("$bin" "$tmp/zeros" | cksum)" \
     "$(head -c 1500000 /dev/zero | TMPDIR="$tmp/none" "$bin" | cksum)"
 # (/tmp made read-only in a mount namespace of our own, where one can be made.)
-if [[ $bin != /tmp/* ]] && unshare -rm true 2>/dev/null; then
+if [[ $bin != /tmp/* ]] && unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs /tmp' 2>/dev/null; then
     head -c 1500000 /dev/zero | unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs /tmp && TMPDIR="$1/none" "$2"' \
         sh "$tmp" "$bin" >/dev/null 2>"$tmp/err"; status=$?
     check "no temporary file: status" 1 "$status"
