@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
-// The signal names of the dump printers, and the texts of floats and
-// durations for quarn::dump::value.
+// The signal names of the dump printers, the dump of UTF-8, UTF-16 and
+// UTF-32 strings, and the texts of floats and durations for
+// quarn::dump::value.
 #include "quarn/dump.hpp"
 
 #include <charconv>
 #include <csignal>
+#include <string>
 #include <string_view>
 #include <system_error>
 
 #include "quarn/detail/value.hpp"
+#include "escaped.hpp"
+#include "number_text.hpp"
 
 namespace quarn::dump {
 
@@ -61,6 +65,84 @@ namespace quarn::detail {
 
 namespace {
 
+// Appends the UTF-8 bytes of Unicode scalar value `c`, escaped.
+void append_character(std::string& out, char32_t c) {
+  char b[4];
+  std::size_t n = 0;
+  if (c < 0x80) {
+    b[n++] = static_cast<char>(c);
+  } else if (c < 0x800) {
+    b[n++] = static_cast<char>(0xC0 | (c >> 6));
+    b[n++] = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    b[n++] = static_cast<char>(0xE0 | (c >> 12));
+    b[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    b[n++] = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    b[n++] = static_cast<char>(0xF0 | (c >> 18));
+    b[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    b[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    b[n++] = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  append_escaped_bytes(out, std::string_view(b, n), '"');
+}
+
+// Appends a code unit that is no part of a character: \u{D83D}.
+void append_unit(std::string& out, char32_t u) {
+  char digits[16];
+  const auto r = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned long>(u), 16);
+  out += "\\u{";
+  for (std::size_t i = static_cast<std::size_t>(r.ptr - digits); i < 4; ++i) out += '0';
+  for (const char* p = digits; p != r.ptr; ++p) out += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
+  out += '}';
+}
+
+bool is_surrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
+void print_quoted(formatter& f, std::string& out) {
+  out += '"';
+  f.print_string(out);
+}
+
+}  // namespace
+
+void print_unicode_string(formatter& f, std::u8string_view s) {
+  // "%S" escapes each byte on its own: valid sequences and invalid bytes
+  // alike come out as the bytes they are.
+  std::string out = "\"";
+  append_escaped_bytes(out, std::string_view(reinterpret_cast<const char*>(s.data()), s.size()), '"');
+  print_quoted(f, out);
+}
+
+void print_unicode_string(formatter& f, std::u16string_view s) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char32_t u = s[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      append_character(out, 0x10000 + ((u - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+      ++i;
+    } else if (is_surrogate(u)) {
+      append_unit(out, u);
+    } else {
+      append_character(out, u);
+    }
+  }
+  print_quoted(f, out);
+}
+
+void print_unicode_string(formatter& f, std::u32string_view s) {
+  std::string out = "\"";
+  for (const char32_t u : s) {
+    if (is_surrogate(u) || u > 0x10FFFF)
+      append_unit(out, u);
+    else
+      append_character(out, u);
+  }
+  print_quoted(f, out);
+}
+
+namespace {
+
 template <class F>
 void print_shortest_of(formatter& f, F x) {
   // The longest shortest form is that of a long double, under 50 bytes.
@@ -73,7 +155,7 @@ void print_shortest_of(formatter& f, F x) {
 
 void print_shortest(formatter& f, float x) { print_shortest_of(f, x); }
 void print_shortest(formatter& f, double x) { print_shortest_of(f, x); }
-void print_shortest(formatter& f, long double x) { print_shortest_of(f, x); }
+void print_shortest(formatter& f, long double x) { f.print_string(shortest_text(x)); }
 
 void print_period(formatter& f, std::intmax_t num, std::intmax_t den) {
   if (den == 1)

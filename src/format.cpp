@@ -14,6 +14,7 @@
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
 #include "display_columns.hpp"
+#include "escaped.hpp"
 #include "number_text.hpp"
 
 namespace quarn::detail {
@@ -22,12 +23,7 @@ void format_error(const char* message) {
   throw invalid_argument(std::string("quarn: bad format string: ") + message);
 }
 
-namespace {
-
-// Appends `s` as %S writes it: in double quotes, escaped.  With `quote` set
-// to '\'' it writes a character literal instead.
-void append_escaped(std::string& out, std::string_view s, char quote) {
-  out += quote;
+void append_escaped_bytes(std::string& out, std::string_view s, char quote) {
   for (unsigned char c : s) {
     switch (c) {
       case '\\': out += "\\\\"; break;
@@ -49,6 +45,15 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
         }
     }
   }
+}
+
+namespace {
+
+// Appends `s` as %S writes it: in double quotes, escaped.  With `quote` set
+// to '\'' it writes a character literal instead.
+void append_escaped(std::string& out, std::string_view s, char quote) {
+  out += quote;
+  append_escaped_bytes(out, s, quote);
   out += quote;
 }
 
@@ -74,7 +79,8 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 class interpreter {
 public:
   interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
-  interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
+  interpreter(std::string& text, text_measure measure, const format_arg* args, std::size_t n)
+      : text_(&text), text_measure_(measure), args_(args), n_(n) {}
 
   void error(const char* message) {
     // What the string printed before the error reaches the formatter, as it
@@ -137,6 +143,11 @@ public:
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
       case writes::floating: {
+        if (a.long_double) {
+          number_text text;
+          write_floating(text, *static_cast<const long double*>(a.obj), printf_field_of(cv, rule.printf_letter));
+          return append(text.view());
+        }
         // "%g" with no flag or width: digits straight into the gathered text
         // when the short way applies.
         if (rule.printf_letter == 'g' && unpadded(cv) && room_for_short_text()) {
@@ -271,9 +282,9 @@ private:
     has_pending_ = true;
   }
 
-  // How the formatter measures texts (a flat string has no formatter and
-  // counts bytes).  Read only where a width or precision needs it.
-  [[nodiscard]] text_measure measure() const { return f_ != nullptr ? f_->measure() : text_measure::bytes; }
+  // How the formatter measures texts (a flat string has no formatter: it
+  // was given the measure).  Read only where a width or precision needs it.
+  [[nodiscard]] text_measure measure() const { return f_ != nullptr ? f_->measure() : text_measure_; }
 
   // Hands the gathered text, if any, to the formatter (even an empty one: an
   // empty text still counts as text for the engine).
@@ -335,7 +346,8 @@ private:
   }
 
   formatter* f_ = nullptr;       // where the output goes, or
-  std::string* text_ = nullptr;  // where a flat string's text goes
+  std::string* text_ = nullptr;  // where a flat string's text goes,
+  text_measure text_measure_ = text_measure::bytes;  // measured so
   const format_arg* args_;
   std::size_t n_;
   std::size_t next_ = 0;
@@ -350,9 +362,10 @@ private:
 
 }  // namespace
 
-std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n,
+                         text_measure measure) {
   std::string text;
-  interpreter in(text, args, n);
+  interpreter in(text, measure, args, n);
   run_format(fmt, ops, in);
   in.finish();
   return text;

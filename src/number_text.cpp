@@ -3,16 +3,28 @@
 #include "number_text.hpp"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace quarn::detail {
 
 namespace {
+
+// Whether std::to_chars writes a long double at its own precision.  libc++
+// converts it to double first (the largest long double comes out as "inf"),
+// so there long doubles that a double cannot hold go to snprintf.
+#if defined(_LIBCPP_VERSION)
+constexpr bool exact_long_double_to_chars = LDBL_MANT_DIG == DBL_MANT_DIG;
+#else
+constexpr bool exact_long_double_to_chars = true;
+#endif
 
 // The printf directive of `field`, with C length modifier `length`.
 std::string printf_directive(const printf_field& field, const char* length) {
@@ -161,7 +173,11 @@ char* write_short_general(char* out, double x, int precision) {
   return whole_general(p, std::fabs(x), precision == 0 ? 1 : precision);
 }
 
-void write_floating(number_text& out, double x, const printf_field& field) {
+namespace {
+
+template <class F>
+void write_floating_of(number_text& out, F x, const printf_field& field) {
+  constexpr bool is_long = std::is_same_v<F, long double>;
   const int precision = field.precision >= 0 ? field.precision : 6;
   const std::chars_format format = field.conv == 'f'                      ? std::chars_format::fixed
                                    : field.conv == 'e' || field.conv == 'E' ? std::chars_format::scientific
@@ -169,12 +185,15 @@ void write_floating(number_text& out, double x, const printf_field& field) {
   char digits[400];
   std::to_chars_result r{digits, std::errc::value_too_large};
   // "#" keeps trailing zeros and the point, which to_chars has no switch for.
-  if (!field.hash && format == std::chars_format::general && precision <= 15) {
-    if (char* end = whole_general(digits, std::fabs(x), precision == 0 ? 1 : precision)) r = {end, std::errc{}};
+  if constexpr (!is_long) {
+    if (!field.hash && format == std::chars_format::general && precision <= 15) {
+      if (char* end = whole_general(digits, std::fabs(x), precision == 0 ? 1 : precision)) r = {end, std::errc{}};
+    }
   }
-  if (!field.hash && r.ec != std::errc{}) r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
+  if (!field.hash && r.ec != std::errc{} && (!is_long || exact_long_double_to_chars))
+    r = std::to_chars(digits, digits + sizeof digits, std::fabs(x), format, precision);
   if (r.ec != std::errc{}) {
-    field_writer::write(out, c_format(printf_directive(field, ""), x));
+    field_writer::write(out, c_format(printf_directive(field, is_long ? "L" : ""), x));
     return;
   }
   if (field.conv == 'E' || field.conv == 'G')
@@ -182,6 +201,37 @@ void write_floating(number_text& out, double x, const printf_field& field) {
   const std::string_view body(digits, static_cast<std::size_t>(r.ptr - digits));
   // Infinities and not-a-numbers are padded with spaces, never zeros.
   field_writer::write(out, sign_of(std::signbit(x), field), 0, body, field, field.zero && std::isfinite(x));
+}
+
+}  // namespace
+
+void write_floating(number_text& out, double x, const printf_field& field) { write_floating_of(out, x, field); }
+
+void write_floating(number_text& out, long double x, const printf_field& field) {
+  write_floating_of(out, x, field);
+}
+
+std::string shortest_text(long double x) {
+  char buf[64];
+  if constexpr (exact_long_double_to_chars) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, r.ptr);
+  } else {
+    if (!std::isfinite(x)) return c_format("%Lg", x);
+    // The fewest significant digits that read back as x; then the shorter of
+    // the fixed and the exponent form with those digits, the fixed one on a
+    // tie, as to_chars chooses.
+    std::string e;
+    for (int digits = 1; digits <= LDBL_DECIMAL_DIG; ++digits) {
+      e = c_format("%." + std::to_string(digits - 1) + "Le", x);
+      if (std::strtold(e.c_str(), nullptr) == x) {
+        const int exponent = std::atoi(e.c_str() + e.find('e') + 1);
+        std::string f = c_format("%." + std::to_string(std::max(0, digits - 1 - exponent)) + "Lf", x);
+        return f.size() <= e.size() ? f : e;
+      }
+    }
+    return e;
+  }
 }
 
 }  // namespace quarn::detail

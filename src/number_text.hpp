@@ -51,7 +51,14 @@ void write_integer(number_text& out, unsigned long long magnitude, bool negative
 // do it.
 char* write_short_general(char* out, double x, int precision);
 
-// Writes `x` as printf writes it with `field`.
+// Writes `x` as printf writes it with `field`; a long double at its own
+// precision (as with printf's "L").
 void write_floating(number_text& out, double x, const printf_field& field);
+void write_floating(number_text& out, long double x, const printf_field& field);
+
+// The shortest text that reads back as `x`, as std::to_chars(first, last, x)
+// writes it (where to_chars would narrow a long double to double, made with
+// snprintf instead).
+std::string shortest_text(long double x);
 
 }  // namespace quarn::detail

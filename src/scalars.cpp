@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <typeinfo>
 
@@ -37,35 +38,59 @@ void print_g(formatter& f, double x) {
   f.print_string(text.view());
 }
 
-double round(double x) { return std::floor(x + 0.5); }
-
-double round_dfrac(int d, double x) {
-  // The scaling below would turn an infinity into not-a-number.
-  if (!std::isfinite(x) || x - round(x) == 0) return x;
-  double m = std::pow(10.0, static_cast<double>(d));
-  // 10^-d beyond the double range: x, which is not whole and so below 2^52,
-  // is nearer 0 than any other multiple of 10^-d.
-  if (m == 0) return 0.0;
-  // With more digits asked for than a double holds, scaling would overflow
-  // (and give not-a-number): the value is already as precise as it gets.
-  if (!std::isfinite(x * m)) return x;
-  return std::floor(x * m + 0.5) / m;
+void print_g(formatter& f, long double x) {
+  number_text text;
+  write_floating(text, x, printf_field{.conv = 'g'});
+  f.print_string(text.view());
 }
 
-double round_dsig(int d, double x) {
-  if (x == 0) return 0.0;
+double round(double x) { return std::floor(x + 0.5); }
+
+namespace {
+
+// The rounding of the two functions below, in the type of the value: a
+// double for float and double, a long double for long double.
+template <class F>
+F round_dfrac_of(int d, F x) {
+  // The scaling below would turn an infinity into not-a-number.
+  if (!std::isfinite(x) || x - std::floor(x + F(0.5)) == 0) return x;
+  F m = std::pow(F(10), static_cast<F>(d));
+  // 10^-d beyond the range of F: x, which is not whole and so below
+  // 2^digits, is nearer 0 than any other multiple of 10^-d.
+  if (m == 0) return F(0);
+  // With more digits asked for than F holds, scaling would overflow (and
+  // give not-a-number): the value is already as precise as it gets.
+  if (!std::isfinite(x * m)) return x;
+  return std::floor(x * m + F(0.5)) / m;
+}
+
+template <class F>
+F round_dsig_of(int d, F x) {
+  if (x == 0) return F(0);
   // The scaling below would turn an infinity into not-a-number.
   if (!std::isfinite(x)) return x;
-  double e = std::floor(std::log10(std::fabs(x)));
-  // Below 1e-300 the power of ten is subnormal or zero, and scaling by it
-  // loses the digits: bring the value up first.
-  if (e < -300) return round_dsig(d, x * 1e300) / 1e300;
-  double m = std::pow(10.0, e);
-  double r = round_dfrac(d, x / m) * m;
-  // Rounded up past the largest double (as DBL_MAX to four digits is): the
+  F e = std::floor(std::log10(std::fabs(x)));
+  // Near the bottom of the range (below 1e-300 for a double) the power of
+  // ten is subnormal or zero, and scaling by it loses the digits: bring the
+  // value up first.
+  constexpr int low = std::numeric_limits<F>::min_exponent10 + 7;
+  if (e < low) {
+    const F up = std::pow(F(10), static_cast<F>(-low));
+    return round_dsig_of(d, x * up) / up;
+  }
+  F m = std::pow(F(10), e);
+  F r = round_dfrac_of(d, x / m) * m;
+  // Rounded up past the largest value (as DBL_MAX to four digits is): the
   // value stays as it is rather than become an infinity.
   return std::isfinite(r) ? r : x;
 }
+
+}  // namespace
+
+double round_dfrac(int d, double x) { return round_dfrac_of(d, x); }
+long double round_dfrac(int d, long double x) { return round_dfrac_of(d, x); }
+double round_dsig(int d, double x) { return round_dsig_of(d, x); }
+long double round_dsig(int d, long double x) { return round_dsig_of(d, x); }
 
 std::string demangle(const char* mangled) {
   int status = 0;

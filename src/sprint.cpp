@@ -78,7 +78,10 @@ private:
 
 formatter with_buffer(std::string& buffer, with_buffer_options options) {
   formatter f(buffer);
-  if (options.like != nullptr) f.set_stag_functions(options.like->get_stag_functions());
+  if (options.like != nullptr) {
+    f.set_stag_functions(options.like->get_stag_functions());
+    f.set_measure(options.like->measure());
+  }
   return f;
 }
 
@@ -86,12 +89,16 @@ namespace detail {
 
 std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
                     std::size_t n) {
-  if (ops.compiled() && ops.flat) return vsprint_flat(fmt, ops, args, n);
+  const text_measure measure = like != nullptr ? like->measure() : text_measure::bytes;
+  if (ops.compiled() && ops.flat) return vsprint_flat(fmt, ops, args, n, measure);
   lease l;
   string_formatter& sf = *l;
   // Styled printers write attributes: they must not reach `like`, which
   // other threads may be reading.
-  if (like != nullptr) sf.f.set_stag_functions(copy_stag_functions(*like));
+  if (like != nullptr) {
+    sf.f.set_stag_functions(copy_stag_functions(*like));
+    sf.f.set_measure(measure);
+  }
   vfprint(sf.f, fmt, ops, args, n);
   sf.f.print_flush();
   return sf.buffer;

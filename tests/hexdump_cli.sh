@@ -21,9 +21,15 @@ printf '0123456789abcdefghij' > "$tmp/twenty"
 check "two lines from a file" $'00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n10: 6768 696a                                ghij            ' \
     "$("$bin" "$tmp/twenty")"
 check "width 4" $'0: 6162 6364  abcd\n4: 6566 67    efg ' "$(printf 'abcdefg' | "$bin" --width 4)"
-check "COLUMNS narrower than a line" \
-    $'00: 6162 6364 6566 6768 696a 6b6c 6d6e\n    6f70  abcdefghijklmnop\n10: 7172 73                           \n          qrs             ' \
-    "$(printf 'abcdefghijklmnopqrs' | COLUMNS=40 "$bin")"
+# The terminal's width applies on a terminal only; into a pipe a line is
+# never broken, whatever COLUMNS says.
+printf 'abcdefghijklmnopqrs' > "$tmp/nineteen"
+check "COLUMNS into a pipe" "$("$bin" "$tmp/nineteen")" "$(COLUMNS=40 "$bin" "$tmp/nineteen")"
+if command -v script >/dev/null; then
+    check "a terminal narrower than a line" \
+        $'00: 6162 6364 6566 6768 696a 6b6c 6d6e\n    6f70  abcdefghijklmnop\n10: 7172 73                           \n          qrs             ' \
+        "$(script -qec "stty cols 40; COLUMNS=80 '$bin' --color=never '$tmp/nineteen'" /dev/null </dev/null | tr -d '\r')"
+fi
 check "never coloured" "$(printf 'abc' | "$bin")" "$(printf 'abc' | "$bin" --color=never)"
 esc=$'\e'
 check "always coloured" "${esc}[0;36m0${esc}[0m: 6162 63                                  ${esc}[0;32mabc             ${esc}[0m" \
@@ -44,6 +50,20 @@ done
 # the reader goes away.
 head -c 1500000 /dev/zero >"$tmp/zeros"
 check "pipe as file" "$("$bin" "$tmp/zeros" | cksum)" "$(head -c 1500000 /dev/zero | "$bin" | cksum)"
+# Without a usable TMPDIR a pipe waits in the system's temporary directory,
+# never in memory; with none at all the dump stops with a message.
+small=$(printf 'a' | TMPDIR="$tmp/none" /usr/bin/time -f %M "$bin" 2>&1 >/dev/null)
+big=$(head -c 24M /dev/zero | TMPDIR="$tmp/none" /usr/bin/time -f %M "$bin" 2>&1 >/dev/null)
+(( big - small < 16384 )) || { echo "FAIL: a 24 MiB pipe took $((big - small)) KiB more memory than 1 byte"; fail=1; }
+check "pipe as file, TMPDIR missing" "$("$bin" "$tmp/zeros" | cksum)" \
+    "$(head -c 1500000 /dev/zero | TMPDIR="$tmp/none" "$bin" | cksum)"
+# (/tmp made read-only in a mount namespace of our own, where one can be made.)
+if [[ $bin != /tmp/* ]] && unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs /tmp' 2>/dev/null; then
+    head -c 1500000 /dev/zero | unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs /tmp && TMPDIR="$1/none" "$2"' \
+        sh "$tmp" "$bin" >/dev/null 2>"$tmp/err"; status=$?
+    check "no temporary file: status" 1 "$status"
+    check "no temporary file: message" "quarn-hexdump: cannot hold the input until its end: no temporary file can be made in $tmp/none (No such file or directory), /tmp (Read-only file system)" "$(cat "$tmp/err")"
+fi
 check "endless input" "00000000: 0000 0000 0000 0000 0000 0000 0000 0000  ................" \
     "$(timeout 10 "$bin" /dev/zero | head -n 1)"
 

@@ -165,6 +165,28 @@ TEST(ColumnMeasure, StylesTakeNoColumns) {
   EXPECT_EQ(stripped, plain);
 }
 
+// Every way of making a formatter like another takes its measure; a plain
+// sprint after them still counts bytes.
+TEST(ColumnMeasure, FormattersMadeLikeAnotherTakeIt) {
+  const std::string ne = cat({"n", e_acute});
+  std::string unused;
+  quarn::formatter like(unused);
+  like.set_measure(text_measure::columns);
+  const auto with_buffer = [&](const char* fmt) {
+    std::string out;
+    quarn::formatter f = quarn::with_buffer(out, {.like = &like});
+    quarn::fprint(f, quarn::runtime(fmt), ne);
+    f.print_flush();
+    return out;
+  };
+  const std::string padded = cat({ne, "      |"});
+  EXPECT_EQ(quarn::str_like(like, "%-8s|", ne), padded);  // a flat string, made without a formatter
+  EXPECT_EQ(quarn::str_like(like, "@[%-8s|@]", ne), padded);
+  EXPECT_EQ(quarn::str_like(like, quarn::runtime("%-8s|"), ne), padded);
+  EXPECT_EQ(with_buffer("%-8s|"), padded);
+  EXPECT_EQ(quarn::sprint("@[%-8s|@]", ne), cat({ne, "     |"}));
+}
+
 TEST(ColumnMeasure, IsASettingThatResetRestores) {
   std::string out;
   quarn::formatter f(out);

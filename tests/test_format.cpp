@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <initializer_list>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -141,6 +143,35 @@ TEST(FormatConversions, NumbersMatchPrintf) {
       }
   }
   EXPECT_EQ(mismatches, 0);
+}
+
+// A long double keeps its own range and precision: "%g" of it is C's
+// "%Lg", at compile time and at run time, and so is what the float printers
+// print of it.
+TEST(FormatConversions, LongDoublesAsPrintfWithL) {
+  const long double values[] = {std::numeric_limits<long double>::max(), 1e-4000L, 0.1L, -1.0L / 3,
+                                std::numeric_limits<long double>::denorm_min()};
+  const auto c_text = [](const std::string& c_fmt, long double v) {
+    std::string s(static_cast<std::size_t>(std::snprintf(nullptr, 0, c_fmt.c_str(), v)) + 1, '\0');
+    s.resize(static_cast<std::size_t>(std::snprintf(s.data(), s.size(), c_fmt.c_str(), v)));
+    return s;
+  };
+  for (const std::string field : {"%", "%.20", "%-30.25", "%#+"}) {
+    for (char conv : std::string_view("feEgG")) {
+      for (long double v : values) {
+        const std::string want = c_text(field + 'L' + conv, v);
+        EXPECT_EQ(quarn::sprint(quarn::runtime(field + conv), v), want) << field + conv << " of " << want;
+      }
+    }
+  }
+  for (long double v : values) {
+    EXPECT_EQ(quarn::sprint("%g|%.20e", v, v), c_text("%Lg", v) + "|" + c_text("%.20Le", v));
+    EXPECT_EQ(quarn::sprint("%a", quarn::float_, v), c_text("%Lg", v));
+    EXPECT_EQ(quarn::sprint("%a", quarn::float_dsig(20), v), c_text("%Lg", v));
+    EXPECT_EQ(quarn::sprint("%a", quarn::float_dfrac(6000), v), c_text("%Lg", v));
+    // The shortest text that reads back as the value.
+    EXPECT_EQ(std::strtold(quarn::sprint("%a", quarn::dump::value, v).c_str(), nullptr), v);
+  }
 }
 
 TEST(FormatConversions, Strings) {

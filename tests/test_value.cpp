@@ -173,6 +173,29 @@ TEST(Value, EachKindOnOneLine) {
   for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
 }
 
+// UTF-8, UTF-16 and UTF-32 strings print as the strings of their
+// characters, escaped as narrow strings are; a code unit that is no part of
+// a character is named as itself.
+TEST(Value, UnicodeStringsAsTheirCharacters) {
+  const std::string e_acute = "\"\\195\\169\"";
+  const char16_t array[4] = u"a\"b";
+  const std::pair<std::string, std::string> rows[] = {
+      {one_line(std::u8string(u8"\u00e9")), e_acute},
+      {one_line(std::u16string(u"\u00e9")), e_acute},
+      {one_line(std::u32string(U"\u00e9")), e_acute},
+      {one_line(std::u16string_view(u"\U0001F600")), "\"\\240\\159\\152\\128\""},
+      {one_line(std::u32string_view(U"\U0001F600\n")), "\"\\240\\159\\152\\128\\n\""},
+      {one_line(array), "\"a\\\"b\""},
+      {one_line(u8"x"), "\"x\""},
+      {one_line(std::u8string{char8_t{0xFF}, u8'a'}), "\"\\255a\""},
+      {one_line(std::u16string{char16_t{0xD83D}, u'a'}), "\"\\u{D83D}a\""},
+      {one_line(std::u16string{char16_t{0xDE00}, char16_t{0xD83D}}), "\"\\u{DE00}\\u{D83D}\""},
+      {one_line(std::u32string{char32_t{0x110000}, char32_t{0xDFFF}}), "\"\\u{110000}\\u{DFFF}\""},
+      {one_line(std::vector<std::u16string>{u"x"}), "[\"x\"]"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+}
+
 // Boxes and break hints are those of the dump printers: at narrow margins
 // the generic printer breaks where the hand-built one does.
 TEST(Value, BreaksAsTheHandBuiltDumpPrinters) {

@@ -57,11 +57,33 @@ inline constexpr uchar_printer uchar{};
 
 /// A string in double quotes, escaped as "%S" does.  A null C string throws
 /// quarn::invalid_argument.
+///
+/// A UTF-8, UTF-16 or UTF-32 string (std::u8string, std::u16string,
+/// std::u32string, their views, char8_t, char16_t and char32_t arrays) is
+/// the string of its characters, each character's UTF-8 bytes escaped as
+/// "%S" escapes bytes: u"\u00e9" prints as "\195\169", the same as
+/// std::string("\u00e9").  A code unit that is no part of a character is
+/// named, not taken for one: a byte of invalid UTF-8 as "%S" writes any
+/// byte (u8"\xff" gives "\255"), a lone surrogate or a value beyond
+/// U+10FFFF as \u{ and its hexadecimal digits (u"\xd83d" gives "\u{D83D}").
 struct string_printer : printer_tag {
   template <class S>
     requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>)
   void operator()(formatter& f, const S& s) const {
     fprint(f, "%S", detail::string_arg(s));
+  }
+  template <detail::unicode_string S>
+  void operator()(formatter& f, const S& s) const {
+    if constexpr (std::convertible_to<const S&, std::u8string_view>)
+      detail::print_unicode_string(f, std::u8string_view(s));
+    else if constexpr (std::convertible_to<const S&, std::u16string_view>)
+      detail::print_unicode_string(f, std::u16string_view(s));
+    else
+      detail::print_unicode_string(f, std::u32string_view(s));
+  }
+  template <detail::unicode_array S>
+  void operator()(formatter& f, const S& s) const {
+    detail::print_unicode_string(f, detail::unicode_array_view(s));
   }
 };
 inline constexpr string_printer string{};

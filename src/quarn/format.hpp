@@ -123,8 +123,9 @@ template <class... Args>
   return detail::vsprint(nullptr, fmt.get(), fmt.compiled(), a.data(), a.size());
 }
 
-/// As sprint(), with the attributes of `like` (through its tag functions):
-/// a styled printer prints as it would on `like`.  Attributes written while
+/// As sprint(), with the attributes of `like` (through its tag functions)
+/// and its text measure: a styled printer prints as it would on `like`, and
+/// widths count as `like` counts them.  Attributes written while
 /// formatting (styled() writes one) stay in the string formatter: `like` is
 /// only read, so several threads may format like one formatter at once as
 /// long as none of them changes it.
@@ -139,13 +140,13 @@ template <class... Args>
 /// Options of with_buffer().
 struct with_buffer_options {
   /// A formatter whose tag functions (and with them its attributes) the new
-  /// formatter shares.
+  /// formatter shares, and whose text measure it takes.
   const formatter* like = nullptr;
 };
 
 /// A new formatter appending to `buffer` (which must outlive it), with
 /// default settings and, when `options.like` is given, the same tag functions
-/// as that formatter.
+/// and text measure as that formatter.
 ///
 ///   std::string out;
 ///   quarn::formatter f = quarn::with_buffer(out, {.like = &quarn::stdout_formatter()});

@@ -71,11 +71,13 @@ inline constexpr integer_printer<std::int32_t, true> uint32{};
 inline constexpr integer_printer<std::int64_t, true> uint64{};
 
 /// A float as "%g" writes it: six significant digits, an exponent below 1e-4
-/// or from 1e6, no trailing zeros; "inf", "-inf" and "nan" otherwise.
+/// or from 1e6, no trailing zeros; "inf", "-inf" and "nan" otherwise.  A
+/// long double keeps its own range and precision here and in the two
+/// printers below (as "%Lg" writes it).
 struct float_printer : printer_tag {
   template <std::floating_point F>
   void operator()(formatter& f, const F& x) const {
-    detail::print_g(f, static_cast<double>(x));
+    detail::print_g(f, static_cast<detail::printed_float_t<F>>(x));
   }
 };
 inline constexpr float_printer float_{};
@@ -89,7 +91,7 @@ struct float_dfrac_printer : printer_tag {
   int d;
   template <std::floating_point F>
   void operator()(formatter& f, const F& x) const {
-    detail::print_g(f, detail::round_dfrac(d, static_cast<double>(x)));
+    detail::print_g(f, detail::round_dfrac(d, static_cast<detail::printed_float_t<F>>(x)));
   }
 };
 [[nodiscard]] constexpr float_dfrac_printer float_dfrac(int d) { return {{}, d}; }
@@ -104,7 +106,7 @@ struct float_dsig_printer : printer_tag {
   int d;
   template <std::floating_point F>
   void operator()(formatter& f, const F& x) const {
-    detail::print_g(f, detail::round_dsig(d, static_cast<double>(x)));
+    detail::print_g(f, detail::round_dsig(d, static_cast<detail::printed_float_t<F>>(x)));
   }
 };
 [[nodiscard]] constexpr float_dsig_printer float_dsig(int d) { return {{}, d}; }

@@ -20,6 +20,10 @@
 //                                              same value (std::to_chars)
 //   strings (std::string, std::string_view, const char*, char arrays, and
 //   whatever converts to std::string_view)     "a\"b", as dump::string
+//   UTF-8, UTF-16 and UTF-32 strings (std::u8string, std::u16string,
+//   std::u32string, their views, char8_t, char16_t and char32_t arrays)
+//                                              "\195\169" for u"\u00e9": its
+//                                              characters, as dump::string
 //   std::chrono::duration                      90s, 1500ms, 2.5h, 3[1/50]s:
 //                                              the count and the unit, as C++
 //                                              writes durations ("us" for micro)

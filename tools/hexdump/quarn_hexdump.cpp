@@ -11,8 +11,11 @@
 // most N bytes.  Both take a decimal number or 0x and hexadecimal digits.
 // Addresses and the ASCII column are coloured when standard output is a
 // terminal (--color=auto, the default), always, or never.  Exit status: 0 on
-// success, 1 when the input cannot be read or the output cannot be written,
-// and CLI11's usage-error status (non-zero) for bad options.
+// success, 1 when the input cannot be read, the output cannot be written or
+// an input of unknown size finds no temporary file to wait in (see
+// dump_plan), and CLI11's usage-error status (non-zero) for bad options.
+// Lines wrap at the terminal's width only when standard output is a
+// terminal.
 //
 // The input is read and dumped a block at a time, so that memory stays flat
 // and the first lines of an endless input appear at once; see dump_plan for
@@ -33,7 +36,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -125,8 +127,40 @@ struct input {
   }
 };
 
-// Bytes held on the side until the end of an input of unknown size: an
-// unnamed temporary file, or memory when none can be made.
+// ---- the spool's file -------------------------------------------------------
+
+// Makes an unnamed temporary file, open for reading and writing, for the
+// spool below: in TMPDIR when it is set, else or when no file can be made
+// there, in the system's temporary directory.  Returns its descriptor, or -1
+// with `why` naming each directory tried and its error.
+//
+// Where and how temporary files are made differs between systems: this
+// function is the place for another system's variant.
+int make_spool_file(std::string& why) {
+  std::vector<std::string> dirs;
+  const auto add = [&dirs](std::string d) {
+    if (std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(std::move(d));
+  };
+  if (const char* env = std::getenv("TMPDIR"); env != nullptr && *env != '\0') add(env);
+#ifdef P_tmpdir
+  add(P_tmpdir);
+#endif
+  add("/tmp");
+  why.clear();
+  for (const std::string& dir : dirs) {
+    std::string path = dir + "/quarn-hexdump.XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd >= 0) {
+      ::unlink(path.c_str());
+      return fd;
+    }
+    why += (why.empty() ? "" : ", ") + dir + " (" + std::strerror(errno) + ")";
+  }
+  return -1;
+}
+
+// Bytes held on the side until the end of an input of unknown size, in an
+// unnamed temporary file (never in memory, which would grow with the input).
 class spool {
 public:
   spool() = default;
@@ -138,23 +172,23 @@ public:
 
   [[nodiscard]] unsigned long long size() const { return size_; }
 
-  // False with errno when the bytes cannot be kept.
+  // False with errno when the bytes cannot be written.  Exits with a message
+  // when no temporary file can be made.
   bool append(const char* p, std::size_t n) {
-    if (fd_ < 0 && !tried_) open_file();
     if (fd_ < 0) {
-      try {
-        memory_.insert(memory_.end(), p, p + n);
-      } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        return false;
+      std::string why;
+      fd_ = make_spool_file(why);
+      if (fd_ < 0) {
+        std::fprintf(stderr, "%s: cannot hold the input until its end: no temporary file can be made in %s\n",
+                     program, why.c_str());
+        std::exit(1);
       }
-    } else {
-      for (std::size_t done = 0; done < n;) {
-        const ssize_t k = ::write(fd_, p + done, n - done);
-        if (k < 0 && errno == EINTR) continue;
-        if (k < 0) return false;
-        done += static_cast<std::size_t>(k);
-      }
+    }
+    for (std::size_t done = 0; done < n;) {
+      const ssize_t k = ::write(fd_, p + done, n - done);
+      if (k < 0 && errno == EINTR) continue;
+      if (k < 0) return false;
+      done += static_cast<std::size_t>(k);
     }
     size_ += n;
     return true;
@@ -162,13 +196,7 @@ public:
 
   // Then the bytes come back in order.  0 at the end, -1 with errno.
   ssize_t read_back(char* p, std::size_t n) {
-    if (fd_ < 0) {
-      const std::size_t k = std::min(n, memory_.size() - read_);
-      if (k == 0) return 0;  // also when nothing was ever kept: no data() to copy from
-      std::memcpy(p, memory_.data() + read_, k);
-      read_ += k;
-      return static_cast<ssize_t>(k);
-    }
+    if (fd_ < 0) return 0;  // nothing was ever kept
     if (!rewound_) {
       if (::lseek(fd_, 0, SEEK_SET) < 0) return -1;
       rewound_ = true;
@@ -181,20 +209,9 @@ public:
   }
 
 private:
-  void open_file() {
-    tried_ = true;
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/quarn-hexdump.XXXXXX";
-    fd_ = ::mkstemp(path.data());
-    if (fd_ >= 0) ::unlink(path.c_str());
-  }
-
   int fd_ = -1;
-  bool tried_ = false;
   bool rewound_ = false;
   unsigned long long size_ = 0;
-  std::vector<char> memory_;
-  std::size_t read_ = 0;
 };
 
 // ---- the address column -------------------------------------------------------
@@ -409,7 +426,11 @@ int main(int argc, char** argv) {
       "A dump of no bytes prints one line with address 0, unless --skip or --length left nothing to dump: then "
       "nothing is printed.");
   CLI11_PARSE(app, argc, argv);
-  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = true});
+  // The width of the lines comes from the terminal only when the output is
+  // one: into files and pipes the dump never depends on the environment
+  // (COLUMNS included), since scripts read its lines.
+  const bool to_terminal = ::isatty(STDOUT_FILENO) == 1;
+  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = to_terminal});
 
   const unsigned long long skip = *parse_count(skip_text);
   const bool limited = !length_text.empty();
@@ -473,11 +494,12 @@ int main(int argc, char** argv) {
     std::tie(line.address_on, line.address_off) = sgr_around(Fg(Cyan));
     std::tie(line.ascii_on, line.ascii_off) = sgr_around(Fg(Green));
   }
-  // The terminal's width when known (see the setup above), else wide enough
-  // for a whole line, so that lines never wrap: the address, ": ", the
-  // octets, two spaces and the ASCII column.
+  // The terminal's width when the output is a terminal whose width is known
+  // (see the setup above), else wide enough for a whole line, so that lines
+  // never wrap: the address, ": ", the octets, two spaces and the ASCII
+  // column.
   const int columns = plan.digits + 2 + (2 * width + (width - 1) / 2) + 2 + width;
-  if (!quarn::tty::terminal_columns(stdout)) out.set_margin(columns + 1);
+  if (!to_terminal || !quarn::tty::terminal_columns(stdout)) out.set_margin(columns + 1);
   line_writer lines(out, std::move(line));
   const auto w = static_cast<std::size_t>(width);
   const unsigned long long total = plan.total.value_or(limit);

@@ -80,6 +80,7 @@ struct format_arg {
   arg_kind kind;
   bool null_string;  // a null C string: no string, and %s and %S refuse it
   bool is_signed;
+  bool long_double;  // a long double, read through obj (v.d would narrow it)
   unsigned char bits;
   union {
     unsigned long long u;
@@ -137,6 +138,7 @@ format_arg make_arg(const A& a) {
     r.bits = static_cast<unsigned char>(sizeof(T) * 8);
     r.v.u = static_cast<unsigned long long>(a);
   } else if constexpr (kind == arg_kind::floating) {
+    r.long_double = std::is_same_v<T, long double>;
     r.v.d = static_cast<double>(a);
   } else if constexpr (kind == arg_kind::character) {
     r.v.c = a;
@@ -198,7 +200,8 @@ void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, con
 std::string vsprint(const formatter* like, std::string_view fmt, const compiled_format& ops, const format_arg* args,
                     std::size_t n);
 // The output of flat string `fmt` (compiled_format::flat) on a fresh
-// formatter: its text, made without one.
-std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n);
+// formatter measuring texts with `measure`: its text, made without one.
+std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n,
+                         text_measure measure);
 
 }  // namespace quarn::detail

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <concepts>
+#include <type_traits>
 
 #include "quarn/engine.hpp"
 
@@ -22,14 +23,22 @@ concept fits = integer<I> && requires(I v) { Target{v}; };
 void print_signed(formatter& f, long long v);
 void print_unsigned(formatter& f, unsigned long long v);
 void print_g(formatter& f, double x);
+void print_g(formatter& f, long double x);
 
 /// floor(x + 0.5): halves go toward positive infinity.
 double round(double x);
 /// x rounded to d fractional digits; whole numbers (and zeros), infinities
 /// and not-a-number unchanged.
 double round_dfrac(int d, double x);
+long double round_dfrac(int d, long double x);
 /// x rounded to d + 1 significant digits; zeros give +0, infinities and
 /// not-a-number stay.
 double round_dsig(int d, double x);
+long double round_dsig(int d, long double x);
+
+/// A float at the precision of its type: long double stays long double,
+/// float and double become double.
+template <class F>
+using printed_float_t = std::conditional_t<std::is_same_v<F, long double>, long double, double>;
 
 }  // namespace quarn::detail

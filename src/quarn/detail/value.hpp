@@ -23,6 +23,7 @@
 #include <expected>
 #endif
 
+#include "quarn/detail/dump.hpp"
 #include "quarn/detail/scalars.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/result.hpp"
@@ -121,7 +122,8 @@ consteval value_kind value_kind_of() {
     return K::integer;
   else if constexpr (std::floating_point<T>)
     return K::floating;
-  else if constexpr (!std::same_as<T, std::nullptr_t> && std::convertible_to<const T&, std::string_view>)
+  else if constexpr ((!std::same_as<T, std::nullptr_t> && std::convertible_to<const T&, std::string_view>) ||
+                     unicode_string<T> || unicode_array<T>)
     return K::string;
   else if constexpr (is_duration<T>)
     return K::duration;
