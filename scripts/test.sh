@@ -6,6 +6,7 @@
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
 #   build/release g++ -O3 (Release)
+#   build/libcxx clang++ with libc++
 # then builds, installs and purges the Debian packages (scripts/package-test.sh,
 # in build/package),
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
@@ -32,7 +33,7 @@ run_config() {
 
 failed=()
 
-for preset in gcc clang asan release; do
+for preset in gcc clang asan release libcxx; do
     run_config "$preset" || failed+=("$preset")
 done
 
@@ -49,4 +50,4 @@ if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan release; fuzzing passed"
+echo "all configurations passed: gcc clang asan release libcxx; fuzzing passed"

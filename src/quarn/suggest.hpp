@@ -90,7 +90,7 @@ struct did_you_mean_printer : printer_tag {
   void operator()(formatter& f, const V& v) const {
     const auto& value = std::get<0>(v);
     const auto& candidates = std::get<1>(v);
-    if (std::ranges::empty(candidates)) {
+    if (std::ranges::begin(candidates) == std::ranges::end(candidates)) {  // libc++ 14 lacks ranges::empty
       fprint(f, "@[%a %s %a%a.@]", prefix, unit{}, kind, pp, value, suffix, unit{});
     } else {
       const auto enumeration = [this](formatter& g, const std::remove_cvref_t<decltype(candidates)>& xs) {

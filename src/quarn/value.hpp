@@ -142,7 +142,7 @@ void value_printer::operator()(formatter& f, const T& v) const {
     const printer_for<T> p{};
     p(f, v);
   } else if constexpr (kind == K::boolean) {
-    bool_(f, v);
+    bool_(f, static_cast<bool>(v));
   } else if constexpr (kind == K::character) {
     fprint(f, "%C", v);
   } else if constexpr (kind == K::code_point) {

@@ -19,6 +19,7 @@
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 #if defined(__cpp_lib_expected) && __cpp_lib_expected >= 202202L
 #include <expected>
 #endif
@@ -111,7 +112,9 @@ consteval value_kind value_kind_of() {
     return K::none;
   else if constexpr (std::invocable<const dump::printer_for<T>&, formatter&, const T&>)
     return K::custom;
-  else if constexpr (std::same_as<T, bool>)
+  // vector<bool>'s elements come as proxies; libc++'s const one is not bool.
+  else if constexpr (std::same_as<T, bool> || std::same_as<T, std::vector<bool>::const_reference> ||
+                     std::same_as<T, std::vector<bool>::reference>)
     return K::boolean;
   else if constexpr (std::same_as<T, char>)
     return K::character;
