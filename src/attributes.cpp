@@ -117,10 +117,11 @@ stag_functions copy_stag_functions(const formatter& f) {
   return fns;
 }
 
-// Created in this order, at initialisation: keys 1, 2 and 3.
+// Created in this order, at initialisation: keys 1, 2, 3 and 4.
 const attr<bool> utf_8_attr{next_attr_key(), encode_bool, decode_bool};
 const attr<style_renderer> style_renderer_attr{next_attr_key(), encode_renderer, decode_renderer};
 const attr<std::string> current_sgr{next_attr_key(), encode_text, decode_text};
+const attr<std::string> dump_limits{next_attr_key(), encode_text, decode_text};
 
 }  // namespace detail
 
