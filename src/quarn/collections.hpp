@@ -188,7 +188,7 @@ struct stack_printer : printer_tag {
     requires printer_of<P, T>
   void operator()(formatter& f, const std::stack<T, C>& s) const {
     const C& c = detail::adaptor_access<std::stack<T, C>>::get(s);
-    detail::print_range(f, p, sep, std::ranges::subrange(c.rbegin(), c.rend(), c.size()), most);
+    detail::print_walk(f, p, sep, c.rbegin(), c.rend(), most, c.size() > most ? c.size() - most : 0);
   }
 };
 template <class P>

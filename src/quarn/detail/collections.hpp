@@ -90,6 +90,22 @@ bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n)
   return true;
 }
 
+// Walks from `it` to `end` with `sep` between elements; after `most`
+// elements, `sep` and the elision mark for `more` left out.  The element past
+// the limit is reached (a range walked once produces it) but never read.
+template <class P, class I, class S>
+void print_walk(formatter& f, const P& p, const t<unit>& sep, I it, S end, std::size_t most, std::size_t more) {
+  separated s{sep, f};
+  for (std::size_t i = 0; it != end; ++it, ++i) {
+    s.before();
+    if (i == most) {
+      print_elided(f, more);
+      return;
+    }
+    p(f, *it);
+  }
+}
+
 // Walks a range once, front to back, with `sep` between elements; after
 // `most` elements, `sep` and the elision mark stand for the rest (see
 // collection_options::elements).
@@ -115,18 +131,7 @@ void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r, std::size_
       return;
     }
   }
-  separated s{sep, f};
-  std::size_t i = 0;
-  // The element past the limit is reached (a range walked once produces
-  // it) but never read.
-  for (auto it = std::ranges::begin(r), end = std::ranges::end(r); it != end; ++it, ++i) {
-    s.before();
-    if (i == most) {
-      print_elided(f, more);
-      return;
-    }
-    p(f, *it);
-  }
+  print_walk(f, p, sep, std::ranges::begin(r), std::ranges::end(r), most, more);
 }
 
 }  // namespace quarn::detail
