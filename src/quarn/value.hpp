@@ -42,11 +42,30 @@
 // Boxes and break hints are those of the dump printers named above, so a
 // value prints exactly as the printer built by hand would print it.
 //
-// A type that none of these lines covers (a class of your own, a pointer, an
-// enumeration) does not compile: the static assertion "quarn::dump::value
-// cannot print this type" fails, on the requirement has_dump_printer<T> with
-// the type written out.  Give it a printer by specialising
-// quarn::dump::printer_for, before the first use:
+// Then, for a class, union or enumeration type that no line above covers,
+// what C++ already knows of it (laid out as quarn::streamed lays out its
+// text, see <quarn/streamed.hpp>):
+//
+//   its std::formatter, where the standard library has <format>
+//                                              as std::format("{}", v)
+//   its operator<< (not for an unscoped enumeration, whose << may be that
+//   of the integer it converts to)             as std::ostringstream() << v
+//   its fmt::formatter, in a file that includes <quarn/fmt.hpp> before
+//   the first dump of the type                 as fmt::format("{}", v)
+//
+// operator<< comes before fmt::formatter so that a type with both prints the
+// same whether or not a file includes <quarn/fmt.hpp>; a type with a
+// fmt::formatter alone does not compile in a file without it.
+//
+// Huge values: value_with() and set_limits() cap the elements of each
+// container and the levels of nesting that a dump prints (see `limits`).
+//
+// A type that none of these lines covers (a class of your own with none of
+// them, a pointer) does not compile, and the first error line names it:
+// "invalid application of 'sizeof' to incomplete type
+// 'quarn::detail::dump_value_has_no_printer_for<widget>'" (g++), "implicit
+// instantiation of undefined template ..." (clang).  Give it a printer by
+// specialising quarn::dump::printer_for, before the first use:
 //
 //   struct point { int x, y; };
 //   template <>
@@ -64,6 +83,7 @@
 
 #include <concepts>
 #include <cstddef>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
