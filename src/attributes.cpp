@@ -63,8 +63,18 @@ struct store_mark_open {
   }
 };
 
+using mark_ptr = std::string (*)(const stag&);
+
+// The engine's own open-mark function, which replies "" to every tag that is
+// not a string tag: a formatter that still has it carries no store.
+const mark_ptr engine_mark_open = [] {
+  const mark_ptr* p = default_stag_functions().mark_open_stag.target<mark_ptr>();
+  return p != nullptr ? *p : nullptr;
+}();
+
 std::string store_op(const formatter& f, const stag& t) {
   const mark_fn& open = f.get_stag_functions().mark_open_stag;
+  if (const mark_ptr* p = open.target<mark_ptr>(); p != nullptr && *p == engine_mark_open && *p != nullptr) return {};
   if (open) return open(t);
   return default_stag_functions().mark_open_stag(t);
 }
