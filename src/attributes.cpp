@@ -68,7 +68,8 @@ using mark_ptr = std::string (*)(const stag&);
 // The engine's own open-mark function, which replies "" to every tag that is
 // not a string tag: a formatter that still has it carries no store.
 const mark_ptr engine_mark_open = [] {
-  const mark_ptr* p = default_stag_functions().mark_open_stag.target<mark_ptr>();
+  const stag_functions defaults = default_stag_functions();
+  const mark_ptr* p = defaults.mark_open_stag.target<mark_ptr>();
   return p != nullptr ? *p : nullptr;
 }();
 
