@@ -63,8 +63,19 @@ struct store_mark_open {
   }
 };
 
+using mark_ptr = std::string (*)(const stag&);
+
+// The engine's own open-mark function, which replies "" to every tag that is
+// not a string tag: a formatter that still has it carries no store.
+const mark_ptr engine_mark_open = [] {
+  const stag_functions defaults = default_stag_functions();
+  const mark_ptr* p = defaults.mark_open_stag.target<mark_ptr>();
+  return p != nullptr ? *p : nullptr;
+}();
+
 std::string store_op(const formatter& f, const stag& t) {
   const mark_fn& open = f.get_stag_functions().mark_open_stag;
+  if (const mark_ptr* p = open.target<mark_ptr>(); p != nullptr && *p == engine_mark_open && *p != nullptr) return {};
   if (open) return open(t);
   return default_stag_functions().mark_open_stag(t);
 }
@@ -117,10 +128,11 @@ stag_functions copy_stag_functions(const formatter& f) {
   return fns;
 }
 
-// Created in this order, at initialisation: keys 1, 2 and 3.
+// Created in this order, at initialisation: keys 1, 2, 3 and 4.
 const attr<bool> utf_8_attr{next_attr_key(), encode_bool, decode_bool};
 const attr<style_renderer> style_renderer_attr{next_attr_key(), encode_renderer, decode_renderer};
 const attr<std::string> current_sgr{next_attr_key(), encode_text, decode_text};
+const attr<std::string> dump_limits{next_attr_key(), encode_text, decode_text};
 
 }  // namespace detail
 

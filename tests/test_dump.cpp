@@ -5,9 +5,12 @@
 
 #include <array>
 #include <csignal>
+#include <deque>
+#include <forward_list>
 #include <list>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <queue>
 #include <ranges>
 #include <sstream>
@@ -16,7 +19,10 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
+
+#include <quarn/fmt.hpp>  // before any dump of a type printable through {fmt}
 
 #include "print_helpers.hpp"
 
@@ -238,6 +244,137 @@ TEST(Dump, FailureFromAnElementPropagatesUnchanged) {
   quarn::fprint(f, "@[%a@]", dump::list(quarn::int_), one_to(10));
   f.print_flush();
   EXPECT_EQ(out, "[1; 2; 3;\n 4; 5; 6;\n 7; 8; 9;\n 10]");
+}
+
+// Types that C++ already prints: through operator<< alone, through
+// fmt::formatter alone, through both, a text of two lines, a scoped and an
+// unscoped enumeration.
+struct version {
+  int major, minor;
+};
+std::ostream& operator<<(std::ostream& os, const version& v) { return os << v.major << '.' << v.minor; }
+struct fmt_only {
+  int n;
+};
+struct both {};
+std::ostream& operator<<(std::ostream& os, both) { return os << "stream"; }
+struct two_lines {};
+std::ostream& operator<<(std::ostream& os, two_lines) { return os << "a b\nc d"; }
+enum class level { low };
+std::ostream& operator<<(std::ostream& os, level) { return os << "low"; }
+enum plain_enum { plain };
+
+// A tree whose printer prints its children with dump::value.
+struct tree {
+  int n;
+  std::vector<tree> kids;
+};
+
+}  // namespace
+
+template <>
+struct fmt::formatter<fmt_only> : fmt::formatter<int> {
+  auto format(const fmt_only& v, fmt::format_context& ctx) const { return fmt::formatter<int>::format(v.n, ctx); }
+};
+template <>
+struct fmt::formatter<both> : fmt::formatter<std::string_view> {
+  auto format(both, fmt::format_context& ctx) const { return fmt::formatter<std::string_view>::format("fmt", ctx); }
+};
+template <>
+struct quarn::dump::printer_for<tree> {
+  void operator()(quarn::formatter& f, const tree& t) const {
+    quarn::fprint(f, "@[<2>node %d@ %a@]", t.n, quarn::dump::value, t.kids);
+  }
+};
+
+namespace {
+
+static_assert(dump::printable<level>);
+// An unscoped enumeration's << may be its integer's: not used.
+static_assert(!dump::printable<plain_enum>);
+
+// dump::value falls back on operator<< before fmt::formatter; a text of
+// several lines keeps them, the later ones under the first.
+TEST(Dump, ValuesThatCxxAlreadyPrints) {
+  const std::pair<std::string, std::string> rows[] = {
+      {boxed(quarn::streamed, version{1, 2}), "1.2"},
+      {boxed(quarn::fmt_formatted, fmt_only{7}), "7"},
+      {boxed(dump::value, std::vector<version>{{1, 2}, {3, 4}}), "[1.2; 3.4]"},
+      {boxed(dump::value, std::optional(fmt_only{7})), "Some 7"},
+      {boxed(dump::value, both{}), "stream"},
+      {boxed(dump::value, level::low), "low"},
+      {boxed(dump::value, std::pair(two_lines{}, 1)), "(a b\n c d, 1)"},
+      {boxed(dump::value, std::vector<two_lines>(2), 8), "[a b\n c d;\n a b\n c d]"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+}
+
+std::string limited(const auto& p, const auto& v, bool utf_8 = true) {
+  std::string out;
+  quarn::formatter f(out);
+  quarn::set_utf_8(f, utf_8);
+  quarn::fprint(f, "@[%a@]", p, v);
+  f.print_flush();
+  return out;
+}
+
+TEST(Dump, LimitsOfElementsAndDepth) {
+  const auto at_most = [](std::size_t n) { return dump::value_with({.elements = n}); };
+  const auto depth = [](std::size_t d) { return dump::value_with({.depth = d}); };
+  std::stack<int> stack(std::deque<int>{1, 2, 3, 4});
+#if QUARN_TEST_STD_VIEWS
+  std::istringstream in("5 6 7");
+  auto numbers = std::views::istream<int>(in);
+#endif
+  const auto each = [](auto&& visit, const std::vector<int>& v) {
+    for (int e : v) visit(e);
+  };
+  const std::vector<std::vector<int>> nested{{1, 2}, {3}};
+  const tree deep{1, {{2, {{3, {{4, {}}}}}}}};
+  const std::pair<std::string, std::string> rows[] = {
+      {limited(at_most(3), std::vector<int>(1000, 7)), "[7; 7; 7; \u2026 (997 more)]"},
+      {limited(at_most(3), std::vector<int>(1000, 7), false), "[7; 7; 7; ... (997 more)]"},
+      {limited(at_most(0), one_to(2)), "[\u2026 (2 more)]"},
+      {limited(at_most(2), one_to(2)), "[1; 2]"},
+      {limited(at_most(1), std::array<int, 3>{1, 2, 3}), "[|1; \u2026 (2 more)|]"},
+      {limited(at_most(1), std::map<int, int>{{1, 10}, {2, 20}}), "(hashtbl (1, 10) \u2026 (1 more))"},
+      {limited(at_most(2), stack), "(stack 4 3 \u2026 (2 more))"},
+      {limited(at_most(2), std::forward_list<int>{1, 2, 3}), "[1; 2; \u2026]"},  // no size: no count
+#if QUARN_TEST_STD_VIEWS
+      {limited(at_most(1), numbers), "[5; \u2026]"},
+#endif
+      {limited(quarn::list(quarn::int_, {.sep = quarn::comma, .elements = 2}), one_to(5)), "1, 2, \u2026 (3 more)"},
+      {limited(dump::list(dump::string, {.elements = 1}), std::vector<std::string>{"a", "b"}),
+       "[\"a\"; \u2026 (1 more)]"},
+      {limited(dump::iter(each, quarn::any("n"), quarn::int_, {.elements = 1}), one_to(3)),
+       "(n 1 \u2026 (2 more))"},
+      {limited(depth(0), nested), "\u2026"},
+      {limited(depth(1), nested), "[\u2026; \u2026]"},
+      {limited(depth(2), nested), "[[1; 2]; [3]]"},
+      {limited(depth(0), 5), "5"},
+      {limited(depth(1), std::variant<int, std::vector<int>>(one_to(2))), "[1; 2]"},
+      // A printer_for<T> that dumps its parts counts as a level.
+      {limited(depth(3), deep), "node 1 [node 2 \u2026]"},
+      {limited(dump::value, deep), "node 1 [node 2 [node 3 [node 4 []]]]"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+}
+
+// Limits set once on a formatter apply to every dump::value on it, and on
+// the formatters that share its attributes; value_with() overrides them.
+TEST(Dump, LimitsAsAnAttribute) {
+  std::string out;
+  quarn::formatter f(out);
+  EXPECT_EQ(dump::get_limits(f).elements, quarn::unlimited);
+  dump::set_limits(f, {.elements = 2, .depth = 1});
+  EXPECT_EQ(dump::get_limits(f).elements, 2U);
+  EXPECT_EQ(dump::get_limits(f).depth, 1U);
+  quarn::fprint(f, "%a %a %a", dump::value, one_to(3), dump::value, std::vector<std::vector<int>>{{1}},
+                dump::value_with({}), one_to(3));
+  f.print_flush();
+  EXPECT_EQ(out, "[1; 2; \u2026 (1 more)] [\u2026] [1; 2; 3]");
+  EXPECT_EQ(quarn::str_like(f, "%a", dump::value, one_to(3)), "[1; 2; \u2026 (1 more)]");
+  EXPECT_EQ(quarn::sprint("%a", dump::value, one_to(3)), "[1; 2; 3]");
 }
 
 }  // namespace

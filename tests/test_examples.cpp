@@ -9,6 +9,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <stack>
 #include <string>
 #include <tuple>
@@ -29,6 +30,11 @@ struct point {
   int x;
   int y;
 };
+
+struct version {
+  int major, minor;
+};
+std::ostream& operator<<(std::ostream& os, const version& v) { return os << v.major << '.' << v.minor; }
 
 // What `body` writes on standard output.  The standard formatter's settings
 // are restored afterwards (the tty examples change them).
@@ -122,6 +128,24 @@ TEST(Examples, Value) {
               quarn::print("%a@.", quarn::dump::value, std::vector<point>{{1, 2}});
             }),
             "(hashtbl (\"a\", [1; 2]) (\"b\", []))\n(1, 2.5, 'x')\n[{x = 1; y = 2}]\n");
+}
+
+TEST(Examples, ReadmeValueFallbacksAndLimits) {
+  EXPECT_EQ(stdout_of([] {
+              quarn::print("%a@.", quarn::dump::value, std::vector<version>{{1, 2}, {2, 0}});
+              quarn::print("@[<2>running@ %a@]@.", quarn::streamed, version{1, 2});
+            }),
+            "[1.2; 2.0]\nrunning 1.2\n");
+  EXPECT_EQ(stdout_of([] {
+              std::vector<int> big(1000, 7);
+              quarn::print("%a@.", quarn::dump::value_with({.elements = 3}), big);
+              std::vector<std::vector<int>> nested{{1, 2}, {3}};
+              quarn::print("%a@.", quarn::dump::value_with({.depth = 1}), nested);
+              quarn::dump::set_limits(quarn::stdout_formatter(), {.elements = 2});
+              quarn::print("%a@.", quarn::dump::value, big);
+              quarn::dump::set_limits(quarn::stdout_formatter(), {});
+            }),
+            "[7; 7; 7; \u2026 (997 more)]\n[\u2026; \u2026]\n[7; 7; \u2026 (998 more)]\n");
 }
 
 TEST(Examples, Style) {

@@ -89,6 +89,9 @@ void set(const attr<T>& a, const T& v, formatter& f) {
 
 /// The SGR parameters in force on a formatter ("0;1;31"), written by styled().
 extern const attr<std::string> current_sgr;
+/// The limits of quarn::dump::value on a formatter ("elements depth", in
+/// decimal), written by quarn::dump::set_limits().
+extern const attr<std::string> dump_limits;
 
 }  // namespace detail
 

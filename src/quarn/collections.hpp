@@ -107,20 +107,21 @@ template <class P>
 struct list_printer : printer_tag {
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <std::ranges::forward_range R>
     requires printer_of<P, detail::range_element<R>>
   void operator()(formatter& f, const R& r) const {
-    detail::print_range(f, p, sep, r);
+    detail::print_range(f, p, sep, r, most);
   }
 };
 template <class P>
-[[nodiscard]] list_printer<P> list(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] list_printer<P> list(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 /// The elements of an array (any random-access range), from index 0 up.
 template <class P>
-[[nodiscard]] list_printer<P> array(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] list_printer<P> array(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 
 /// The elements of a sequence (any input range: views, generators), walked
@@ -129,10 +130,11 @@ template <class P>
 struct seq_printer : printer_tag {
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <std::ranges::input_range R>
     requires printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<R>>>
   void operator()(formatter& f, R&& r) const {
-    detail::print_range(f, p, sep, std::forward<R>(r));
+    detail::print_range(f, p, sep, std::forward<R>(r), most);
   }
   // An input range that can be walked only through a non-const reference (a
   // generator, an istream view, a filter view) still comes as const, as
@@ -144,19 +146,19 @@ struct seq_printer : printer_tag {
     requires(!std::ranges::input_range<const R>) &&
             printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<R>>>
   void operator()(formatter& f, const R& r) const {
-    detail::print_range(f, p, sep, const_cast<R&>(r));
+    detail::print_range(f, p, sep, const_cast<R&>(r), most);
   }
 };
 template <class P>
-[[nodiscard]] seq_printer<P> seq(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] seq_printer<P> seq(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 
 /// The bindings of a map-like range (std::map, std::unordered_map ...), in
 /// the order its iteration visits them; `p` prints each (key, value) pair.
 template <class P>
-[[nodiscard]] list_printer<P> hashtbl(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] list_printer<P> hashtbl(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 
 /// The elements of a std::queue, oldest first.
@@ -164,15 +166,16 @@ template <class P>
 struct queue_printer : printer_tag {
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <class T, class C>
     requires printer_of<P, T>
   void operator()(formatter& f, const std::queue<T, C>& q) const {
-    detail::print_range(f, p, sep, detail::adaptor_access<std::queue<T, C>>::get(q));
+    detail::print_range(f, p, sep, detail::adaptor_access<std::queue<T, C>>::get(q), most);
   }
 };
 template <class P>
-[[nodiscard]] queue_printer<P> queue(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] queue_printer<P> queue(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 
 /// The elements of a std::stack, top (the last pushed) first.
@@ -180,20 +183,17 @@ template <class P>
 struct stack_printer : printer_tag {
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <class T, class C>
     requires printer_of<P, T>
   void operator()(formatter& f, const std::stack<T, C>& s) const {
     const C& c = detail::adaptor_access<std::stack<T, C>>::get(s);
-    detail::separated each{sep, f};
-    for (auto it = c.rbegin(); it != c.rend(); ++it) {
-      each.before();
-      p(f, *it);
-    }
+    detail::print_walk(f, p, sep, c.rbegin(), c.rend(), most, c.size() > most ? c.size() - most : 0);
   }
 };
 template <class P>
-[[nodiscard]] stack_printer<P> stack(P p, sep_options o = {}) {
-  return {{}, std::move(p), std::move(o.sep)};
+[[nodiscard]] stack_printer<P> stack(P p, collection_options o = {}) {
+  return {{}, std::move(p), std::move(o.sep), o.elements};
 }
 
 }  // namespace quarn

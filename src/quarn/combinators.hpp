@@ -9,6 +9,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -146,6 +147,21 @@ struct sep_options {
   t<unit> sep = cut;
 };
 
+/// Options of the collection printers (list, array, seq, hashtbl, queue,
+/// stack, iter, iter_bindings and their quarn::dump versions).
+struct collection_options {
+  /// Printed between consecutive elements (never before the first or after
+  /// the last).
+  t<unit> sep = cut;
+  /// At most this many elements are printed; when there are more, `sep` and
+  /// "…" follow the last one printed, with " (n more)" when the number left
+  /// out is known (a sized range, a traversal, which is walked to its end
+  /// without printing) and "…" alone otherwise (a range walked once stops at
+  /// the first element it leaves out).  "..." stands for "…" on a formatter
+  /// that may not emit UTF-8 (quarn::utf_8).
+  std::size_t elements = unlimited;
+};
+
 /// Every printer of `ps` on the same value, in order, with `sep` between.
 template <class V>
 struct concat_printer : printer_tag {
@@ -188,22 +204,29 @@ struct iter_printer : printer_tag {
   Iterate iterate;
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <class C>
   void operator()(formatter& f, const C& c) const {
     detail::separated s{sep, f};
+    std::size_t seen = 0;
     iterate(
         [&](const auto& e) {
           static_assert(printer_of<P, std::remove_cvref_t<decltype(e)>>,
                         "quarn::iter: the element printer cannot print the container's elements");
+          if (seen++ >= most) return;
           s.before();
           p(f, e);
         },
         c);
+    if (seen > most) {
+      s.before();
+      detail::print_elided(f, seen - most);
+    }
   }
 };
 template <class Iterate, class P>
-[[nodiscard]] iter_printer<Iterate, P> iter(Iterate iterate, P p, sep_options o = {}) {
-  return {{}, std::move(iterate), std::move(p), std::move(o.sep)};
+[[nodiscard]] iter_printer<Iterate, P> iter(Iterate iterate, P p, collection_options o = {}) {
+  return {{}, std::move(iterate), std::move(p), std::move(o.sep), o.elements};
 }
 
 /// As iter(), for traversals that call `visit(key, value)`; `p` prints the
@@ -213,23 +236,30 @@ struct iter_bindings_printer : printer_tag {
   Iterate iterate;
   P p;
   t<unit> sep;
+  std::size_t most = unlimited;
   template <class C>
   void operator()(formatter& f, const C& c) const {
     detail::separated s{sep, f};
+    std::size_t seen = 0;
     iterate(
         [&](const auto& k, const auto& v) {
           using binding = std::pair<const std::remove_cvref_t<decltype(k)>&, const std::remove_cvref_t<decltype(v)>&>;
           static_assert(printer_of<P, binding>,
                         "quarn::iter_bindings: the binding printer cannot print the (key, value) pairs");
+          if (seen++ >= most) return;
           s.before();
           p(f, binding(k, v));
         },
         c);
+    if (seen > most) {
+      s.before();
+      detail::print_elided(f, seen - most);
+    }
   }
 };
 template <class Iterate, class P>
-[[nodiscard]] iter_bindings_printer<Iterate, P> iter_bindings(Iterate iterate, P p, sep_options o = {}) {
-  return {{}, std::move(iterate), std::move(p), std::move(o.sep)};
+[[nodiscard]] iter_bindings_printer<Iterate, P> iter_bindings(Iterate iterate, P p, collection_options o = {}) {
+  return {{}, std::move(iterate), std::move(p), std::move(o.sep), o.elements};
 }
 
 /// `p` inside a box of the given kind and indentation.

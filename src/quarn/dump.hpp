@@ -13,6 +13,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <queue>
@@ -141,37 +142,47 @@ template <class POk, class PError>
   return {{}, std::move(ok), std::move(error)};
 }
 
+/// Options of the dump printers of collections.
+struct collection_options {
+  /// At most this many elements are printed, then the elision mark in the
+  /// place of the next element: «[1; 2; 3; … (997 more)]»,
+  /// «(stack 3 2 … (1 more))»; see quarn::collection_options::elements.
+  std::size_t elements = unlimited;
+};
+
 /// «[1; 2; 3]», each element in its own box.
 template <class P>
-[[nodiscard]] auto list(P p) {
-  return brackets(quarn::list(box(std::move(p)), {.sep = semi}));
+[[nodiscard]] auto list(P p, collection_options o = {}) {
+  return brackets(quarn::list(box(std::move(p)), {.sep = semi, .elements = o.elements}));
 }
 
 /// «[|1; 2; 3|]», each element in its own box.
 template <class P>
-[[nodiscard]] auto array(P p) {
-  return detail::oxford_brackets(quarn::array(box(std::move(p)), {.sep = semi}));
+[[nodiscard]] auto array(P p, collection_options o = {}) {
+  return detail::oxford_brackets(quarn::array(box(std::move(p)), {.sep = semi, .elements = o.elements}));
 }
 
 /// «[1; 2]», the sequence walked once.
 template <class P>
-[[nodiscard]] auto seq(P p) {
-  return brackets(quarn::seq(box(std::move(p)), {.sep = semi}));
+[[nodiscard]] auto seq(P p, collection_options o = {}) {
+  return brackets(quarn::seq(box(std::move(p)), {.sep = semi, .elements = o.elements}));
 }
 
 /// «(name e1 e2 ...)»: `name` printed on the whole container, then the
 /// elements through `iterate` (as for quarn::iter), each in its own box.
 template <class Iterate, class Name, class P>
-[[nodiscard]] auto iter(Iterate iterate, Name name, P p) {
-  return parens(append(append(std::move(name), sp), quarn::iter(std::move(iterate), box(std::move(p)), {.sep = sp})));
+[[nodiscard]] auto iter(Iterate iterate, Name name, P p, collection_options o = {}) {
+  return parens(append(append(std::move(name), sp),
+                       quarn::iter(std::move(iterate), box(std::move(p)), {.sep = sp, .elements = o.elements})));
 }
 
 /// «(name (k1, v1) (k2, v2) ...)», the bindings through `iterate` (as for
 /// quarn::iter_bindings), each printed as a pair.
 template <class Iterate, class Name, class PKey, class PValue>
-[[nodiscard]] auto iter_bindings(Iterate iterate, Name name, PKey pk, PValue pv) {
+[[nodiscard]] auto iter_bindings(Iterate iterate, Name name, PKey pk, PValue pv, collection_options o = {}) {
   return parens(append(append(std::move(name), sp),
-                       quarn::iter_bindings(std::move(iterate), dump::pair(std::move(pk), std::move(pv)), {.sep = sp})));
+                       quarn::iter_bindings(std::move(iterate), dump::pair(std::move(pk), std::move(pv)),
+                                            {.sep = sp, .elements = o.elements})));
 }
 
 namespace walk {
@@ -202,20 +213,20 @@ struct stack_elements {
 
 /// «(hashtbl (k1, v1) (k2, v2))» for any map-like range, in its own order.
 template <class PKey, class PValue>
-[[nodiscard]] auto hashtbl(PKey pk, PValue pv) {
-  return iter_bindings(walk::map_bindings{}, any("hashtbl"), std::move(pk), std::move(pv));
+[[nodiscard]] auto hashtbl(PKey pk, PValue pv, collection_options o = {}) {
+  return iter_bindings(walk::map_bindings{}, any("hashtbl"), std::move(pk), std::move(pv), o);
 }
 
 /// «(queue 1 2 3)», oldest first.
 template <class P>
-[[nodiscard]] auto queue(P p) {
-  return iter(walk::queue_elements{}, any("queue"), std::move(p));
+[[nodiscard]] auto queue(P p, collection_options o = {}) {
+  return iter(walk::queue_elements{}, any("queue"), std::move(p), o);
 }
 
 /// «(stack 3 2 1)», top first.
 template <class P>
-[[nodiscard]] auto stack(P p) {
-  return iter(walk::stack_elements{}, any("stack"), std::move(p));
+[[nodiscard]] auto stack(P p, collection_options o = {}) {
+  return iter(walk::stack_elements{}, any("stack"), std::move(p), o);
 }
 
 /// Options of field().

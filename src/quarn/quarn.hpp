@@ -13,6 +13,7 @@
 #include "quarn/collections.hpp"
 #include "quarn/dump.hpp"
 #include "quarn/value.hpp"
+#include "quarn/streamed.hpp"
 #include "quarn/show.hpp"
 #include "quarn/attributes.hpp"
 #include "quarn/style.hpp"

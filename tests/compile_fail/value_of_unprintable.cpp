@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // quarn::dump::value given a vector of a type that has no printer: the
-// static assertion fails, and the compiler's messages name the type.
-// Compiler message: has_dump_printer<unprintable_widget>
+// first error names the type (the incomplete dump_value_has_no_printer_for<T>
+// in both g++'s and clang's first error line).
+// Compiler message: (to incomplete type|of undefined template) [^ ]*quarn::detail::dump_value_has_no_printer_for<unprintable_widget>
 #include <quarn/quarn.hpp>
 
 #include <vector>

@@ -3,6 +3,7 @@
 // range and the access to the container of a std::queue or std::stack.
 #pragma once
 
+#include <cstddef>
 #include <ranges>
 #include <type_traits>
 #include <utility>
@@ -89,20 +90,48 @@ bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n)
   return true;
 }
 
-// Walks a range once, front to back, with `sep` between elements.
+// Walks from `it` to `end` with `sep` between elements; after `most`
+// elements, `sep` and the elision mark for `more` left out.  The element past
+// the limit is reached (a range walked once produces it) but never read.
+template <class P, class I, class S>
+void print_walk(formatter& f, const P& p, const t<unit>& sep, I it, S end, std::size_t most, std::size_t more) {
+  separated s{sep, f};
+  for (std::size_t i = 0; it != end; ++it, ++i) {
+    s.before();
+    if (i == most) {
+      print_elided(f, more);
+      return;
+    }
+    p(f, *it);
+  }
+}
+
+// Walks a range once, front to back, with `sep` between elements; after
+// `most` elements, `sep` and the elision mark stand for the rest (see
+// collection_options::elements).
 template <class P, class R>
-void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r) {
+void print_range(formatter& f, const P& p, const t<unit>& sep, R&& r, std::size_t most = unlimited) {
+  using range = std::remove_reference_t<R>&;
+  // The number of elements left out, when the range knows its size; 0 when
+  // it does not, or when it leaves none out.
+  std::size_t more = 0;
+  if constexpr (std::ranges::sized_range<range>) {
+    const auto size = static_cast<std::size_t>(std::ranges::size(r));
+    if (size > most) more = size - most;
+  }
   // Integers in an array or vector: reading them runs no user code, so they
   // may be printed in a different order of calls (see print_integers).
-  using range = std::remove_reference_t<R>&;
   if constexpr (is_integer_printer<P> && std::ranges::contiguous_range<range> && std::ranges::sized_range<range>) {
-    if (print_integers<P>(f, sep, std::ranges::data(r), static_cast<std::size_t>(std::ranges::size(r)))) return;
+    const auto size = static_cast<std::size_t>(std::ranges::size(r));
+    if (print_integers<P>(f, sep, std::ranges::data(r), size - more)) {
+      if (more > 0) {
+        if (size > more) sep(f, unit{});
+        print_elided(f, more);
+      }
+      return;
+    }
   }
-  separated s{sep, f};
-  for (auto&& e : r) {
-    s.before();
-    p(f, e);
-  }
+  print_walk(f, p, sep, std::ranges::begin(r), std::ranges::end(r), most, more);
 }
 
 }  // namespace quarn::detail

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,7 +14,20 @@
 #include "quarn/engine.hpp"
 #include "quarn/printer.hpp"
 
+namespace quarn {
+
+/// No limit: the default of the element and depth limits of the collection
+/// and dump printers.
+inline constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
+
+}  // namespace quarn
+
 namespace quarn::detail {
+
+// Stands for the elements that a collection printer leaves out: "…" ("..."
+// where the formatter may not emit UTF-8), then " (n more)" when `more`, the
+// number left out, is known (not 0).
+void print_elided(formatter& f, std::size_t more);
 
 // The values applied to a printer that may also go without one: one value,
 // p(f, v), or none, p(f), as "%t" and the printers around it apply it.

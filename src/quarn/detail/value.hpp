@@ -28,6 +28,7 @@
 #include "quarn/detail/scalars.hpp"
 #include "quarn/engine.hpp"
 #include "quarn/result.hpp"
+#include "quarn/streamed.hpp"
 
 namespace quarn::dump {
 
@@ -44,6 +45,14 @@ namespace quarn::detail {
 // evaluates to false").
 template <class T>
 inline constexpr bool has_dump_printer = false;
+
+// Never defined: quarn::dump::value takes its size for a type it cannot
+// print, so that the first error line of both g++ and clang names the type
+// ("invalid application of 'sizeof' to incomplete type
+// 'quarn::detail::dump_value_has_no_printer_for<widget>'", "implicit
+// instantiation of undefined template ...").
+template <class T>
+struct dump_value_has_no_printer_for;
 
 template <class T, template <class...> class Template>
 inline constexpr bool is_instance_of = false;
@@ -93,7 +102,26 @@ enum class value_kind {
   array,       // [|1; 2; 3|]
   list,        // [1; 2; 3]
   seq,         // [1; 2; 3], a range walked once
+  // The types that no line above covers, through what C++ already knows of
+  // them (class, union and enumeration types only; a pointer still has no
+  // printer):
+  std_format,  // std::formatter<T>, where the standard library has <format>
+  stream,      // operator<< (not for an unscoped enumeration, whose << may
+               // be the integer's)
+  fmt_format,  // fmt::formatter<T>, with <quarn/fmt.hpp>
 };
+
+// A type that the foreign printers may print.
+template <class T>
+concept foreign_candidate = std::is_class_v<T> || std::is_union_v<T> || std::is_enum_v<T>;
+
+template <class T>
+consteval bool is_unscoped_enum() {
+  if constexpr (std::is_enum_v<T>)
+    return std::is_convertible_v<T, std::underlying_type_t<T>>;
+  else
+    return false;
+}
 
 // The integer types that the integer printers take (all but extended ones
 // such as __int128).
@@ -157,6 +185,14 @@ consteval value_kind value_kind_of() {
     return K::list;
   else if constexpr (std::ranges::input_range<T> && !std::ranges::input_range<const T> && range_of_other<T, T>)
     return K::seq;
+  else if constexpr (!foreign_candidate<T>)
+    return K::none;
+  else if constexpr (std_formattable<T>)
+    return K::std_format;
+  else if constexpr (!is_unscoped_enum<T>() && streamable<T>)
+    return K::stream;
+  else if constexpr (fmt_fallback<T>::available)
+    return K::fmt_format;
   else
     return K::none;
 }
