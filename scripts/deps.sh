@@ -35,7 +35,12 @@ packages=(
     wine
     wine64
     dpkg-dev
+    doxygen
+    chromium
+    nodejs
 )
+# npm comes with Node.js from some sources and as Debian's own package otherwise.
+command -v npm >/dev/null || packages+=(npm)
 # --------------------------------------------------------------------------
 
 missing=()
