@@ -48,6 +48,11 @@ function anchors(file) {
     const text = fs.readFileSync(file, 'utf8');
     const ids = new Set();
     for (const m of text.matchAll(/\s(?:id|name)="([^"]*)"/g)) ids.add(m[1]);
+    // A file page lists its namespace's members as summary rows, which the
+    // navigation tree's script scrolls to by this class.  An enumerator's
+    // anchor is its enumeration's followed by its own (66 characters): on a
+    // file page it is found on the enumeration's row.
+    for (const m of text.matchAll(/\sclass="memitem:([^"]*)"/g)) ids.add(m[1]);
     anchorsOf.set(file, ids);
   }
   return anchorsOf.get(file);
@@ -62,8 +67,9 @@ function checkLink(from, target) {
   const file = rawPath === '' ? from : path.resolve(path.dirname(from), decodeURI(rawPath.split('?')[0]));
   const where = `${path.relative(root, from)}: ${target}`;
   if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) return fail(`broken link ${where}`);
-  if (fragment && file.endsWith('.html') && !anchors(file).has(decodeURIComponent(fragment)))
-    fail(`link to a missing anchor ${where}`);
+  if (fragment && file.endsWith('.html') && !anchors(file).has(decodeURIComponent(fragment)) &&
+      !(fragment.length === 66 && anchors(file).has(fragment.slice(0, 33))))
+    fail(`link to a missing anchor ${where} (an undocumented name has no entry)`);
 }
 
 for (const page of pages) {
@@ -142,7 +148,7 @@ async function browse(base) {
 
     await open('index.html', 'index');
     await open('format-strings.html', 'format-strings');
-    await open('structquarn_1_1hexdump__options.html', 'hexdump-options');
+    await open('structquarn_1_1box__printer.html', 'box-printer');
 
     // The search box: type, wait for the results window, open the result.
     await page.goto(`${base}/index.html`, { waitUntil: 'load' });

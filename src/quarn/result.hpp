@@ -33,6 +33,7 @@ Error(E) -> Error<E>;
 struct Msg {
   /// The message.
   std::string message;
+  /// Whether two messages are equal.
   friend bool operator==(const Msg&, const Msg&) = default;
 };
 
@@ -66,6 +67,7 @@ public:
   /// The error, modifiable; throws std::bad_variant_access on a value.
   [[nodiscard]] E& error() & { return std::get<1>(v_); }
 
+  /// Whether two outcomes hold equal values, or equal errors.
   friend bool operator==(const outcome&, const outcome&) = default;
 
 private:

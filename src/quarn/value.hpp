@@ -95,9 +95,15 @@ concept printable = detail::printable_value<std::remove_cvref_t<T>>();
 /// Prints any value of the table at the top of this header.  A value of a
 /// type it cannot print is a compile error that names the type.
 struct value_printer : printer_tag {
+  /// Prints `v` in the syntax of the other quarn::dump printers.
   template <class T>
   void operator()(formatter& f, const T& v) const;
 };
+/// One printer for the values of the standard library, chosen at compile time from the value's type.
+/// @code
+/// quarn::sprint("%a", quarn::dump::value, std::map<std::string, std::vector<int>>{{"a", {1, 2}}, {"b", {}}})   // "(hashtbl (\"a\", [1; 2]) (\"b\", []))"
+/// quarn::sprint("%a", quarn::dump::value, std::optional<std::pair<int, std::string>>{{1, "x"}})   // "Some (1, \"x\")"
+/// @endcode
 inline constexpr value_printer value{};
 
 /// quarn::show(quarn::dump::value, v): the value's dump for a std::ostream
