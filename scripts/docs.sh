@@ -22,6 +22,19 @@ case ${1:-} in
 esac
 
 out=build/docs
+
+# Doxygen lists a header's page only when the header is documented, and it
+# does not warn when one is not: each public header needs its "@file" entry
+# in docs/reference.dox.
+undocumented=()
+for header in src/quarn/*.hpp src/tty/quarn/*.hpp src/cli/quarn/*.hpp; do
+    grep -qx "@file quarn/${header##*/}" docs/reference.dox || undocumented+=("$header")
+done
+if [[ ${#undocumented[@]} -gt 0 ]]; then
+    echo "docs: public headers without an @file entry in docs/reference.dox: ${undocumented[*]}" >&2
+    exit 1
+fi
+
 rm -rf "$out/html" "$out/include"
 mkdir -p "$out/include/quarn"
 

@@ -66,7 +66,7 @@ function checkLink(from, target) {
   const [rawPath, fragment] = target.split('#', 2);
   const file = rawPath === '' ? from : path.resolve(path.dirname(from), decodeURI(rawPath.split('?')[0]));
   const where = `${path.relative(root, from)}: ${target}`;
-  if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) return fail(`broken link ${where}`);
+  if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) return fail(`broken link ${where} (an undocumented name has no page)`);
   if (fragment && file.endsWith('.html') && !anchors(file).has(decodeURIComponent(fragment)) &&
       !(fragment.length === 66 && anchors(file).has(fragment.slice(0, 33))))
     fail(`link to a missing anchor ${where} (an undocumented name has no entry)`);

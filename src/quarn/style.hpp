@@ -79,11 +79,8 @@ public:
   /// The blue component, when which() is kind::rgb.
   [[nodiscard]] constexpr std::uint8_t blue() const noexcept { return c_; }
 
-  /// The bright variant of a basic colour (quarn::Hi()).
   friend constexpr color Hi(basic_color c) noexcept;
-  /// Entry `n` of the 256-colour palette (quarn::Indexed()).
   friend constexpr color Indexed(std::uint8_t n) noexcept;
-  /// The 24-bit colour of components `r`, `g` and `b` (quarn::Rgb()).
   friend constexpr color Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) noexcept;
   /// Whether two colours are the same.
   friend constexpr bool operator==(color, color) noexcept = default;

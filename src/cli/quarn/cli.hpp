@@ -60,7 +60,6 @@ public:
   [[nodiscard]] CLI::Option* option() const noexcept { return opt_; }
 
 private:
-  /// Makes the renderer_choice it returns.
   friend renderer_choice style_renderer(CLI::App& app, options o);
   renderer_choice(std::shared_ptr<std::optional<::quarn::style_renderer>> v, CLI::Option* opt) noexcept
       : v_(std::move(v)), opt_(opt) {}

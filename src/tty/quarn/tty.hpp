@@ -151,7 +151,6 @@ public:
   [[nodiscard]] bool owns() const noexcept { return owned_ != nullptr; }
 
 private:
-  /// Makes the channel_formatter it returns.
   friend channel_formatter setup(std::FILE* channel, setup_options o);
   explicit channel_formatter(formatter& borrowed) noexcept;
   explicit channel_formatter(std::unique_ptr<formatter> owned) noexcept;
