@@ -158,7 +158,7 @@ async function browse(base) {
     const results = page.frameLocator('#MSearchResults');
     const hit = results.locator('a.SRSymbol', { hasText: /^hovbox$/ });
     await hit.first().waitFor({ timeout: 10000 });
-    const count = await results.locator('a.SRSymbol').count();
+    const count = await results.locator('a.SRSymbol:visible').count();
     await page.screenshot({ path: path.join(outDir, 'search-hovbox.png') });
     console.log(`docs-check: searching "hovbox" lists ${count} result(s)`);
     await hit.first().click();

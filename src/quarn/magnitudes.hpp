@@ -57,7 +57,7 @@ struct si_size_printer : printer_tag {
 };
 /// A count in a unit with SI prefixes and at most three significant digits, rounded upwards.
 /// @code
-/// quarn::sprint("%a", quarn::si_size(-3, "s"), 1500)   // "1.5s"
+/// quarn::sprint("%a", quarn::si_size(-3, "s"), 1500)   // "1.5us"
 /// quarn::sprint("%a", quarn::si_size(0, "Hz"), 2400000)   // "2.4MHz"
 /// @endcode
 [[nodiscard]] inline si_size_printer si_size(int scale, std::string unit) { return {{}, scale, std::move(unit)}; }
