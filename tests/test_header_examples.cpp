@@ -6,10 +6,10 @@
 
 #include <array>
 #include <deque>
+#include <list>
 #include <map>
 #include <optional>
 #include <queue>
-#include <ranges>
 #include <stack>
 #include <string>
 #include <utility>

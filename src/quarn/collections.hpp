@@ -186,7 +186,7 @@ struct seq_printer : printer_tag {
 };
 /// The elements of a sequence (any input range: views, generators), walked once.
 /// @code
-/// quarn::sprint("%a", quarn::seq(quarn::int_, {.sep = quarn::sp}), std::views::iota(1, 4))   // "1 2 3"
+/// quarn::sprint("%a", quarn::seq(quarn::int_, {.sep = quarn::sp}), std::list<int>{1, 2, 3})   // "1 2 3"
 /// @endcode
 template <class P>
 [[nodiscard]] seq_printer<P> seq(P p, sep_options o = {}) {

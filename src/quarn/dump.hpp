@@ -173,7 +173,7 @@ template <class P>
 
 /// «[1; 2]», the sequence walked once.
 /// @code
-/// quarn::sprint("%a", quarn::dump::seq(quarn::int_), std::views::iota(1, 3))   // "[1; 2]"
+/// quarn::sprint("%a", quarn::dump::seq(quarn::int_), std::list<int>{1, 2})   // "[1; 2]"
 /// @endcode
 template <class P>
 [[nodiscard]] auto seq(P p) {
