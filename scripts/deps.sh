@@ -38,7 +38,12 @@ packages=(
     dpkg-dev
     libc++-dev
     libc++abi-dev
+    doxygen
+    chromium
+    nodejs
 )
+# npm comes with Node.js from some sources and as Debian's own package otherwise.
+command -v npm >/dev/null || packages+=(npm)
 # --------------------------------------------------------------------------
 
 missing=()

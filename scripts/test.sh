@@ -9,6 +9,8 @@
 #   build/libcxx clang++ with libc++
 # then builds, installs and purges the Debian packages (scripts/package-test.sh,
 # in build/package),
+# then builds the reference site and checks it in headless Chromium
+# (scripts/docs.sh --check, in build/docs and build/docs-check),
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
 # Every step runs even if an earlier one fails; the script fails if any did.
 set -euo pipefail
@@ -42,6 +44,10 @@ echo "==== package: Debian packages built, installed, used and purged"
 scripts/package-test.sh build/package || failed+=(package)
 
 echo
+echo "==== docs: reference site built with no warning, checked in Chromium"
+scripts/docs.sh --check || failed+=(docs)
+
+echo
 echo "==== fuzz: every target for 20 s"
 scripts/fuzz.sh 20 || failed+=(fuzz)
 
@@ -50,4 +56,4 @@ if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan release libcxx; fuzzing passed"
+echo "all configurations passed: gcc clang asan release libcxx; packages, docs and fuzzing passed"

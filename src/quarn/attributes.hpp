@@ -27,11 +27,14 @@ namespace quarn {
 /// formatter's renderer, set_style_renderer() sets it.
 class style_renderer {
 public:
+  /// The renderers: Ansi_tty writes ANSI escape sequences, None prints styled content plain.
   enum value : unsigned char { Ansi_tty, None };
 
+  /// The renderer `v`.
   constexpr style_renderer(value v) noexcept : v_(v) {}  // NOLINT: implicit by design
   /// The renderer of `f`, as get_style_renderer(f).
   explicit style_renderer(const formatter& f);
+  /// The renderer, as a value of the enumeration.
   constexpr operator value() const noexcept { return v_; }  // NOLINT
 
 private:

@@ -26,14 +26,18 @@ public:
 
 protected:
   stag() = default;
+  /// Copies the tag.
   stag(const stag&) = default;
+  /// Copies the tag.
   stag& operator=(const stag&) = default;
 };
 
 /// The tag kind that format strings open with "@{<name>".
 class string_tag final : public stag {
 public:
+  /// A string tag named `name`.
   explicit string_tag(std::string name) : name_(std::move(name)) {}
+  /// The tag's name.
   [[nodiscard]] const std::string& name() const noexcept { return name_; }
   [[nodiscard]] std::string_view kind_name() const noexcept override;
 
@@ -47,9 +51,13 @@ private:
 /// functions are called for their effect when a tag opens or closes (when tag
 /// printing is on).  An empty function behaves as the default.
 struct stag_functions {
+  /// Returns the text marked where a tag opens.
   std::function<std::string(const stag&)> mark_open_stag;
+  /// Returns the text marked where a tag closes.
   std::function<std::string(const stag&)> mark_close_stag;
+  /// Called when a tag opens.
   std::function<void(const stag&)> print_open_stag;
+  /// Called when a tag closes.
   std::function<void(const stag&)> print_close_stag;
 };
 
@@ -63,7 +71,9 @@ struct stag_functions {
 /// neither may print to the formatter it serves (that throws
 /// std::logic_error).
 struct output_functions {
+  /// Receives the laid-out bytes, in order.
   std::function<void(std::string_view)> write;
+  /// Called when the formatter is flushed.
   std::function<void()> flush;
 };
 

@@ -16,7 +16,9 @@ public:
   /// besides capture() itself.
   [[nodiscard]] static backtrace capture(int skip = 0);
 
+  /// The recorded return addresses, innermost first.
   [[nodiscard]] const std::vector<void*>& frames() const noexcept { return frames_; }
+  /// Whether no frame was recorded.
   [[nodiscard]] bool empty() const noexcept { return frames_.empty(); }
   /// One readable line per frame: the demangled function name and offset
   /// when the symbol is known, the module and the address.
@@ -29,7 +31,9 @@ private:
 /// The general failure, raised by failwith() and failwith_notrace().
 class failure : public std::runtime_error {
 public:
+  /// A failure with `message` and no backtrace.
   explicit failure(const std::string& message) : std::runtime_error(message) {}
+  /// A failure with `message` and the stack `trace` where it was raised.
   failure(const std::string& message, quarn::backtrace trace)
       : std::runtime_error(message), trace_(std::make_shared<const quarn::backtrace>(std::move(trace))) {}
   /// The stack where failwith() raised it; null when none was recorded.
@@ -56,9 +60,13 @@ public:
 /// file, line and column: "Assert_failure(FILE, LINE, COLUMN)".
 class assertion_failure : public std::logic_error {
 public:
+  /// The failure of the assertion at `file`, `line` and `column`.
   assertion_failure(std::string file, int line, int column);
+  /// The source file of the assertion.
   [[nodiscard]] const std::string& file() const noexcept { return file_; }
+  /// The line of the assertion.
   [[nodiscard]] int line() const noexcept { return line_; }
+  /// The column of the assertion.
   [[nodiscard]] int column() const noexcept { return column_; }
 
 private:

@@ -79,6 +79,10 @@ void fprint(formatter& f, const format_string<Args...>& fmt, const Args&... args
 ///
 ///   quarn::stdout_formatter().set_margin(100);
 formatter& stdout_formatter();
+/// The formatter on standard error; see stdout_formatter().
+/// @code
+/// quarn::fprint(quarn::stderr_formatter(), "error: %s@.", message);
+/// @endcode
 formatter& stderr_formatter();
 
 /// Formats to stdout_formatter(), without flushing it.  Atomic: see
@@ -175,6 +179,7 @@ decltype(auto) ksprint(K&& k, const format_string<Args...>& fmt, const Args&... 
 
 /// A format string known only at run time; see quarn::runtime().
 struct runtime_format_string {
+  /// The format string.
   std::string_view str;
 };
 
@@ -192,12 +197,15 @@ inline runtime_format_string runtime(std::string_view s) noexcept { return {s}; 
 template <class... Args>
 class basic_format_string {
 public:
+  /// Checks the string literal `s` against `Args` when the program is compiled: a mismatch does not compile.
   template <class S>
     requires std::convertible_to<const S&, std::string_view>
   consteval basic_format_string(const S& s) : str_(s) {  // NOLINT: implicit by design
     detail::check_format<Args...>(str_, compiled_);
   }
+  /// Takes a string known only at run time, checked as it is interpreted.
   basic_format_string(runtime_format_string r) noexcept : str_(r.str) {}  // NOLINT
+  /// The format string.
   [[nodiscard]] constexpr std::string_view get() const noexcept { return str_; }
   /// The operations that print the string, found when it was checked (none
   /// for a runtime() string).

@@ -32,6 +32,7 @@
 
 namespace quarn {
 
+/// The kinds of box, which decide how the break hints directly inside split lines: `h` never splits, `v` splits at every hint, `hv` splits at all hints or none, `hov` splits only where the next piece does not fit, and `b` is `hov` that also splits when that moves the line left.
 enum class box_kind : unsigned char { h, v, hv, hov, b };
 
 /// How a formatter measures the width of the texts it lays out.
@@ -89,6 +90,14 @@ struct formatter_access;
 ///
 /// A formatter is used from one thread at a time (the standard formatters'
 /// entry points lock; see stdout_formatter()).
+///
+/// @code
+/// std::string out;
+/// quarn::formatter f(out);
+/// f.set_margin(12);
+/// quarn::fprint(f, "@[<hov 2>%s@ %s@ %s@]", "alpha", "beta", "gamma");
+/// f.print_flush();   // out == "alpha beta\n  gamma"
+/// @endcode
 class formatter {
 public:
   /// Appends to `buffer`, which must outlive the formatter.  Like every
@@ -102,7 +111,9 @@ public:
   /// Writes through user-supplied functions.
   explicit formatter(output_functions out);
 
+  /// Takes over the other formatter's output and state; the other is left empty.
   formatter(formatter&&) noexcept;
+  /// Flushes this formatter as the destructor would, then takes over the other's output and state.
   formatter& operator=(formatter&&) noexcept;
   formatter(const formatter&) = delete;
   formatter& operator=(const formatter&) = delete;
@@ -128,6 +139,7 @@ public:
   /// escape sequences, 1 for a multi-byte character).  Throws
   /// std::invalid_argument on a negative width.
   void print_as(int width, std::string_view s);
+  /// Prints the byte `c`, one column wide.
   void print_char(char c);
   /// Prints `s` in pieces of `piece` bytes (the last one may be shorter, and
   /// a piece may end inside a UTF-8 character),
@@ -140,7 +152,9 @@ public:
   ///
   /// Throws std::invalid_argument when `piece` is 0 or `spaces` negative.
   void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset = 0);
+  /// Prints `n` in decimal.
   void print_int(long long n);
+  /// Prints "true" or "false".
   void print_bool(bool b);
 
   // Break hints and new lines.
@@ -148,7 +162,9 @@ public:
   /// indented to the enclosing box's indentation plus `offset`.
   /// Throws std::invalid_argument on a negative number of spaces.
   void print_break(int spaces, int offset);
+  /// A break hint of one space: print_break(1, 0).
   void print_space() { print_break(1, 0); }
+  /// A break hint of no space: print_break(0, 0).
   void print_cut() { print_break(0, 0); }
   /// A new line now, at the indentation of the current box.
   void force_newline();
@@ -167,15 +183,24 @@ public:
   /// Defined in <quarn/engine.hpp>, with the tag kinds.
   template <class Tag>
   void open_stag(Tag tag);
+  /// Closes the innermost open tag.
   void close_stag();
   void open_tag(std::string name);  ///< Opens a string tag.
+  /// Closes the innermost open tag, as close_stag().
   void close_tag() { close_stag(); }
+  /// Whether opening and closing a tag calls the mark functions, whose texts are output without taking room on the line.
   void set_mark_tags(bool on);
+  /// Whether opening and closing a tag calls the print functions, which print through the formatter.
   void set_print_tags(bool on);
+  /// Sets both set_mark_tags() and set_print_tags().
   void set_tags(bool on);
+  /// Whether tags are marked (set_mark_tags()).
   [[nodiscard]] bool mark_tags() const;
+  /// Whether tags are printed (set_print_tags()).
   [[nodiscard]] bool print_tags() const;
+  /// The functions that tags call when they open and close.
   [[nodiscard]] const stag_functions& get_stag_functions() const;
+  /// Replaces the functions that tags call when they open and close.
   void set_stag_functions(stag_functions fns);
 
   // Geometry.
@@ -184,16 +209,21 @@ public:
   /// mid-document keeps everything pending; the new margin applies from the
   /// current point on.
   void set_margin(int n);
+  /// The right margin: lines are laid out to fit within this many columns (78 by default).
   [[nodiscard]] int margin() const;
   /// Ignored unless 1 < n < margin().
   void set_max_indent(int n);
+  /// The maximum indentation: boxes that would open further right start on a new line.
   [[nodiscard]] int max_indent() const;
   /// Ignored unless n > 1.
   void set_max_boxes(int n);
+  /// The maximum number of open boxes.
   [[nodiscard]] int max_boxes() const;
+  /// Whether more boxes are open than the maximum allows.
   [[nodiscard]] bool over_max_boxes() const;
   /// The text printed in place of a box beyond the maximum count (".").
   void set_ellipsis_text(std::string s);
+  /// The text printed in place of a box beyond the maximum count.
   [[nodiscard]] const std::string& ellipsis_text() const;
   /// How texts are measured from now on: in bytes (the default) or in the
   /// columns a terminal shows UTF-8 text in.  Column measure applies to
@@ -206,6 +236,7 @@ public:
   ///
   ///   f.set_measure(quarn::text_measure::columns);
   void set_measure(text_measure m);
+  /// How texts are measured: in bytes or in display columns.
   [[nodiscard]] text_measure measure() const;
   /// The number of open boxes, the engine's outermost one included.
   [[nodiscard]] int depth() const;

@@ -40,9 +40,12 @@ namespace quarn {
 ///   quarn::vec v{xs.size(), [&](std::size_t i) { return xs[i]; }};
 template <class Get>
 struct vec {
+  /// The number of elements.
   std::size_t length;
+  /// Returns element i, for i from 0 to `length` - 1.
   Get get;
 };
+/// Deduces the element function's type: `vec{n, f}`.
 template <class Get>
 vec(std::size_t, Get) -> vec<Get>;
 
@@ -175,8 +178,11 @@ struct ascii_options {
 /// n < `width` bytes.  Opens no box.  A negative width throws
 /// quarn::invalid_argument when the printer is applied.
 struct ascii_printer : printer_tag {
+  /// The column's width in characters (0: no padding).
   int width;
+  /// Printed in place of a byte outside 0x20 to 0x7E.
   t<unit> nonprint;
+  /// Prints the bytes of `v` as text.
   template <class Get>
     requires detail::byte_vec<vec<Get>>
   void operator()(formatter& f, const vec<Get>& v) const {
@@ -213,6 +219,10 @@ struct ascii_printer : printer_tag {
     if (n < static_cast<std::size_t>(width)) f.print_break(width - static_cast<int>(n), 0);
   }
 };
+/// The bytes of a vec as text: printable ASCII as itself, every other byte as `nonprint` ("." by default).
+/// @code
+/// quarn::sprint("%a", quarn::for_string(quarn::ascii()), "Hi\n")   // "Hi."
+/// @endcode
 [[nodiscard]] inline ascii_printer ascii(ascii_options o = {}) { return {{}, o.width, std::move(o.nonprint)}; }
 
 /// Options of octets().
@@ -230,8 +240,11 @@ struct octets_options {
 /// A negative width throws quarn::invalid_argument when the printer is
 /// applied.
 struct octets_printer : printer_tag {
+  /// The column's width in octets (0: no padding).
   int width;
+  /// Printed between groups of two octets.
   t<unit> sep;
+  /// Prints the bytes of `v` in hexadecimal, in groups of two.
   template <class Get>
     requires detail::byte_vec<vec<Get>>
   void operator()(formatter& f, const vec<Get>& v) const {
@@ -278,6 +291,10 @@ struct octets_printer : printer_tag {
     }
   }
 };
+/// The bytes of a vec as two lower-case hexadecimal digits each, in groups of two.
+/// @code
+/// quarn::sprint("%a", quarn::for_string(quarn::octets()), "Hello")   // "4865 6c6c 6f"
+/// @endcode
 [[nodiscard]] inline octets_printer octets(octets_options o = {}) { return {{}, o.width, std::move(o.sep)}; }
 
 /// Options of addresses().
@@ -301,9 +318,13 @@ struct addresses_options {
 /// printed.
 template <class P>
 struct addresses_printer : printer_tag {
+  /// The printer of a line's slice.
   P pp;
+  /// The printer of a line's address; when empty, the default (zero-padded hexadecimal, then ": ").
   std::function<void(formatter&, const long long&)> address;
+  /// Elements per line.
   int width;
+  /// Prints `v` in lines of `width` elements, each its address and its slice.
   template <class Get>
     requires printer_of<P, vec<detail::offset_get<Get>>>
   void operator()(formatter& f, const vec<Get>& v) const {
@@ -328,6 +349,10 @@ struct addresses_printer : printer_tag {
     f.close_box();
   }
 };
+/// Cuts a vec into lines of `width` elements, each its address then `pp` on the line's slice.
+/// @code
+/// quarn::sprint("%a", quarn::for_string(quarn::addresses(quarn::octets(), {.width = 4})), "abcdef")   // "0: 6162 6364\n4: 6566"
+/// @endcode
 template <class P>
 [[nodiscard]] addresses_printer<P> addresses(P pp, addresses_options o = {}) {
   return {{}, std::move(pp), std::move(o.address), o.width};
@@ -351,9 +376,15 @@ template <class P>
 /// An address as addresses() prints it by default, without the ": " after
 /// it: lower-case hexadecimal, padded with zeros to `digits` digits.
 struct hex_address_printer : printer_tag {
+  /// The number of digits, at least.
   int digits;
+  /// Prints `address` in lower-case hexadecimal, zero-padded to `digits` digits.
   void operator()(formatter& f, const long long& address) const;
 };
+/// An address as addresses() prints it by default, without the ": " after it.
+/// @code
+/// quarn::sprint("%a", quarn::hex_address(4), 255LL)   // "00ff"
+/// @endcode
 [[nodiscard]] inline hex_address_printer hex_address(int digits) { return {{}, digits}; }
 
 /// Options of hex().
@@ -370,6 +401,9 @@ struct hex_options {
 ///
 /// As addresses(), a width of 0 throws quarn::division_by_zero and a
 /// negative one quarn::invalid_argument when the printer is applied.
+/// @code
+/// quarn::sprint("%a", quarn::for_string(quarn::hex({.width = 8})), "0123456789")   // "0: 3031 3233 3435 3637  01234567\n8: 3839                 89      "
+/// @endcode
 [[nodiscard]] inline auto hex(hex_options o = {}) {
   return addresses(box(octets({.width = o.width})) + sps(2) + box(ascii({.width = o.width})), {.width = o.width});
 }
@@ -378,7 +412,9 @@ struct hex_options {
 /// of byte vecs.
 template <class P>
 struct for_string_printer : printer_tag {
+  /// The printer of byte vecs.
   P pp;
+  /// Prints the bytes of `s` with `pp`.
   template <class S>
     requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>) &&
              printer_of<P, vec<detail::checked_bytes>>
@@ -387,6 +423,10 @@ struct for_string_printer : printer_tag {
     pp(f, vec<detail::checked_bytes>{sv.size(), {sv.data(), sv.size()}});
   }
 };
+/// Prints a string with a printer of byte vecs.
+/// @code
+/// quarn::sprint("%a", quarn::for_string(quarn::hex({.width = 4})), "abcdef")   // "0: 6162 6364  abcd\n4: 6566       ef  "
+/// @endcode
 template <class P>
 [[nodiscard]] for_string_printer<P> for_string(P pp) {
   return {{}, std::move(pp)};
@@ -397,7 +437,9 @@ template <class P>
 /// printer of byte vecs, exactly as for_string() prints the same bytes.
 template <class P>
 struct for_bytes_printer : printer_tag {
+  /// The printer of byte vecs.
   P pp;
+  /// Prints the bytes of `r` with `pp`.
   template <std::ranges::contiguous_range R>
     requires std::ranges::sized_range<const R> && detail::octet<std::ranges::range_value_t<R>> &&
              printer_of<P, vec<detail::checked_bytes>>
@@ -407,6 +449,10 @@ struct for_bytes_printer : printer_tag {
     pp(f, vec<detail::checked_bytes>{n, {data, n}});
   }
 };
+/// Prints a byte buffer with a printer of byte vecs.
+/// @code
+/// quarn::sprint("%a", quarn::for_bytes(quarn::octets()), std::vector<unsigned char>{0xde, 0xad})   // "dead"
+/// @endcode
 template <class P>
 [[nodiscard]] for_bytes_printer<P> for_bytes(P pp) {
   return {{}, std::move(pp)};

@@ -44,24 +44,37 @@ namespace quarn {
 /// sign and the layout of its magnitude, rounded away from zero («-5B»,
 /// «-1.01kB»): the size is never shown closer to zero than it is.
 struct si_size_printer : printer_tag {
+  /// The power of 1000 in which counts are expressed, in [-8;8].
   int scale;
+  /// The unit after the prefix.
   std::string unit;
+  /// Prints the count `n` with its SI prefix and the unit.
   template <detail::count I>
   void operator()(formatter& f, const I& n) const {
     auto [negative, magnitude] = detail::sign_magnitude(n);
     detail::print_si_size(f, scale, unit, negative, magnitude);
   }
 };
+/// A count in a unit with SI prefixes and at most three significant digits, rounded upwards.
+/// @code
+/// quarn::sprint("%a", quarn::si_size(-3, "s"), 1500)   // "1.5us"
+/// quarn::sprint("%a", quarn::si_size(0, "Hz"), 2400000)   // "2.4MHz"
+/// @endcode
 [[nodiscard]] inline si_size_printer si_size(int scale, std::string unit) { return {{}, scale, std::move(unit)}; }
 
 /// A number of bytes with SI prefixes: si_size(0, "B").
 struct byte_size_printer : printer_tag {
+  /// Prints `n` bytes with an SI prefix.
   template <detail::count I>
   void operator()(formatter& f, const I& n) const {
     auto [negative, magnitude] = detail::sign_magnitude(n);
     detail::print_si_size(f, 0, "B", negative, magnitude);
   }
 };
+/// The printer of byte counts with SI prefixes.
+/// @code
+/// quarn::sprint("%a", quarn::byte_size, 12345)   // "12.4kB"
+/// @endcode
 inline constexpr byte_size_printer byte_size{};
 
 /// A number of bytes with binary prefixes (KiB, MiB, GiB, TiB, PiB; there is
@@ -71,12 +84,17 @@ inline constexpr byte_size_printer byte_size{};
 /// units rounded upwards («11KiB» for 10241 bytes).  A count just below a
 /// unit stays in the smaller one: 1048575 prints «1024KiB».
 struct bi_byte_size_printer : printer_tag {
+  /// Prints `n` bytes with a binary prefix.
   template <detail::count I>
   void operator()(formatter& f, const I& n) const {
     auto [negative, magnitude] = detail::sign_magnitude(n);
     detail::print_bi_byte_size(f, negative, magnitude);
   }
 };
+/// The printer of byte counts with binary prefixes.
+/// @code
+/// quarn::sprint("%a", quarn::bi_byte_size, 1572864)   // "1.5MiB"
+/// @endcode
 inline constexpr bi_byte_size_printer bi_byte_size{};
 
 /// A duration in nanoseconds, in the largest unit it reaches, rounded
@@ -96,6 +114,7 @@ inline constexpr bi_byte_size_printer bi_byte_size{};
 /// (about 584 years), or a floating-point count that is not a number, throws
 /// quarn::invalid_argument and prints nothing.
 struct uint64_ns_span_printer : printer_tag {
+  /// Prints `n` nanoseconds as a span.
   template <class I>
     requires detail::fits<I, std::int64_t> || detail::fits<I, std::uint64_t>
   void operator()(formatter& f, const I& n) const {
@@ -108,6 +127,7 @@ struct uint64_ns_span_printer : printer_tag {
     detail::print_ns_span(f, false, ns);
   }
 
+  /// Prints the span `d` measures.
   template <class Rep, class Period>
     requires std::is_floating_point_v<Rep> || detail::count<Rep>
   void operator()(formatter& f, const std::chrono::duration<Rep, Period>& d) const {
@@ -122,6 +142,11 @@ struct uint64_ns_span_printer : printer_tag {
     }
   }
 };
+/// The printer of time spans, in nanoseconds or as std::chrono durations.
+/// @code
+/// quarn::sprint("%a", quarn::uint64_ns_span, 90000000000)   // "1min30s"
+/// quarn::sprint("%a", quarn::uint64_ns_span, std::chrono::milliseconds(1500))   // "1.5s"
+/// @endcode
 inline constexpr uint64_ns_span_printer uint64_ns_span{};
 
 }  // namespace quarn

@@ -20,6 +20,7 @@ namespace quarn {
 
 /// The empty value: printers of nothing (separators, fixed texts) take it.
 struct unit {
+  /// Every unit equals every other.
   friend constexpr bool operator==(unit, unit) noexcept { return true; }
 };
 
@@ -27,6 +28,7 @@ struct unit {
 /// `+` operator (sequencing) applies to printers and to nothing else.
 struct printer_tag {};
 
+/// P is a printer type of the library (derived from printer_tag), or a quarn::t: the `+` operator applies to it.
 template <class P>
 concept library_printer = std::derived_from<std::remove_cvref_t<P>, printer_tag>;
 
@@ -57,10 +59,12 @@ template <class T>
 class t : public printer_tag {
 public:
   t() = default;  ///< Prints nothing.
+  /// Holds the printer `p`.
   template <class P>
     requires(!std::same_as<std::remove_cvref_t<P>, t> && printer_of<std::remove_cvref_t<P>, T>)
   t(P&& p) : fn_(std::forward<P>(p)) {}  // NOLINT: implicit by design
 
+  /// Prints `v` with the printer held, or nothing when there is none.
   void operator()(formatter& f, const T& v) const {
     if (fn_) fn_(f, v);
   }

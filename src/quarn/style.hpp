@@ -28,13 +28,21 @@ namespace quarn {
 /// The eight basic colours, with their SGR colour numbers.
 enum class basic_color : unsigned char { Black = 0, Red, Green, Yellow, Blue, Magenta, Cyan, White };
 
+/// Black, as a basic_color.
 inline constexpr basic_color Black = basic_color::Black;
+/// Red, as a basic_color.
 inline constexpr basic_color Red = basic_color::Red;
+/// Green, as a basic_color.
 inline constexpr basic_color Green = basic_color::Green;
+/// Yellow, as a basic_color.
 inline constexpr basic_color Yellow = basic_color::Yellow;
+/// Blue, as a basic_color.
 inline constexpr basic_color Blue = basic_color::Blue;
+/// Magenta, as a basic_color.
 inline constexpr basic_color Magenta = basic_color::Magenta;
+/// Cyan, as a basic_color.
 inline constexpr basic_color Cyan = basic_color::Cyan;
+/// White, as a basic_color.
 inline constexpr basic_color White = basic_color::White;
 
 /// A colour: one of the eight basic colours, its bright variant made by
@@ -53,22 +61,28 @@ public:
   /// How the colour is given.
   enum class kind : unsigned char { basic, indexed, rgb };
 
+  /// The basic colour `c`, not bright.
   constexpr color(basic_color c) noexcept  // NOLINT: implicit by design
       : color(kind::basic, static_cast<std::uint8_t>(c), 0, 0) {}
+  /// How the colour is given: basic, indexed or rgb.
   [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
   /// The basic colour and whether it is bright, when which() is kind::basic.
   [[nodiscard]] constexpr basic_color base() const noexcept { return static_cast<basic_color>(a_); }
+  /// Whether the basic colour is the bright variant, when which() is kind::basic.
   [[nodiscard]] constexpr bool bright() const noexcept { return b_ != 0; }
   /// The palette entry, when which() is kind::indexed.
   [[nodiscard]] constexpr std::uint8_t index() const noexcept { return a_; }
   /// The components, when which() is kind::rgb.
   [[nodiscard]] constexpr std::uint8_t red() const noexcept { return a_; }
+  /// The green component, when which() is kind::rgb.
   [[nodiscard]] constexpr std::uint8_t green() const noexcept { return b_; }
+  /// The blue component, when which() is kind::rgb.
   [[nodiscard]] constexpr std::uint8_t blue() const noexcept { return c_; }
 
   friend constexpr color Hi(basic_color c) noexcept;
   friend constexpr color Indexed(std::uint8_t n) noexcept;
   friend constexpr color Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) noexcept;
+  /// Whether two colours are the same.
   friend constexpr bool operator==(color, color) noexcept = default;
 
 private:
@@ -106,14 +120,18 @@ public:
   /// the background.
   enum class part : unsigned char { plain, foreground, background };
 
+  /// The plain style `k`.
   constexpr style(kind k) noexcept : part_(part::plain), kind_(k), color_(basic_color::Black) {}  // NOLINT: implicit by design
+  /// The foreground colour `c`.
   constexpr style(basic_color c) noexcept : style(part::foreground, c) {}                        // NOLINT
+  /// The foreground colour `c`.
   constexpr style(color c) noexcept : style(part::foreground, c) {}                              // NOLINT
   /// The foreground colour c.
   [[nodiscard]] static constexpr style Fg(color c) noexcept { return style(part::foreground, c); }
   /// The background colour c.
   [[nodiscard]] static constexpr style Bg(color c) noexcept { return style(part::background, c); }
 
+  /// What the style sets: a plain style, the foreground or the background.
   [[nodiscard]] constexpr part sets() const noexcept { return part_; }
   /// The plain style, when sets() is part::plain.
   [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
@@ -166,9 +184,12 @@ void with_style(formatter& f, style s, Body&& body) {
 /// the exception passes on unchanged (the closing sequence is not written).
 template <class P>
 struct styled_printer : printer_tag {
+  /// The style.
   style s;
+  /// The printer of the styled text.
   P p;
 
+  /// Prints the value with `p`, inside the style when `f` renders styles.
   template <class... V>
     requires detail::one_or_no_value<V...> && std::invocable<const P&, formatter&, const V&...>
   void operator()(formatter& f, const V&... v) const {
@@ -179,6 +200,15 @@ struct styled_printer : printer_tag {
   }
 };
 
+/// `p` inside style `s`; on a formatter that does not render styles, `p` itself.
+/// @code
+/// std::string out;
+/// quarn::formatter f(out);
+/// quarn::set_style_renderer(f, quarn::style_renderer::Ansi_tty);
+/// quarn::fprint(f, "%a", quarn::styled(quarn::style::Bold, quarn::string), "hi");
+/// f.print_flush();   // out == "\x1b[0;1mhi\x1b[0m"
+/// quarn::sprint("%a", quarn::styled(quarn::style::Bold, quarn::string), "hi")   // "hi"
+/// @endcode
 template <class P>
 [[nodiscard]] styled_printer<P> styled(style s, P p) {
   return {{}, s, std::move(p)};
@@ -193,8 +223,11 @@ template <class P>
 /// the others; the attribute is read at each application.
 template <class PUtf8, class POther>
 struct if_utf_8_printer : printer_tag {
+  /// Printed on formatters that may emit UTF-8.
   PUtf8 if_utf8;
+  /// Printed on the others.
   POther otherwise;
+  /// Prints the value with `if_utf8` or `otherwise`, as the formatter's attribute says.
   template <class... V>
     requires detail::one_or_no_value<V...> && std::invocable<const PUtf8&, formatter&, const V&...> &&
              std::invocable<const POther&, formatter&, const V&...>
@@ -205,6 +238,10 @@ struct if_utf_8_printer : printer_tag {
       otherwise(f, v...);
   }
 };
+/// `if_utf8` on formatters that may emit UTF-8 (the default), `otherwise` on the others.
+/// @code
+/// quarn::sprint("%a", quarn::if_utf_8(quarn::any("→"), quarn::any("->")), 0)   // "→"
+/// @endcode
 template <class PUtf8, class POther>
 [[nodiscard]] if_utf_8_printer<PUtf8, POther> if_utf_8(PUtf8 if_utf8, POther otherwise) {
   return {{}, std::move(if_utf8), std::move(otherwise)};

@@ -44,14 +44,22 @@ struct one_of_options {
 /// The spaces in "either " and " or" are literal spaces.
 template <class P>
 struct one_of_printer : printer_tag {
+  /// The printer of an alternative.
   P pp;
+  /// Printed for an empty list.
   t<unit> empty;
+  /// Prints the alternatives of `xs` as an English enumeration.
   template <class R>
     requires detail::printable_range<R, P>
   void operator()(formatter& f, const R& xs) const {
     detail::print_one_of(f, pp, empty, xs);
   }
 };
+/// A list of alternatives as an English enumeration, each printed by `pp`.
+/// @code
+/// quarn::sprint("%a", quarn::one_of(quarn::string), std::vector<std::string>{"a", "b"})   // "either a or b"
+/// quarn::sprint("%a", quarn::one_of(quarn::string), std::vector<std::string>{"a", "b", "c"})   // "one of a, b, or c"
+/// @endcode
 template <class P>
 [[nodiscard]] one_of_printer<P> one_of(P pp, one_of_options o = {}) {
   return {{}, std::move(pp), std::move(o.empty)};
@@ -77,11 +85,16 @@ struct did_you_mean_options {
 /// around the kind and after "Did you mean" are literal.
 template <class P>
 struct did_you_mean_printer : printer_tag {
+  /// The kind of value, as in "Unknown command".
   std::string kind;
+  /// The printer of the value and of the candidates.
   P pp;
+  /// Printed first.
   t<unit> prefix;
+  /// Printed right after the unrecognised value, before the ".".
   t<unit> suffix;
 
+  /// Prints the sentence for the value and the candidates of `v`.
   template <class V>
     requires requires(const V& v) {
       requires printer_of<P, std::remove_cvref_t<decltype(std::get<0>(v))>>;
@@ -101,6 +114,10 @@ struct did_you_mean_printer : printer_tag {
     }
   }
 };
+/// A sentence that reports an unrecognised value of some kind and suggests candidates.
+/// @code
+/// quarn::sprint("%a", quarn::did_you_mean("command", quarn::string), std::pair{"lst", std::vector<std::string>{"list", "last"}})   // "Unknown command lst. Did you mean either list or last ?"
+/// @endcode
 template <class P>
 [[nodiscard]] did_you_mean_printer<P> did_you_mean(std::string kind, P pp, did_you_mean_options o = {}) {
   return {{}, std::move(kind), std::move(pp), std::move(o.prefix), std::move(o.suffix)};

@@ -144,6 +144,7 @@ void set_limits(formatter& f, limits l);
 /// Prints any value of the table at the top of this header.  A value of a
 /// type it cannot print is a compile error that names the type.
 struct value_printer : printer_tag {
+  /// Prints `v` in the syntax of the other quarn::dump printers.
   template <class T>
   void operator()(formatter& f, const T& v) const;
 
@@ -154,6 +155,11 @@ struct value_printer : printer_tag {
   std::size_t level = 0;
   bool given = false;
 };
+/// One printer for the values of the standard library, chosen at compile time from the value's type.
+/// @code
+/// quarn::sprint("%a", quarn::dump::value, std::map<std::string, std::vector<int>>{{"a", {1, 2}}, {"b", {}}})   // "(hashtbl (\"a\", [1; 2]) (\"b\", []))"
+/// quarn::sprint("%a", quarn::dump::value, std::optional<std::pair<int, std::string>>{{1, "x"}})   // "Some (1, \"x\")"
+/// @endcode
 inline constexpr value_printer value{};
 
 /// quarn::dump::value with limits of its own, whatever the formatter's:

@@ -129,15 +129,21 @@ struct detect_options {
 /// destruction, assignment and owns() (false) are valid on it.
 class channel_formatter {
 public:
+  /// Takes over the other's formatter; the other then refers to nothing.
   channel_formatter(channel_formatter&& other) noexcept;
+  /// Releases this object's formatter (flushing it) and takes over the other's.
   channel_formatter& operator=(channel_formatter&& other) noexcept;
   channel_formatter(const channel_formatter&) = delete;
   channel_formatter& operator=(const channel_formatter&) = delete;
   ~channel_formatter();
 
+  /// The formatter.
   [[nodiscard]] formatter& get() const noexcept { return *f_; }
+  /// The formatter.
   formatter& operator*() const noexcept { return *f_; }
+  /// The formatter, for calling its member functions.
   formatter* operator->() const noexcept { return f_; }
+  /// The formatter, for passing this object where a formatter& is expected.
   operator formatter&() const& noexcept { return *f_; }  // NOLINT: implicit by design
   operator formatter&() const&& = delete;
   /// Whether this object owns the formatter (true for channels other than
