@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <complex>
 #include <deque>
 #include <list>
 #include <map>

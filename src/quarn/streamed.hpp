@@ -77,6 +77,7 @@ struct fmt_fallback {
 /// `std::ostringstream() << v` makes, laid out as one text (see the top of
 /// this header).
 struct streamed_printer : printer_tag {
+  /// Prints the text that `os << v` writes.
   template <class T>
     requires detail::streamable<T>
   void operator()(formatter& f, const T& v) const {
@@ -84,6 +85,10 @@ struct streamed_printer : printer_tag {
         f, [](std::ostream& os, const void* p) { os << *static_cast<const T*>(p); }, &v);
   }
 };
+/// Prints a value through its operator<<, laid out as one text.
+/// @code
+/// quarn::sprint("%a", quarn::streamed, std::complex<double>(1, 2))   // "(1,2)"
+/// @endcode
 inline constexpr streamed_printer streamed{};
 
 #if defined(__cpp_lib_format)
@@ -91,12 +96,14 @@ inline constexpr streamed_printer streamed{};
 /// it, laid out as one text.  Only where the standard library has <format>
 /// (__cpp_lib_format).
 struct formatted_printer : printer_tag {
+  /// Prints the text that std::format("{}", v) makes.
   template <class T>
     requires detail::std_formattable<T>
   void operator()(formatter& f, const T& v) const {
     detail::print_foreign_text(f, std::vformat("{}", std::make_format_args(v)));
   }
 };
+/// Prints a value through its std::formatter, laid out as one text.
 inline constexpr formatted_printer formatted{};
 #endif
 

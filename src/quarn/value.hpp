@@ -148,11 +148,11 @@ struct value_printer : printer_tag {
   template <class T>
   void operator()(formatter& f, const T& v) const;
 
-  // Set by the library: the limits in force, and the level of the values
-  // this printer prints (0 when it starts a dump: its limits then come from
-  // the formatter, unless `given` by value_with()).
+  /// The limits in force (set by value_with(), else read from the formatter).
   limits lim{};
+  /// The nesting level of the values this printer prints: 0 when it starts a dump.
   std::size_t level = 0;
+  /// Whether `lim` was given by value_with() rather than read from the formatter.
   bool given = false;
 };
 /// One printer for the values of the standard library, chosen at compile time from the value's type.
