@@ -16,6 +16,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <version>  // __cpp_lib_expected, read below
 #if defined(__cpp_lib_expected) && __cpp_lib_expected >= 202202L
 #include <expected>
 #endif

@@ -20,6 +20,7 @@
 #include <utility>
 #include <variant>
 #include <vector>
+#include <version>  // __cpp_lib_expected, read below
 #if defined(__cpp_lib_expected) && __cpp_lib_expected >= 202202L
 #include <expected>
 #endif
