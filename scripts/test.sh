@@ -6,6 +6,8 @@
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
 #   build/release g++ -O3 (Release)
+#   build/mingw  MinGW-w64 g++ for Windows, tests under Wine (its configure
+#                step cross-builds utf8proc first: scripts/mingw-deps.sh)
 # then builds, installs and purges the Debian packages (scripts/package-test.sh,
 # in build/package),
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
@@ -32,7 +34,7 @@ run_config() {
 
 failed=()
 
-for preset in gcc clang asan release; do
+for preset in gcc clang asan release mingw; do
     run_config "$preset" || failed+=("$preset")
 done
 
@@ -49,4 +51,4 @@ if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan release; fuzzing passed"
+echo "all configurations passed: gcc clang asan release mingw; fuzzing passed"
