@@ -35,4 +35,10 @@ if(Utf8proc_FOUND AND NOT TARGET utf8proc::utf8proc)
   set_target_properties(utf8proc::utf8proc PROPERTIES
     IMPORTED_LOCATION "${Utf8proc_LIBRARY}"
     INTERFACE_INCLUDE_DIRECTORIES "${Utf8proc_INCLUDE_DIR}")
+  # On Windows utf8proc.h declares its functions imported from a DLL unless
+  # told that the library is static (libutf8proc.a, not the import library
+  # libutf8proc.dll.a).
+  if(WIN32 AND Utf8proc_LIBRARY MATCHES "\\.a$" AND NOT Utf8proc_LIBRARY MATCHES "\\.dll\\.a$")
+    set_property(TARGET utf8proc::utf8proc PROPERTY INTERFACE_COMPILE_DEFINITIONS UTF8PROC_STATIC)
+  endif()
 endif()

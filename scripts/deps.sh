@@ -41,6 +41,7 @@ packages=(
     doxygen
     chromium
     nodejs
+    bsdutils
 )
 # npm comes with Node.js from some sources and as Debian's own package otherwise.
 command -v npm >/dev/null || packages+=(npm)

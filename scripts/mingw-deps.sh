@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Cross-builds the libraries that the Windows build (the `mingw` preset)
-# needs and Debian ships for Linux only, into build/mingw-deps/prefix:
+# needs and Debian ships for Linux only, into PREFIX (by default
+# build/mingw-deps/prefix; sources and build files go beside it):
 #   utf8proc   from Debian's source package (apt-get source), as a static
 #              library built with cmake/toolchains/mingw-w64-x86_64.cmake;
 #   CLI11      header-only: Debian's headers and CMake package files, copied
 #              so that the cross build does not search /usr/include.
+#   {fmt}      its headers, used header-only (FMT_HEADER_ONLY) by the tests.
+#
+# usage: mingw-deps.sh [PREFIX]
 # Enables a deb-src entry for the Debian archive when apt has none.
 # Does nothing when the prefix is already complete.
 set -euo pipefail
+prefix=${1:-}
+[[ -n $prefix ]] && prefix=$(realpath -m "$prefix")
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
-root=$PWD/build/mingw-deps
-prefix=$root/prefix
-if [[ -f $prefix/lib/libutf8proc.a && -f $prefix/share/cmake/CLI11/CLI11Config.cmake ]]; then
+prefix=${prefix:-$PWD/build/mingw-deps/prefix}
+root=$(dirname "$prefix")
+if [[ -f $prefix/lib/libutf8proc.a && -f $prefix/share/cmake/CLI11/CLI11Config.cmake &&
+      -f $prefix/include/fmt/format.h ]]; then
     exit 0
 fi
 
@@ -78,4 +85,8 @@ mkdir -p "$prefix/include" "$prefix/share/cmake"
 rm -rf "$prefix/include/CLI" "$prefix/share/cmake/CLI11"
 cp -r /usr/include/CLI "$prefix/include/CLI"
 cp -r /usr/share/cmake/CLI11 "$prefix/share/cmake/CLI11"
+
+# ---- {fmt} ---------------------------------------------------------------------
+rm -rf "$prefix/include/fmt"
+cp -r /usr/include/fmt "$prefix/include/fmt"
 echo "mingw-deps: done ($prefix)"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds and tests Quarn three ways, each in its own folder under build/,
+# Builds and tests Quarn in six configurations, each in its own folder under build/,
 # through the presets of CMakePresets.json:
 #   build/gcc    g++
 #   build/clang  clang++
 #   build/asan   g++ with AddressSanitizer (leak checking on) and UBSan
 #   build/release g++ -O3 (Release)
 #   build/libcxx clang++ with libc++
+#   build/mingw  MinGW-w64 g++ for Windows, tests under Wine (its configure
+#                step cross-builds utf8proc first: scripts/mingw-deps.sh)
 # then builds, installs and purges the Debian packages (scripts/package-test.sh,
 # in build/package),
 # then builds the reference site and checks it in headless Chromium
@@ -35,7 +37,7 @@ run_config() {
 
 failed=()
 
-for preset in gcc clang asan release libcxx; do
+for preset in gcc clang asan release libcxx mingw; do
     run_config "$preset" || failed+=("$preset")
 done
 
@@ -56,4 +58,4 @@ if [[ ${#failed[@]} -gt 0 ]]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "all configurations passed: gcc clang asan release libcxx; packages, docs and fuzzing passed"
+echo "all configurations passed: gcc clang asan release libcxx mingw; packages, docs and fuzzing passed"

@@ -24,8 +24,73 @@ struct signal_entry {
   int posix;  // 0 where the system has no such signal
 };
 
+// Signals that the system lacks are 0 (Windows has only the six of the C
+// standard: SIGABRT, SIGFPE, SIGILL, SIGINT, SIGSEGV and SIGTERM).
+#ifndef SIGALRM
+#define SIGALRM 0
+#endif
+#ifndef SIGHUP
+#define SIGHUP 0
+#endif
+#ifndef SIGKILL
+#define SIGKILL 0
+#endif
+#ifndef SIGPIPE
+#define SIGPIPE 0
+#endif
+#ifndef SIGQUIT
+#define SIGQUIT 0
+#endif
+#ifndef SIGUSR1
+#define SIGUSR1 0
+#endif
+#ifndef SIGUSR2
+#define SIGUSR2 0
+#endif
+#ifndef SIGCHLD
+#define SIGCHLD 0
+#endif
+#ifndef SIGCONT
+#define SIGCONT 0
+#endif
+#ifndef SIGSTOP
+#define SIGSTOP 0
+#endif
+#ifndef SIGTSTP
+#define SIGTSTP 0
+#endif
+#ifndef SIGTTIN
+#define SIGTTIN 0
+#endif
+#ifndef SIGTTOU
+#define SIGTTOU 0
+#endif
+#ifndef SIGVTALRM
+#define SIGVTALRM 0
+#endif
+#ifndef SIGPROF
+#define SIGPROF 0
+#endif
+#ifndef SIGBUS
+#define SIGBUS 0
+#endif
 #ifndef SIGPOLL
 #define SIGPOLL 0
+#endif
+#ifndef SIGSYS
+#define SIGSYS 0
+#endif
+#ifndef SIGTRAP
+#define SIGTRAP 0
+#endif
+#ifndef SIGURG
+#define SIGURG 0
+#endif
+#ifndef SIGXCPU
+#define SIGXCPU 0
+#endif
+#ifndef SIGXFSZ
+#define SIGXFSZ 0
 #endif
 
 // Searched from the front; the first equal number wins.

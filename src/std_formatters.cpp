@@ -40,6 +40,10 @@ std_output& make_std(std::atomic<std_output*>& slot, std::FILE* channel) {
 // every static destructor of the program, which may still print, and before
 // the C library flushes its streams.  Nothing may throw out of exit, so write
 // errors are dropped here; flush_std_outputs() is how a program sees them.
+// On Windows (MinGW) there is no ELF: GCC runs a DLL's destructor functions
+// when the DLL is detached at exit, which also comes after the program's
+// atexit handlers and static destructors (the exit_print test checks it
+// under Wine).
 __attribute__((destructor)) void flush_std_at_exit() {
   for (std::atomic<std_output*>* slot : {&std_out, &std_err}) {
     std_output* o = slot->load(std::memory_order_acquire);

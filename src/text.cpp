@@ -139,17 +139,22 @@ void print_truncated(formatter& f, long long max, std::string_view s) {
 
 void text_loc_printer::operator()(formatter& f, const text_location& loc) const {
   const auto& [start, end] = loc;
+  // Four numbers of at most 20 characters and three separators.
   char buf[96];
   char* p = buf;
   char* const last = buf + sizeof buf;
-  p = std::to_chars(p, last, start.first).ptr;
-  *p++ = '.';
-  p = std::to_chars(p, last, start.second).ptr;
+  const auto number = [&](long long n) { p = std::to_chars(p, last, n).ptr; };
+  const auto separator = [&](char c) {
+    if (p != last) *p++ = c;
+  };
+  number(start.first);
+  separator('.');
+  number(start.second);
   if (start != end) {
-    *p++ = '-';
-    p = std::to_chars(p, last, end.first).ptr;
-    *p++ = '.';
-    p = std::to_chars(p, last, end.second).ptr;
+    separator('-');
+    number(end.first);
+    separator('.');
+    number(end.second);
   }
   f.print_string(std::string_view(buf, static_cast<std::size_t>(p - buf)));
 }

@@ -13,6 +13,8 @@
 #include <quarn/cli.hpp>
 #include <quarn/tty.hpp>
 
+#include "posix_env.hpp"
+
 namespace {
 
 using quarn::style_renderer;

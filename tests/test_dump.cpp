@@ -49,6 +49,33 @@ std::vector<int> one_to(int n) {
   return v;
 }
 
+#ifdef _WIN32
+// Windows has only the six signals of the C standard; the library takes the
+// others for 0, which has no portable number.
+#define SIGALRM 0
+#define SIGHUP 0
+#define SIGKILL 0
+#define SIGPIPE 0
+#define SIGQUIT 0
+#define SIGUSR1 0
+#define SIGUSR2 0
+#define SIGCHLD 0
+#define SIGCONT 0
+#define SIGSTOP 0
+#define SIGTSTP 0
+#define SIGTTIN 0
+#define SIGTTOU 0
+#define SIGVTALRM 0
+#define SIGPROF 0
+#define SIGBUS 0
+#define SIGPOLL 0
+#define SIGSYS 0
+#define SIGTRAP 0
+#define SIGURG 0
+#define SIGXCPU 0
+#define SIGXFSZ 0
+#endif
+
 // Portable numbers -1 to -28, and the POSIX signals they stand for.
 TEST(Dump, Signals) {
   const char* const names[28] = {
@@ -60,7 +87,9 @@ TEST(Dump, Signals) {
                          SIGPROF, SIGBUS,  SIGPOLL, SIGSYS,  SIGTRAP, SIGURG,    SIGXCPU, SIGXFSZ};
   for (int i = 0; i < 28; ++i) {
     EXPECT_EQ(boxed(dump::signal, -(i + 1)), names[i]);
-    EXPECT_EQ(dump::portable_signal(posix[i]), -(i + 1)) << names[i];
+    if (posix[i] != 0) {
+      EXPECT_EQ(dump::portable_signal(posix[i]), -(i + 1)) << names[i];
+    }
   }
   EXPECT_EQ(dump::portable_signal(SIGINT), -6);
   EXPECT_EQ(boxed(dump::signal, -29), "SIG(-29)");

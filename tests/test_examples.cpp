@@ -22,6 +22,8 @@
 #include <quarn/quarn.hpp>
 #include <quarn/tty.hpp>
 
+#include "posix_env.hpp"
+
 namespace {
 
 using namespace std::chrono_literals;

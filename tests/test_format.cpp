@@ -94,6 +94,12 @@ TEST(FormatConversions, FloatingPoint) {
 // Every combination of flags, width and precision, on values at the edges
 // of each conversion, gives printf's text.
 TEST(FormatConversions, NumbersMatchPrintf) {
+#ifdef _WIN32
+  // The printf of Windows' C libraries is no reference: it differs from the
+  // C standard (a space before unsigned numbers, no "0" for %#.0o of 0, no
+  // sign on a negative NaN ...).
+  GTEST_SKIP() << "the C library's printf does not follow the C standard";
+#endif
   const char* const flags[] = {"-", "0", "+", " ", "#"};
   const char* const widths[] = {"", "1", "7", "25"};
   const char* const precisions[] = {"", ".0", ".1", ".3", ".17", ".60"};

@@ -140,7 +140,7 @@ TEST(SharedTagFunctions, StrLike) {
 
 }  // namespace
 
-#ifndef __SANITIZE_ADDRESS__  // ASan's allocator does not report to mallinfo2
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)  // glibc's mallinfo2; ASan's allocator does not report to it
 // A formatter that made a big string is not kept by the pool with its buffer.
 TEST(Sprint, BigStringsAreNotKeptAlive) {
   const auto in_use = [] {

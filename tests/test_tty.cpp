@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Terminal setup in-process: the detection helpers, the formatter choice and
 // ownership, and the renderer and UTF-8 flag read back after setup() on
-// real terminals (pseudo-terminals), files and streams without a descriptor.
+// real terminals (pseudo-terminals; on Windows the console, which the test
+// program must have), files and streams without a descriptor.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +35,26 @@ using quarn::tty::setup;
 using unset_t = std::nullopt_t;
 constexpr unset_t unset = std::nullopt;
 
+#ifdef _WIN32
+// Windows cannot hold an empty variable: setting one to "" removes it.
+void set_env(const char* name, const char* value) { ::_putenv_s(name, value != nullptr ? value : ""); }
+
+// Makes the console window `columns` wide.
+void set_console_width(HANDLE console, short columns) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (GetConsoleScreenBufferInfo(console, &info) == 0) throw std::runtime_error("not a console");
+  if (columns > info.dwSize.X && SetConsoleScreenBufferSize(console, {columns, info.dwSize.Y}) == 0)
+    throw std::runtime_error("SetConsoleScreenBufferSize failed");
+  const SMALL_RECT window{0, info.srWindow.Top, static_cast<short>(columns - 1), info.srWindow.Bottom};
+  if (SetConsoleWindowInfo(console, TRUE, &window) == 0) throw std::runtime_error("SetConsoleWindowInfo failed");
+}
+#else
+void set_env(const char* name, const char* value) {
+  if (value != nullptr) ::setenv(name, value, 1);
+  else ::unsetenv(name);
+}
+#endif
+
 // Sets environment variables for one test and restores them afterwards.
 class env_guard {
 public:
@@ -36,8 +63,7 @@ public:
   env_guard& operator=(const env_guard&) = delete;
   ~env_guard() {
     for (const auto& [name, old] : saved_) {
-      if (old) ::setenv(name.c_str(), old->c_str(), 1);
-      else ::unsetenv(name.c_str());
+      set_env(name.c_str(), old ? old->c_str() : nullptr);
     }
   }
   void set(const std::string& name, const std::optional<std::string>& value) {
@@ -45,8 +71,7 @@ public:
       const char* old = std::getenv(name.c_str());
       saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
     }
-    if (value) ::setenv(name.c_str(), value->c_str(), 1);
-    else ::unsetenv(name.c_str());
+    set_env(name.c_str(), value ? value->c_str() : nullptr);
   }
 
 private:
@@ -57,11 +82,33 @@ private:
 enum class channel_kind { terminal, file, no_descriptor };
 
 // A terminal reports `columns` as its width (0: no width, as a new
-// pseudo-terminal does).
+// pseudo-terminal does; a console always has one).
 class test_channel {
 public:
+  // Whether the system has such a channel: Windows has no stream without a
+  // descriptor (fmemopen) and no console without a width.
+  static bool possible([[maybe_unused]] channel_kind k, [[maybe_unused]] unsigned short columns) {
+#ifdef _WIN32
+    return k == channel_kind::file || (k == channel_kind::terminal && columns > 0);
+#else
+    return true;
+#endif
+  }
+
   explicit test_channel(channel_kind k, unsigned short columns = 0) {
     switch (k) {
+#ifdef _WIN32
+      case channel_kind::terminal: {
+        HANDLE console = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        if (console == INVALID_HANDLE_VALUE) throw std::runtime_error("no console: run the tests in a terminal");
+        if (columns > 0) set_console_width(console, static_cast<short>(columns));
+        f_ = ::_fdopen(::_open_osfhandle(reinterpret_cast<intptr_t>(console), _O_WRONLY), "w");
+        break;
+      }
+      case channel_kind::file: f_ = std::tmpfile(); break;
+      case channel_kind::no_descriptor: break;
+#else
       case channel_kind::terminal: {
         int slave = -1;
         if (::openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
@@ -72,6 +119,7 @@ public:
       }
       case channel_kind::file: f_ = std::tmpfile(); break;
       case channel_kind::no_descriptor: f_ = ::fmemopen(buf_, sizeof buf_, "w"); break;
+#endif
     }
     if (f_ == nullptr) throw std::runtime_error("cannot open test channel");
   }
@@ -79,7 +127,9 @@ public:
   test_channel& operator=(const test_channel&) = delete;
   ~test_channel() {
     std::fclose(f_);
+#ifndef _WIN32
     if (master_ >= 0) ::close(master_);
+#endif
   }
   [[nodiscard]] std::FILE* get() const { return f_; }
 
@@ -138,6 +188,7 @@ TEST(TtySetup, RendererNeedsATerminalChannel) {
       {"dumb", channel_kind::terminal, style_renderer::None},
   };
   for (const row& r : rows) {
+    if (!test_channel::possible(r.channel, 1)) continue;
     env_guard env;
     env.set("TERM", r.term);
     env.set("NO_COLOR", unset);
@@ -201,6 +252,7 @@ TEST(TtyColumns, TerminalThenColumnsVariable) {
       {channel_kind::file, 0, "+80", unset},
   };
   for (const row& r : rows) {
+    if (!test_channel::possible(r.channel, r.width)) continue;
     env_guard env;
     env.set("COLUMNS", r.columns);
     test_channel c(r.channel, r.width);
@@ -230,6 +282,7 @@ TEST(TtySetup, MarginFromTerminal) {
       {true, channel_kind::file, 0, "99999999", 65535, 68},
   };
   for (const row& r : rows) {
+    if (!test_channel::possible(r.channel, r.width)) continue;
     env_guard env;
     env.set("COLUMNS", r.columns);
     test_channel c(r.channel, r.width);

@@ -19,10 +19,11 @@ set(CMAKE_C_COMPILER ${QUARN_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QUARN_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${QUARN_MINGW_TRIPLET}-windres)
 
-# The GCC runtime is linked in, so the programs need no DLL of the compiler
-# beside them (libwinpthread stays a DLL; the emulator finds it).
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# The GCC runtime stays in its DLLs (libstdc++-6, libgcc_s_seh-1,
+# libwinpthread-1; the emulator finds them, a Windows installation ships them
+# beside the programs): with a copy linked into each of Quarn's DLLs and into
+# the program, each would have its own std::system_category(), and error
+# codes from the library would not compare equal to the program's.
 
 # Libraries and headers come from the MinGW sysroot and the prefix of
 # cross-built dependencies, never from the build machine; programs (awk, sh,

@@ -3,6 +3,8 @@
 // the target, with failures reported.
 #include "engine/output.hpp"
 
+#include "engine/write_error.hpp"
+
 #include <cerrno>
 #include <functional>
 #include <ostream>
@@ -44,20 +46,20 @@ void output_device::many_spaces(long long n) {
 }
 
 // Writes `n` bytes at `p` to the target and returns how many it accepted;
-// fewer than `n` only after a failure, whose errno is left in `err`.
-std::size_t output_device::write_target(const char* p, std::size_t n, int& err) {
+// fewer than `n` only after a failure, whose error is left in `err`.
+std::size_t output_device::write_target(const char* p, std::size_t n, std::error_code& err) {
   switch (target_) {
     case target_kind::buffer: buffer_->append(p, n); return n;
     case target_kind::file: {
-      errno = 0;
+      clear_write_error();
       std::size_t k = std::fwrite(p, 1, n, file_);
-      if (k < n) err = errno != 0 ? errno : EIO;
+      if (k < n) err = last_write_error();
       return k;
     }
     case target_kind::stream: {
       std::ostream::sentry ok(*stream_);
       std::streamsize k = ok ? stream_->rdbuf()->sputn(p, static_cast<std::streamsize>(n)) : 0;
-      if (static_cast<std::size_t>(k) < n) err = EIO;
+      if (static_cast<std::size_t>(k) < n) err = std::make_error_code(std::errc::io_error);
       return static_cast<std::size_t>(k);
     }
     case target_kind::functions:
@@ -73,7 +75,7 @@ std::size_t output_device::write_target(const char* p, std::size_t n, int& err) 
 void output_device::drain() {
   const std::size_t n = used();
   if (n == 0) return;
-  int err = 0;
+  std::error_code err;
   std::size_t done = 0;
   try {
     done = write_target(staging_.data(), n, err);
@@ -116,28 +118,28 @@ void output_device::write_long(const char* p, std::size_t n) {
 // document.
 void output_device::write_direct(const char* p, std::size_t n) {
   drain();
-  int err = 0;
+  std::error_code err;
   if (write_target(p, n, err) < n) write_failed(err);
 }
 
-void output_device::write_failed(int err) {
+void output_device::write_failed(std::error_code err) {
   report_failure();
   if (target_ == target_kind::stream) {
     stream_->setstate(std::ios_base::badbit);  // throws if the stream asks for it
     throw std::ios_base::failure("quarn::formatter: writing to the stream failed");
   }
-  throw std::system_error(err, std::generic_category(), "quarn::formatter: writing failed");
+  throw std::system_error(err, "quarn::formatter: writing failed");
 }
 
 void output_device::flush() {
   drain();
   switch (target_) {
     case target_kind::file:
-      errno = 0;
-      if (std::fflush(file_) != 0) write_failed(errno != 0 ? errno : EIO);
+      clear_write_error();
+      if (std::fflush(file_) != 0) write_failed(last_write_error());
       break;
     case target_kind::stream:
-      if (!stream_->flush()) write_failed(EIO);
+      if (!stream_->flush()) write_failed(std::make_error_code(std::errc::io_error));
       break;
     case target_kind::functions:
       if (fns_.flush) {

@@ -22,6 +22,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "quarn/engine.hpp"
 
@@ -183,8 +184,8 @@ private:
   void many_spaces(long long n);
   void write_direct(const char* p, std::size_t n);
   void write_long(const char* p, std::size_t n);
-  std::size_t write_target(const char* p, std::size_t n, int& err);
-  [[noreturn]] void write_failed(int err);
+  std::size_t write_target(const char* p, std::size_t n, std::error_code& err);
+  [[noreturn]] void write_failed(std::error_code err);
   void report_failure() {
     if (failure_handler_ != nullptr) failure_handler_(failure_context_);
   }

@@ -2,9 +2,6 @@
 // Terminal and locale detection for output channels.
 #include "quarn/tty.hpp"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -13,6 +10,7 @@
 #include <utility>
 
 #include "detect.hpp"
+#include "terminal.hpp"
 #include "quarn/format.hpp"
 
 namespace quarn::tty {
@@ -43,23 +41,10 @@ bool has_utf_8(const char* name) {
 
 namespace {
 
-// TERM unset, empty or exactly "dumb" (case matters: "Dumb" is not dumb).
-bool dumb_terminal() {
-  const char* term = std::getenv("TERM");
-  return term == nullptr || *term == '\0' || std::string_view(term) == "dumb";
-}
-
 // NO_COLOR set to anything but the empty text asks for no colours.
 bool no_color_asked() {
   const char* v = std::getenv("NO_COLOR");
   return v != nullptr && *v != '\0';
-}
-
-// fileno() fails with -1 on streams without a descriptor, and isatty() then
-// fails too; any failure means "not a terminal".
-bool is_terminal(std::FILE* channel) {
-  const int fd = ::fileno(channel);
-  return fd >= 0 && ::isatty(fd) == 1;
 }
 
 // COLUMNS when it is a whole positive decimal number that fits an int.
@@ -90,17 +75,15 @@ bool detect_utf_8() {
 ::quarn::style_renderer detect_style_renderer(std::FILE* channel, detect_options o) {
   if (channel == nullptr) throw std::invalid_argument("quarn::tty::detect_style_renderer: null channel");
   // Both tests are always made, in this order.
-  const bool dumb = dumb_terminal();
-  const bool tty = is_terminal(channel);
+  const bool dumb = detail::dumb_terminal();
+  const bool tty = detail::styling_terminal(channel);
   const bool plain = o.follow_no_color && no_color_asked();
   return !dumb && tty && !plain ? ::quarn::style_renderer::Ansi_tty : ::quarn::style_renderer::None;
 }
 
 std::optional<int> terminal_columns(std::FILE* channel) {
   if (channel == nullptr) throw std::invalid_argument("quarn::tty::terminal_columns: null channel");
-  const int fd = ::fileno(channel);
-  ::winsize size{};
-  if (fd >= 0 && ::isatty(fd) == 1 && ::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  if (const std::optional<int> width = detail::terminal_width(channel)) return width;
   return columns_variable();
 }
 

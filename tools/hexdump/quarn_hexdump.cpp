@@ -28,6 +28,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <io.h>
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -94,6 +101,46 @@ const CLI::Validator count_check(
     },
     "", "count");
 
+// ---- what differs on Windows -----------------------------------------------------
+#ifdef _WIN32
+// The C library reads and writes descriptors in text mode by default,
+// turning CR LF into LF and stopping at ^Z; the dump needs every byte as it is.
+void binary_std_streams() {
+  ::_setmode(::_fileno(stdin), _O_BINARY);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
+int open_input(const char* path) { return ::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+
+// An unnamed temporary file in the system's temporary folder (GetTempPath:
+// TMP, TEMP, USERPROFILE or the Windows folder), deleted when closed.
+// tmpfile() would make it at the root of the current drive, which users
+// cannot usually write.  -1 with errno when none can be made.
+int windows_spool_file() {
+  wchar_t dir[MAX_PATH + 1];
+  wchar_t path[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  if (n == 0 || n > MAX_PATH || GetTempFileNameW(dir, L"qhd", 0, path) == 0) {
+    errno = EACCES;
+    return -1;
+  }
+  HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DeleteFileW(path);
+    errno = EACCES;
+    return -1;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDWR | _O_BINARY);
+  if (fd < 0) CloseHandle(h);
+  return fd;
+}
+#else
+void binary_std_streams() {}
+
+int open_input(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC); }
+#endif
+
 // ---- input ------------------------------------------------------------------
 
 // The input file descriptor, read with the errors reported as errno values.
@@ -137,6 +184,11 @@ struct input {
 // Where and how temporary files are made differs between systems: this
 // function is the place for another system's variant.
 int make_spool_file(std::string& why) {
+#ifdef _WIN32
+  const int fd = windows_spool_file();
+  if (fd < 0) why = std::string("the system's temporary folder (") + std::strerror(errno) + ")";
+  return fd;
+#else
   std::vector<std::string> dirs;
   const auto add = [&dirs](std::string d) {
     if (std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(std::move(d));
@@ -157,6 +209,7 @@ int make_spool_file(std::string& why) {
     why += (why.empty() ? "" : ", ") + dir + " (" + std::strerror(errno) + ")";
   }
   return -1;
+#endif
 }
 
 // Bytes held on the side until the end of an input of unknown size, in an
@@ -404,6 +457,9 @@ bool skip_input(input& in, const struct stat& st, unsigned long long n, char* bu
 int main(int argc, char** argv) {
   CLI::App app{"Hex-dumps FILE, or standard input when FILE is absent or \"-\"."};
   app.name(program);
+  // Options are -x and --xx everywhere: on Windows, CLI11 would take a path
+  // such as /tmp/f for an option /tmp.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(program) + " " + quarn::version());
   int width = 16;
   std::string path = "-";
@@ -426,6 +482,7 @@ int main(int argc, char** argv) {
       "A dump of no bytes prints one line with address 0, unless --skip or --length left nothing to dump: then "
       "nothing is printed.");
   CLI11_PARSE(app, argc, argv);
+  binary_std_streams();
   // The width of the lines comes from the terminal only when the output is
   // one: into files and pipes the dump never depends on the environment
   // (COLUMNS included), since scripts read its lines.
@@ -439,7 +496,7 @@ int main(int argc, char** argv) {
   const bool selected = app.count("--skip") > 0 || limited;
 
   const bool from_stdin = path == "-";
-  input in{from_stdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC),
+  input in{from_stdin ? STDIN_FILENO : open_input(path.c_str()),
            from_stdin ? "standard input" : path.c_str()};
   if (in.fd < 0) fail(in.name, errno);
   struct stat st {};
