@@ -136,7 +136,9 @@ public:
     width_ = w;
   }
 
-  void conv(const conversion& cv) {
+  void conv(const conversion& written) {
+    if (written.star_width || written.star_precision) return conv(with_stars(written));
+    const conversion& cv = written;
     const conversion_rule& rule = cv.rule;
     const format_arg& a = take(rule);
     switch (rule.out) {
@@ -226,6 +228,35 @@ private:
       error("an argument does not match its conversion");
     }
     return a;
+  }
+
+  // `cv` with its "*" width and precision read from the arguments, as C's
+  // printf reads them: a negative width is the "-" flag and its magnitude, a
+  // negative precision is none.
+  conversion with_stars(conversion cv) {
+    if (cv.star_width) {
+      const int w = take_int();
+      if (w < -max_format_number || w > max_format_number) error("width too large (above 4096)");
+      if (w < 0) cv.minus = true;
+      cv.width = w < 0 ? -w : w;
+      cv.star_width = false;
+    }
+    if (cv.star_precision) {
+      const int p = take_int();
+      if (p > max_format_number) error("precision too large (above 4096)");
+      cv.precision = p < 0 ? -1 : p;
+      cv.star_precision = false;
+    }
+    return cv;
+  }
+
+  // The next argument, which must be an int (a "*" width or precision).
+  int take_int() {
+    if (next_ >= n_) error("the format string needs more arguments than were given");
+    const format_arg& a = args_[next_++];
+    if (a.kind != arg_kind::integer || !a.is_signed || a.bits != sizeof(int) * 8)
+      error("a \"*\" width or precision was given a value that is not an int");
+    return static_cast<int>(static_cast<long long>(a.v.u));
   }
 
   const format_arg& take_value() {

@@ -387,4 +387,51 @@ TEST(FormatRuntime, NumbersAreLimited) {
   }
 }
 
+// "*" widths and precisions take an int before the value, as C's printf
+// does: the same text as snprintf, negative widths left-justify, negative
+// precisions count as none.
+TEST(FormatStars, AsPrintf) {
+  struct star_case {
+    const char* fmt;
+    int a, b;
+  };
+  const star_case cases[] = {{"[%*d]", 6, -42},  {"[%*d]", -6, 42},  {"[%-*d]", 6, 42},  {"[%0*d]", 6, -42},
+                             {"[%.*d]", 4, 7},   {"[%.*d]", -1, 7},  {"[%*d]", 0, 7},    {"[%-*d]", -6, 42},
+                             {"[%0*d]", -6, 42}, {"[%*x]", 5, 255}};
+  for (const auto& c : cases) {
+    char want[64];
+    std::snprintf(want, sizeof want, c.fmt, c.a, c.b);
+    EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt), c.a, c.b), want) << c.fmt << " " << c.a;
+  }
+  char want[64];
+  std::snprintf(want, sizeof want, "[%*.*f|%.*f|%-*s|%*s]", 9, 2, 3.14159, -3, 2.5, 4, "ab", -4, "cd");
+  EXPECT_EQ(quarn::sprint("[%*.*f|%.*f|%-*s|%*s]", 9, 2, 3.14159, -3, 2.5, 4, "ab", -4, "cd"), want);
+  EXPECT_EQ(quarn::sprint(quarn::runtime("[%*.*f|%.*f|%-*s|%*s]"), 9, 2, 3.14159, -3, 2.5, 4, "ab", -4, "cd"), want);
+  std::string out;
+  quarn::formatter f(out);
+  quarn::quarn<int, int, int>("[%*.*d]")(f, 5, 3, 7);
+  f.print_flush();
+  EXPECT_EQ(out, "[  007]");
+}
+
+TEST(FormatStars, CheckedAtRunTime) {
+  EXPECT_EQ(quarn::sprint(quarn::runtime("%*d"), 4096, 1).size(), 4096U);
+  EXPECT_EQ(quarn::sprint(quarn::runtime("%*d"), -4096, 1).size(), 4096U);
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"%*d", "width too large"}, {"%.*d", "precision too large"}};
+  for (const int n : {4097, -4097, INT32_MIN, INT32_MAX})
+    for (auto [fmt, want] : cases) {
+      if (n < 0 && fmt[1] == '.') continue;  // a negative precision is none
+      try {
+        (void)quarn::sprint(quarn::runtime(fmt), n, 1);
+        ADD_FAILURE() << fmt << " with " << n << " was accepted";
+      } catch (const std::invalid_argument& e) {
+        EXPECT_NE(std::string_view(e.what()).find(want), std::string_view::npos) << fmt << ": " << e.what();
+      }
+    }
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*d"), 5L, 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*d"), 5), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*%")), std::invalid_argument);
+}
+
 }  // namespace

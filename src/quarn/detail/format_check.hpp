@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "quarn/detail/conversions.hpp"
@@ -23,11 +24,13 @@ struct arg_info {
   arg_kind kind;
   bool prints_next;  // a printer of the next argument (for "%a")
   bool prints_unit;  // a callable on the formatter alone (for "%t")
+  bool is_int;       // an int (for a "*" width or precision)
 };
 
 template <class... Args, std::size_t... I>
 constexpr std::array<arg_info, sizeof...(Args)> arg_infos_impl(std::index_sequence<I...>) {
-  return {arg_info{kind_of<Args>(), prints<Args, typename type_at<I + 1, Args...>::type>, prints_unit<Args>}...};
+  return {arg_info{kind_of<Args>(), prints<Args, typename type_at<I + 1, Args...>::type>, prints_unit<Args>,
+                   std::is_same_v<std::remove_cvref_t<Args>, int>}...};
 }
 
 template <class... Args>
@@ -67,6 +70,12 @@ struct format_checker {
   constexpr void width(int w) { compiler.width(w); }
   constexpr void conv(const conversion& cv) {
     compiler.conv(cv);
+    for (const bool star : {cv.star_width, cv.star_precision}) {
+      if (!star) continue;
+      if (next >= N) return error("the format string needs more arguments than were given");
+      if (!args[next].is_int) return error("a \"*\" width or precision was given a value that is not an int");
+      ++next;
+    }
     if (next >= N) return error("the format string needs more arguments than were given");
     const arg_info& a = args[next];
     switch (cv.rule.arg) {

@@ -44,7 +44,8 @@ enum class op_code : unsigned char {
   width,
 };
 
-inline constexpr unsigned char conv_minus = 1, conv_zero = 2, conv_plus = 4, conv_space = 8, conv_hash = 16;
+inline constexpr unsigned char conv_minus = 1, conv_zero = 2, conv_plus = 4, conv_space = 8, conv_hash = 16,
+                                conv_star_width = 32, conv_star_precision = 64;
 inline constexpr unsigned char conv_has_flags = 1, conv_has_width = 2, conv_has_precision = 4, conv_has_length = 8;
 inline constexpr unsigned char brk_space = 0, brk_cut = 1, brk_numbers = 2;
 inline constexpr unsigned char box_has_indent = 8;
@@ -103,7 +104,8 @@ public:
     if (cv.rule.arg == takes::printer_and_value || cv.rule.arg == takes::callable) out_.flat = false;
     const auto flags = static_cast<unsigned char>((cv.minus ? conv_minus : 0) | (cv.zero ? conv_zero : 0) |
                                                   (cv.plus ? conv_plus : 0) | (cv.space ? conv_space : 0) |
-                                                  (cv.hash ? conv_hash : 0));
+                                                  (cv.hash ? conv_hash : 0) | (cv.star_width ? conv_star_width : 0) |
+                                                  (cv.star_precision ? conv_star_precision : 0));
     const auto variant = static_cast<unsigned char>(
         (flags != 0 ? conv_has_flags : 0) | (cv.width >= 0 ? conv_has_width : 0) |
         (cv.precision >= 0 ? conv_has_precision : 0) | (cv.length != 0 ? conv_has_length : 0));
@@ -175,6 +177,8 @@ void run_format(std::string_view s, const compiled_format& c, Handler& h) {
         cv.plus = (flags & conv_plus) != 0;
         cv.space = (flags & conv_space) != 0;
         cv.hash = (flags & conv_hash) != 0;
+        cv.star_width = (flags & conv_star_width) != 0;
+        cv.star_precision = (flags & conv_star_precision) != 0;
       }
       if (variant & conv_has_width) cv.width = number();
       if (variant & conv_has_precision) cv.precision = number();

@@ -20,6 +20,9 @@ struct conversion {
   int width = -1;      // -1: none
   int precision = -1;  // -1: none
   char length = 0;     // 0, 'l', 'L' or 'n'
+  // "*" for the width or the precision: each takes an int argument, before
+  // the value, in that order.
+  bool star_width = false, star_precision = false;
 };
 
 /// The largest magnitude of a number in a format string (a width, a
@@ -174,7 +177,7 @@ constexpr void unknown_conversion(Handler& h) {
   h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
 }
 
-// "%" [flags] [width] [.precision] [l|L|n] letter.
+// "%" [flags] [width|*] [.precision|.*] [l|L|n] letter.
 template <class Handler>
 constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) {
   const std::size_t start = i;
@@ -194,12 +197,21 @@ constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) 
     else
       break;
   }
-  if (parse_int(s, i, cv.width, false) == number::too_large) return h.error("width too large (above 4096)"), false;
+  if (i < s.size() && s[i] == '*') {
+    cv.star_width = true;
+    ++i;
+  } else if (parse_int(s, i, cv.width, false) == number::too_large) {
+    return h.error("width too large (above 4096)"), false;
+  }
   if (i < s.size() && s[i] == '.') {
     ++i;
     cv.precision = 0;
-    if (parse_int(s, i, cv.precision, false) == number::too_large)
+    if (i < s.size() && s[i] == '*') {
+      cv.star_precision = true;
+      ++i;
+    } else if (parse_int(s, i, cv.precision, false) == number::too_large) {
       return h.error("precision too large (above 4096)"), false;
+    }
   }
   if (i < s.size() && (s[i] == 'l' || s[i] == 'L' || s[i] == 'n')) cv.length = s[i++];
   if (i >= s.size()) return h.error("incomplete conversion at the end of the format string"), false;
