@@ -11,6 +11,7 @@
 #include "quarn/detail/format_check.hpp"
 #include "quarn/detail/format_ops.hpp"
 #include "quarn/detail/format_parse.hpp"
+#include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
 #include "display_columns.hpp"
@@ -73,7 +74,10 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 // instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
+  // A print_if_newline before the call drops the call's first text only:
+  // that text then goes out alone, as after a printer.
+  interpreter(formatter& f, const format_arg* args, std::size_t n)
+      : f_(&f), args_(args), n_(n), after_printer_(formatter_access::next_text_conditional(f)) {}
   interpreter(std::string& text, const format_arg* args, std::size_t n) : text_(&text), args_(args), n_(n) {}
 
   void error(const char* message) {

@@ -128,6 +128,10 @@ void formatter::print_if_newline() { engine_().print_if_newline(); }
 void formatter::print_flush() { engine_().flush(false); }
 void formatter::print_newline() { engine_().flush(true); }
 
+bool detail::formatter_access::next_text_conditional(const formatter& f) {
+  return f.engine_().next_text_conditional();
+}
+
 void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
   f.engine_().open_stag(std::move(tag));
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <initializer_list>
 #include <stdexcept>
@@ -290,6 +291,27 @@ TEST(FormatConversions, Printers) {
   auto if_newline = [](quarn::formatter& f) { f.print_if_newline(); };
   EXPECT_EQ(quarn::sprint("x%t%s%d.", if_newline, "a", 1), "x1.");
   EXPECT_EQ(quarn::sprint("%t%s%d.", if_newline, "a", 1), "a1.");
+}
+
+// After print_if_newline only the next text is conditional: the first text
+// of every call into a formatter stays a text of its own, whatever joins it.
+TEST(FormatConversions, ConditionalTextDropsOnlyItself) {
+  const std::function<void(quarn::formatter&)> calls[] = {
+      [](quarn::formatter& f) { quarn::fprint(f, "ab%d", 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, "%s%d", "ab", 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, quarn::runtime("ab%d"), 7); },
+      [](quarn::formatter& f) { quarn::quarn<int>("ab%d")(f, 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, "%a", quarn::quarn<int>("ab%d"), 7); },
+  };
+  for (std::size_t i = 0; i < std::size(calls); ++i) {
+    std::string out;
+    quarn::formatter f(out);
+    f.print_string("x");
+    f.print_if_newline();
+    calls[i](f);
+    f.print_flush();
+    EXPECT_EQ(out, "x7") << "call " << i;
+  }
 }
 
 // Strings checked at compile time run from their compiled operations (flat

@@ -274,6 +274,11 @@ public:
 
   void force_newline() { queue_zero_width(token_kind::newline); }
   void print_if_newline() { queue_zero_width(token_kind::if_newline); }
+  // Whether the next text is conditional: a print_if_newline is the last
+  // thing queued, and will decide about that text alone.
+  [[nodiscard]] bool next_text_conditional() const {
+    return !queue_.empty() && queue_.last().kind == token_kind::if_newline;
+  }
 
   void open_stag(std::shared_ptr<const stag> tag);
   void close_stag();
