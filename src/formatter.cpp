@@ -50,12 +50,15 @@ namespace {
 
 // Every operation goes through one of these two: a moved-from formatter has
 // no engine, and an engine whose write or tag function is running is in the
-// middle of a change that a nested operation would corrupt.
+// middle of a change that a nested operation would corrupt.  An operation
+// that may print marks where its own staged text starts, which a failing
+// write drops.
 detail::layout_engine& formatter::engine_() {
   if (e_ == nullptr || e_->busy()) [[unlikely]] {
     if (e_ == nullptr) moved_from();
     reentered();
   }
+  e_->begin_operation();
   return *e_;
 }
 

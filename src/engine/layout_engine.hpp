@@ -93,6 +93,10 @@ public:
   // then in the middle of a change that a nested operation would corrupt.
   [[nodiscard]] bool busy() const noexcept { return out_.busy(); }
 
+  // Marks the start of an operation on the formatter (see
+  // output_device::begin_operation()).
+  void begin_operation() { out_.begin_operation(); }
+
   // ---- operations ---------------------------------------------------------
 
   void open_box(int indent, box_kind kind) {
