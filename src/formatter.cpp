@@ -132,7 +132,7 @@ void formatter::print_flush() { engine_().flush(false); }
 void formatter::print_newline() { engine_().flush(true); }
 
 bool detail::formatter_access::next_text_conditional(const formatter& f) {
-  return f.engine_().next_text_conditional();
+  return f.e_ != nullptr && f.e_->next_text_conditional();
 }
 
 void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
