@@ -11,6 +11,7 @@
 #include "quarn/detail/format_check.hpp"
 #include "quarn/detail/format_ops.hpp"
 #include "quarn/detail/format_parse.hpp"
+#include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
 #include "display_columns.hpp"
@@ -78,7 +79,7 @@ printf_field printf_field_of(const conversion& cv, char conv) {
 // instead of a formatter: its output is its text.
 class interpreter {
 public:
-  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n) {}
+  interpreter(formatter& f, const format_arg* args, std::size_t n) : f_(&f), args_(args), n_(n), first_text_(true) {}
   interpreter(std::string& text, text_measure measure, const format_arg* args, std::size_t n)
       : text_(&text), text_measure_(measure), args_(args), n_(n) {}
 
@@ -278,6 +279,7 @@ private:
       emit(s);
       return;
     }
+    if (first_text_ && (has_held_ || has_pending_)) keep_first_alone();
     if (has_held_) copy_held();
     if (s.size() > sizeof pending_ - pending_size_) {
       emit_pending();
@@ -286,6 +288,15 @@ private:
     std::memcpy(pending_ + pending_size_, s.data(), s.size());
     pending_size_ += s.size();
     has_pending_ = true;
+  }
+
+  // Before anything joins the call's first text: a print_if_newline before
+  // the call drops that text only, which then goes out alone, as after a
+  // printer.  Checked here rather than at the start, so that calls that
+  // join no texts pay almost nothing for it.
+  void keep_first_alone() {
+    first_text_ = false;
+    if (formatter_access::next_text_conditional(*f_)) emit_pending();
   }
 
   // Moves the held text into the buffer, so that more can follow it.
@@ -302,6 +313,7 @@ private:
   // before it.  Makes the room if needed.
   bool room_for_short_text() {
     if (width_ >= 0 || after_printer_) return false;
+    if (first_text_ && (has_held_ || has_pending_)) keep_first_alone();
     if (has_held_) copy_held();
     if (sizeof pending_ - pending_size_ < 40) emit_pending();
     return true;
@@ -332,6 +344,7 @@ private:
   }
 
   void emit(std::string_view s) {
+    first_text_ = false;
     if (text_ != nullptr)
       text_->append(s);
     else
@@ -384,6 +397,7 @@ private:
   std::size_t next_ = 0;
   int width_ = -1;
   bool after_printer_ = false;
+  bool first_text_ = false;  // nothing has gone to the formatter yet
   bool has_pending_ = false;  // pending_ holds text (never both: a held text
   bool has_held_ = false;     // is copied to pending_ before any other)
   std::string_view held_;

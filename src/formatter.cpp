@@ -50,12 +50,15 @@ namespace {
 
 // Every operation goes through one of these two: a moved-from formatter has
 // no engine, and an engine whose write or tag function is running is in the
-// middle of a change that a nested operation would corrupt.
+// middle of a change that a nested operation would corrupt.  An operation
+// that may print marks where its own staged text starts, which a failing
+// write drops.
 detail::layout_engine& formatter::engine_() {
   if (e_ == nullptr || e_->busy()) [[unlikely]] {
     if (e_ == nullptr) moved_from();
     reentered();
   }
+  e_->begin_operation();
   return *e_;
 }
 
@@ -127,6 +130,10 @@ void formatter::force_newline() { engine_().force_newline(); }
 void formatter::print_if_newline() { engine_().print_if_newline(); }
 void formatter::print_flush() { engine_().flush(false); }
 void formatter::print_newline() { engine_().flush(true); }
+
+bool detail::formatter_access::next_text_conditional(const formatter& f) {
+  return f.e_ != nullptr && f.e_->next_text_conditional();
+}
 
 void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
   f.engine_().open_stag(std::move(tag));

@@ -3,6 +3,7 @@
 // devices, and behaviour on deep or long documents.
 #include <gtest/gtest.h>
 #include <quarn/engine.hpp>
+#include <quarn/format.hpp>
 
 #include <unistd.h>
 #ifdef _WIN32
@@ -396,6 +397,73 @@ TEST(Engine, FailedWriteKeepsStagedTextAndResetsTheLayout) {
   const std::string staged = got.substr(0, got.size() - 3);
   EXPECT_EQ(whole.compare(0, staged.size(), staged), 0) << "staged text lost or changed";
   EXPECT_EQ(got.substr(got.size() - 3), "x y");
+}
+
+// Whichever write fails, and however (a write function or a stream buffer
+// that throws, a stream buffer that takes part of the text), the failing
+// document is dropped whole: the next one comes out alone, as on a new
+// formatter.
+TEST(Engine, FailedWriteLeavesTheNextDocumentAlone) {
+  // Takes every write but the `fail_at`-th, which throws or is cut short.
+  struct failing_buf : std::streambuf {
+    std::string got;
+    int calls = 0;
+    int fail_at = 0;
+    bool cut_short = false;
+    std::streamsize xsputn(const char* p, std::streamsize n) override {
+      if (++calls == fail_at) {
+        if (!cut_short) throw std::runtime_error("write failed");
+        n /= 2;
+      }
+      got.append(p, static_cast<std::size_t>(n));
+      return n;
+    }
+    int overflow(int c) override { return xsputn(reinterpret_cast<const char*>(&c), 1) == 1 ? c : EOF; }
+  };
+  enum class target { write_function, throwing_buffer, short_buffer };
+  const std::function<void(formatter&)> failing_calls[] = {
+      // A box of 200 kB, pending until the flush, which writes it in chunks.
+      [](formatter& f) {
+        f.set_margin(1000000000);
+        f.open_box(box_kind::hov, 2);
+        for (int i = 0; i < 40000; ++i) {
+          f.print_string("item");
+          f.print_break(1, 0);
+        }
+        f.print_flush();
+      },
+      // A text too long for the staging area, written directly.
+      [](formatter& f) {
+        quarn::fprint(f, "@[<v 6>head@ ");
+        f.print_string(std::string(70000, 'x'));
+      },
+  };
+  for (target kind : {target::write_function, target::throwing_buffer, target::short_buffer}) {
+    for (std::size_t call = 0; call < std::size(failing_calls); ++call) {
+      for (int fail_at : {1, 2}) {
+        SCOPED_TRACE(testing::Message() << "target " << static_cast<int>(kind) << ", call " << call << ", write "
+                                        << fail_at);
+        failing_buf buf;
+        buf.fail_at = fail_at;
+        buf.cut_short = kind == target::short_buffer;
+        std::ostream os(&buf);
+        formatter f = kind == target::write_function
+                          ? formatter(quarn::output_functions{[&](std::string_view s) {
+                                                                (void)buf.sputn(s.data(),
+                                                                                static_cast<std::streamsize>(s.size()));
+                                                              },
+                                                              {}})
+                          : formatter(os);
+        EXPECT_ANY_THROW(failing_calls[call](f));
+        ASSERT_EQ(buf.calls, fail_at);
+        os.clear();
+        const std::size_t before = buf.got.size();
+        f.set_margin(20);
+        quarn::fprint(f, "@[<hov 2>aa@ bb@ cc@ dd@]@?");
+        EXPECT_EQ(buf.got.substr(before), "aa bb cc dd");
+      }
+    }
+  }
 }
 
 TEST(Engine, MisuseThrowsLogicError) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <initializer_list>
 #include <limits>
@@ -329,6 +330,27 @@ TEST(FormatConversions, Printers) {
   EXPECT_EQ(quarn::sprint("%t%s%d.", if_newline, "a", 1), "a1.");
 }
 
+// After print_if_newline only the next text is conditional: the first text
+// of every call into a formatter stays a text of its own, whatever joins it.
+TEST(FormatConversions, ConditionalTextDropsOnlyItself) {
+  const std::function<void(quarn::formatter&)> calls[] = {
+      [](quarn::formatter& f) { quarn::fprint(f, "ab%d", 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, "%s%d", "ab", 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, quarn::runtime("ab%d"), 7); },
+      [](quarn::formatter& f) { quarn::quarn<int>("ab%d")(f, 7); },
+      [](quarn::formatter& f) { quarn::fprint(f, "%a", quarn::quarn<int>("ab%d"), 7); },
+  };
+  for (std::size_t i = 0; i < std::size(calls); ++i) {
+    std::string out;
+    quarn::formatter f(out);
+    f.print_string("x");
+    f.print_if_newline();
+    calls[i](f);
+    f.print_flush();
+    EXPECT_EQ(out, "x7") << "call " << i;
+  }
+}
+
 // Strings checked at compile time run from their compiled operations (flat
 // ones without a formatter); each must print what the interpreter prints.
 TEST(FormatCompiled, SameOutputAsRuntime) {
@@ -429,7 +451,7 @@ TEST(FormatStars, CheckedAtRunTime) {
         EXPECT_NE(std::string_view(e.what()).find(want), std::string_view::npos) << fmt << ": " << e.what();
       }
     }
-  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*d"), 5L, 1), std::invalid_argument);
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*d"), 5LL, 1), std::invalid_argument);
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*d"), 5), std::invalid_argument);
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*%")), std::invalid_argument);
 }

@@ -93,6 +93,10 @@ public:
   // then in the middle of a change that a nested operation would corrupt.
   [[nodiscard]] bool busy() const noexcept { return out_.busy(); }
 
+  // Marks the start of an operation on the formatter (see
+  // output_device::begin_operation()).
+  void begin_operation() { out_.begin_operation(); }
+
   // ---- operations ---------------------------------------------------------
 
   void open_box(int indent, box_kind kind) {
@@ -274,6 +278,11 @@ public:
 
   void force_newline() { queue_zero_width(token_kind::newline); }
   void print_if_newline() { queue_zero_width(token_kind::if_newline); }
+  // Whether the next text is conditional: a print_if_newline is the last
+  // thing queued, and will decide about that text alone.
+  [[nodiscard]] bool next_text_conditional() const {
+    return !queue_.empty() && queue_.last().kind == token_kind::if_newline;
+  }
 
   void open_stag(std::shared_ptr<const stag> tag);
   void close_stag();

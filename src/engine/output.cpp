@@ -25,8 +25,10 @@ bool output_device::make_room(std::size_t n) {
   const std::size_t u = used();
   if (staging_.size() < max_staging && u + n <= max_staging) {
     std::size_t size = std::max({staging_.size() * 2, u + n, std::size_t{256}});
+    const std::size_t op = static_cast<std::size_t>(op_start_ - staging_.data());
     staging_.resize(std::min(size, max_staging));
     cur_ = staging_.data() + u;
+    op_start_ = staging_.data() + op;
     end_ = staging_.data() + staging_.size();
     return true;
   }
@@ -75,18 +77,41 @@ std::size_t output_device::write_target(const char* p, std::size_t n, std::error
 void output_device::drain() {
   const std::size_t n = used();
   if (n == 0) return;
+  write_checked(staging_.data(), n, true);
+  cur_ = op_start_ = staging_.data();
+}
+
+// Writes `n` bytes at `p` to the target: the staged text (`staged`) or a
+// text too long for the staging area, with nothing staged.  A failure, be
+// it a short write or an exception from the target, goes through
+// write_failed() and is thrown.
+void output_device::write_checked(const char* p, std::size_t n, bool staged) {
   std::error_code err;
   std::size_t done = 0;
   try {
-    done = write_target(staging_.data(), n, err);
+    done = write_target(p, n, err);
   } catch (...) {
-    // A write function failed: it took nothing, so everything stays staged.
-    report_failure();
+    write_failed(0);
     throw;
   }
-  if (done < n) std::memmove(staging_.data(), staging_.data() + done, n - done);
-  cur_ = staging_.data() + (n - done);
-  if (done < n) write_failed(err);
+  if (done < n) {
+    write_failed(staged ? done : 0);
+    throw_write_error(err);
+  }
+}
+
+// Every failed write or flush ends here, before the error is thrown.  Of
+// the staged text, `written` bytes reached the target.  Of the rest, what
+// earlier operations staged stays staged, to go first in the next write;
+// what the failing operation staged itself is dropped, with the rest of its
+// document: the failure handler resets the layout, so that the next
+// document comes out as on a new formatter.
+void output_device::write_failed(std::size_t written) {
+  const auto earlier = static_cast<std::size_t>(op_start_ - staging_.data());
+  const std::size_t kept = earlier > written ? earlier - written : 0;
+  if (kept > 0 && written > 0) std::memmove(staging_.data(), staging_.data() + written, kept);
+  cur_ = op_start_ = staging_.data() + kept;
+  report_failure();
 }
 
 // A text that does not fit the room left.  Draining may grow the target
@@ -118,12 +143,10 @@ void output_device::write_long(const char* p, std::size_t n) {
 // document.
 void output_device::write_direct(const char* p, std::size_t n) {
   drain();
-  std::error_code err;
-  if (write_target(p, n, err) < n) write_failed(err);
+  write_checked(p, n, false);
 }
 
-void output_device::write_failed(std::error_code err) {
-  report_failure();
+void output_device::throw_write_error(std::error_code err) {
   if (target_ == target_kind::stream) {
     stream_->setstate(std::ios_base::badbit);  // throws if the stream asks for it
     throw std::ios_base::failure("quarn::formatter: writing to the stream failed");
@@ -133,21 +156,31 @@ void output_device::write_failed(std::error_code err) {
 
 void output_device::flush() {
   drain();
-  switch (target_) {
-    case target_kind::file:
-      clear_write_error();
-      if (std::fflush(file_) != 0) write_failed(last_write_error());
-      break;
-    case target_kind::stream:
-      if (!stream_->flush()) write_failed(std::make_error_code(std::errc::io_error));
-      break;
-    case target_kind::functions:
-      if (fns_.flush) {
-        busy_scope busy(*this);
-        fns_.flush();
-      }
-      break;
-    case target_kind::buffer: break;
+  std::error_code err;
+  try {
+    switch (target_) {
+      case target_kind::file:
+        clear_write_error();
+        if (std::fflush(file_) != 0) err = last_write_error();
+        break;
+      case target_kind::stream:
+        if (!stream_->flush()) err = std::make_error_code(std::errc::io_error);
+        break;
+      case target_kind::functions:
+        if (fns_.flush) {
+          busy_scope busy(*this);
+          fns_.flush();
+        }
+        break;
+      case target_kind::buffer: break;
+    }
+  } catch (...) {
+    write_failed(0);
+    throw;
+  }
+  if (err) {
+    write_failed(0);
+    throw_write_error(err);
   }
 }
 

@@ -9,10 +9,12 @@
 // much, so that many formatters stay cheap.
 //
 // A write that fails throws (std::system_error with the errno for a FILE*,
-// std::ios_base::failure for a stream, whatever a write function throws).
-// The bytes the target did not accept stay staged and go first in the next
-// write.  Before throwing, the device calls its failure handler, through
-// which the layout drops the document it was laying out.
+// std::ios_base::failure for a stream, whatever a write function or stream
+// buffer throws).  Every failing write goes through write_failed(): of the
+// staged bytes the target did not accept, those staged by earlier
+// operations stay staged and go first in the next write, those the failing
+// operation staged itself are dropped; then the device calls its failure
+// handler, through which the layout drops the document it was laying out.
 #pragma once
 
 #include <algorithm>
@@ -44,6 +46,10 @@ public:
     failure_handler_ = handler;
     failure_context_ = context;
   }
+
+  // Marks the start of an operation: what is staged from here on is the
+  // operation's own, dropped if a write fails during it.
+  void begin_operation() { op_start_ = cur_; }
 
   // ---- laid-out text ------------------------------------------------------
 
@@ -150,7 +156,7 @@ public:
   // flush function).
   void flush();
   // Forgets the staged text.
-  void discard() { cur_ = staging_.data(); }
+  void discard() { cur_ = op_start_ = staging_.data(); }
   // Points a buffer device at another buffer, after draining into the old
   // one.  Throws std::logic_error for other targets.
   void retarget(std::string& buffer);
@@ -185,7 +191,9 @@ private:
   void write_direct(const char* p, std::size_t n);
   void write_long(const char* p, std::size_t n);
   std::size_t write_target(const char* p, std::size_t n, std::error_code& err);
-  [[noreturn]] void write_failed(std::error_code err);
+  void write_checked(const char* p, std::size_t n, bool staged);
+  void write_failed(std::size_t written);
+  [[noreturn]] void throw_write_error(std::error_code err);
   void report_failure() {
     if (failure_handler_ != nullptr) failure_handler_(failure_context_);
   }
@@ -198,6 +206,7 @@ private:
   std::string staging_;          // its size is the staging area's
   char* cur_ = staging_.data();  // text fills staging_ up to here
   char* end_ = cur_;
+  char* op_start_ = cur_;  // where the current operation's staged text starts
   bool busy_ = false;
   void (*failure_handler_)(void*) = nullptr;
   void* failure_context_ = nullptr;

@@ -82,6 +82,9 @@ namespace detail {
 // What formatter::open_stag() reaches past the formatter's public interface.
 struct formatter_access {
   static void open_stag(formatter& f, std::shared_ptr<const stag> tag);
+  // Whether the next text `f` receives is conditional (print_if_newline):
+  // a caller that joins texts must then hand over the first one alone.
+  static bool next_text_conditional(const formatter& f);
   // For each of `n` texts, the i-th of `lengths[i]` bytes, one after the
   // other at `p`: f.print_string(text) then f.print_break(spaces, offset).
   // The collection printers' step for elements whose texts they wrote

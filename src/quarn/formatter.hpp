@@ -79,10 +79,13 @@ struct formatter_access;
 /// Write errors: a write or flush of the target that fails throws from the
 /// call in which it is seen: std::system_error with the errno for a FILE*,
 /// std::ios_base::failure (itself a std::system_error) for a stream, which is
-/// also set bad, and whatever a write function throws.  Bytes the target did
-/// not accept stay with the formatter and are written first the next time;
-/// the document being laid out when the write failed is dropped, so that the
-/// next one is laid out as on a new formatter.
+/// also set bad, and whatever a write function or stream buffer throws.
+/// Every write path fails the same way: the text the failing operation laid
+/// out itself is dropped with the rest of the document being laid out (its
+/// open boxes, indentation and pending material), so that the next document
+/// comes out exactly as on a new formatter; text that earlier operations
+/// laid out and the target has not accepted yet stays with the formatter and
+/// is written first the next time.
 ///
 /// Misuse: any call on a moved-from formatter, and any call from the
 /// formatter's own write, flush or tag-marking function that would change
