@@ -84,14 +84,20 @@ formatter::~formatter() { delete e_; }
 void formatter::open_box(box_kind kind, int indent) { engine_().open_box(indent, kind); }
 void formatter::close_box() { engine_().close_box(); }
 
+// A text taken from the formatter's own target string is copied first:
+// laying out what is pending may drain into that string and move it.  The
+// result is that of s.append(s) with the text as it was at the call.
 void formatter::print_string(std::string_view s) {
   detail::layout_engine& e = engine_();
+  if (e.target_holds(s)) return print_string(std::string(s));
   e.print_as(static_cast<long long>(detail::measure_text(e.settings().measure, s)), s);
 }
 
 void formatter::print_as(int width, std::string_view s) {
   if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
-  engine_().print_as(width, s);
+  detail::layout_engine& e = engine_();
+  if (e.target_holds(s)) return print_as(width, std::string(s));
+  e.print_as(width, s);
 }
 
 void formatter::print_char(char c) { engine_().print_char(c); }

@@ -92,6 +92,8 @@ public:
   // True while a write, flush or tag-marking function runs: the engine is
   // then in the middle of a change that a nested operation would corrupt.
   [[nodiscard]] bool busy() const noexcept { return out_.busy(); }
+  // True when `s` lies in the string this engine writes to.
+  [[nodiscard]] bool target_holds(std::string_view s) const noexcept { return out_.holds(s); }
 
   // Marks the start of an operation on the formatter (see
   // output_device::begin_operation()).

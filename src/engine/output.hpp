@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -163,6 +164,12 @@ public:
 
   // True while a user write or flush function runs.
   [[nodiscard]] bool busy() const noexcept { return busy_; }
+  // True when `s` lies in the target string's storage: a formatter printing
+  // its own target, whose text a drain into that string may move.
+  [[nodiscard]] bool holds(std::string_view s) const noexcept {
+    return target_ == target_kind::buffer && !s.empty() && std::less_equal<>{}(buffer_->data(), s.data()) &&
+           std::less<>{}(s.data(), buffer_->data() + buffer_->capacity());
+  }
 
   // Marks the device busy while user code runs on the engine's behalf, so
   // that a function that prints to the formatter it serves is caught
