@@ -106,6 +106,9 @@ void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, 
   if (piece == 0) throw std::invalid_argument("quarn::formatter::print_pieces: pieces of 0 bytes");
   if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_pieces: negative number of spaces");
   detail::layout_engine& e = engine_();
+  // Printing may move the target string, and `s` with it if it lies there.
+  if (e.target_holds(s)) [[unlikely]]
+    return print_pieces(std::string(s), piece, spaces, offset);
   if (e.settings().measure == text_measure::columns && !detail::is_ascii(s)) {
     // Pieces cut by bytes need not be whole characters: each is measured on
     // its own, as print_string() would.
@@ -143,6 +146,9 @@ bool detail::formatter_access::next_text_conditional(const formatter& f) {
 
 void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
   f.engine_().open_stag(std::move(tag));
+}
+bool detail::formatter_access::in_target(const formatter& f, std::string_view s) {
+  return f.engine_().target_holds(s);
 }
 void formatter::close_stag() { engine_().close_stag(); }
 void formatter::open_tag(std::string name) { engine_().open_stag(std::make_shared<const string_tag>(std::move(name))); }

@@ -3,10 +3,12 @@
 //
 // Each printer walks its string once with a single index: `stop_at` finds
 // the next byte of a class, and the piece before it is printed as a view of
-// the string, never copied here.
+// the string, never copied here (unless the string lies in the formatter's
+// own target, which printing may move).
 #include "quarn/text.hpp"
 
 #include <charconv>
+#include <string>
 
 #include "display_columns.hpp"
 
@@ -47,9 +49,19 @@ std::size_t stop_at(Pred p, std::size_t start, std::string_view s) {
 // The bytes from `start` up to `stop` (excluded), as a view.
 std::string_view sub(std::string_view s, std::size_t start, std::size_t stop) { return s.substr(start, stop - start); }
 
-}  // namespace
+// Calls `walk(f, s)`, on a copy of `s` when `s` lies in the string `f`
+// writes to: the walk reads `s` between its calls on `f`, which may move
+// that string.
+template <class Walk>
+void walk_stable(formatter& f, std::string_view s, Walk walk) {
+  if (formatter_access::in_target(f, s)) [[unlikely]] {
+    const std::string copy(s);
+    return walk(f, copy);
+  }
+  walk(f, s);
+}
 
-void print_words(formatter& f, std::string_view s) {
+void walk_words(formatter& f, std::string_view s) {
   const std::size_t n = s.size();
   std::size_t start = stop_at(not_white{}, 0, s);
   if (start >= n) return;
@@ -65,7 +77,7 @@ void print_words(formatter& f, std::string_view s) {
   }
 }
 
-void print_paragraphs(formatter& f, std::string_view s) {
+void walk_paragraphs(formatter& f, std::string_view s) {
   const std::size_t n = s.size();
   std::size_t start = stop_at(not_white{}, 0, s);
   if (start >= n) return;
@@ -97,7 +109,7 @@ void print_paragraphs(formatter& f, std::string_view s) {
   }
 }
 
-void print_text(formatter& f, std::string_view s) {
+void walk_text(formatter& f, std::string_view s) {
   const std::size_t n = s.size();
   std::size_t start = 0;
   for (;;) {
@@ -112,7 +124,7 @@ void print_text(formatter& f, std::string_view s) {
   }
 }
 
-void print_lines(formatter& f, std::string_view s) {
+void walk_lines(formatter& f, std::string_view s) {
   const std::size_t n = s.size();
   std::size_t start = 0;
   for (;;) {
@@ -123,6 +135,13 @@ void print_lines(formatter& f, std::string_view s) {
     start = stop + 1;
   }
 }
+
+}  // namespace
+
+void print_words(formatter& f, std::string_view s) { walk_stable(f, s, walk_words); }
+void print_paragraphs(formatter& f, std::string_view s) { walk_stable(f, s, walk_paragraphs); }
+void print_text(formatter& f, std::string_view s) { walk_stable(f, s, walk_text); }
+void print_lines(formatter& f, std::string_view s) { walk_stable(f, s, walk_lines); }
 
 void print_truncated(formatter& f, long long max, std::string_view s) {
   const text_measure m = f.measure();

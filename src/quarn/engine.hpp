@@ -82,6 +82,10 @@ namespace detail {
 // What formatter::open_stag() reaches past the formatter's public interface.
 struct formatter_access {
   static void open_stag(formatter& f, std::shared_ptr<const stag> tag);
+  // Whether `s` lies in the string `f` writes to: printing to `f` may then
+  // move it, and a printer that reads `s` between its calls on `f` reads a
+  // copy instead.
+  static bool in_target(const formatter& f, std::string_view s);
   // Whether the next text `f` receives is conditional (print_if_newline):
   // a caller that joins texts must then hand over the first one alone.
   static bool next_text_conditional(const formatter& f);
