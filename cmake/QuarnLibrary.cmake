@@ -12,15 +12,15 @@ else()
 endif()
 
 # quarn_add_library(<target> EXPORT_NAME <name> EXPORT_SET <set>
-#                   SOURCES <file>...
+#                   HEADERS <header>... SOURCES <file>...
 #                   [LINK_PUBLIC <item>...] [LINK_PRIVATE <item>...])
 #
 # Declares the library <target> (shared or static as BUILD_SHARED_LIBS
-# says), built from SOURCES, and its alias
-# quarn::<name>.  Its public headers are every .hpp under the quarn/ folder
-# beside the CMakeLists.txt that calls this, used as <quarn/...> and
-# installed as such; other headers of that folder stay private.  Users need
-# C++20 for them.  The library gets the project's VERSION and SOVERSION and
+# says), built from SOURCES, and its alias quarn::<name>.  HEADERS are its
+# public headers, given by their path under include/ ("quarn/tty.hpp"), used
+# as <quarn/...> and installed as such: a header is public only when it is
+# listed.  Users need C++20 for them.  The sources include the private
+# headers of the library's folder by their path from that folder.  The library gets the project's VERSION and SOVERSION and
 # the shared build settings (QuarnTargetOptions.cmake).
 #
 # With QUARN_INSTALL, the library and its headers are installed and the
@@ -33,18 +33,18 @@ endif()
 # quarn_cli alone records no need of libquarn, which libquarn_cli must then
 # find by itself.
 function(quarn_add_library target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXPORT_NAME;EXPORT_SET" "SOURCES;LINK_PUBLIC;LINK_PRIVATE")
-  if(arg_UNPARSED_ARGUMENTS OR NOT arg_EXPORT_NAME OR NOT arg_EXPORT_SET OR NOT arg_SOURCES)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXPORT_NAME;EXPORT_SET" "HEADERS;SOURCES;LINK_PUBLIC;LINK_PRIVATE")
+  if(arg_UNPARSED_ARGUMENTS OR NOT arg_EXPORT_NAME OR NOT arg_EXPORT_SET OR NOT arg_SOURCES OR NOT arg_HEADERS)
     message(FATAL_ERROR "quarn_add_library(${target}): bad arguments ${ARGN}")
   endif()
 
   add_library(${target} ${arg_SOURCES})
   add_library(quarn::${arg_EXPORT_NAME} ALIAS ${target})
 
-  # A header added under quarn/ is public without further ado.
-  file(GLOB_RECURSE headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/quarn/*.hpp")
+  list(TRANSFORM arg_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/include/")
   target_sources(${target} PUBLIC
-    FILE_SET HEADERS BASE_DIRS "${CMAKE_CURRENT_SOURCE_DIR}" FILES ${headers})
+    FILE_SET HEADERS BASE_DIRS "${PROJECT_SOURCE_DIR}/include" FILES ${arg_HEADERS})
+  target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PUBLIC ${arg_LINK_PUBLIC} PRIVATE ${arg_LINK_PRIVATE})
 

@@ -27,7 +27,7 @@ out=build/docs
 # does not warn when one is not: each public header needs its "@file" entry
 # in docs/reference.dox.
 undocumented=()
-for header in src/quarn/*.hpp src/tty/quarn/*.hpp src/cli/quarn/*.hpp; do
+for header in include/quarn/*.hpp; do
     grep -qx "@file quarn/${header##*/}" docs/reference.dox || undocumented+=("$header")
 done
 if [[ ${#undocumented[@]} -gt 0 ]]; then
@@ -44,7 +44,7 @@ version=$(sed -n 's/^ *VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt | head -n
 IFS=. read -r major minor patch <<<"$version"
 sed -e "s/@PROJECT_VERSION_MAJOR@/$major/" -e "s/@PROJECT_VERSION_MINOR@/$minor/" \
     -e "s/@PROJECT_VERSION_PATCH@/$patch/" -e "s/@PROJECT_VERSION@/$version/" \
-    src/quarn/version.hpp.in >"$out/include/quarn/version.hpp"
+    include/quarn/version.hpp.in >"$out/include/quarn/version.hpp"
 
 # Doxygen stops at the end of its run on the first warning
 # (WARN_AS_ERROR = FAIL_ON_WARNINGS); the log keeps them all.

@@ -294,10 +294,10 @@ TEST(Attributes, ForeignAnswerIsAnAssertionFailure) {
     (void)quarn::utf_8(f);
     ADD_FAILURE() << "no exception";
   } catch (const quarn::assertion_failure& e) {
-    EXPECT_EQ(e.file(), "src/attributes.cpp");
+    EXPECT_EQ(e.file(), "src/engine/attributes.cpp");
     EXPECT_GT(e.line(), 0);
     EXPECT_GT(e.column(), 0);
-    EXPECT_NE(std::string(e.what()).find("src/attributes.cpp"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("src/engine/attributes.cpp"), std::string::npos);
   }
 }
 

@@ -52,7 +52,7 @@
 #include <string_view>
 #include <vector>
 
-#include "display_columns.hpp"
+#include "engine/display_columns.hpp"
 #include "engine/output.hpp"
 #include "engine/scan_stack.hpp"
 #include "engine/token_queue.hpp"

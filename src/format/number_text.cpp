@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Numbers written as printf writes them, through std::to_chars.
-#include "number_text.hpp"
+#include "format/number_text.hpp"
 
 #include <algorithm>
 #include <cfloat>

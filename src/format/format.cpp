@@ -14,9 +14,9 @@
 #include "quarn/engine.hpp"
 #include "quarn/failure.hpp"
 #include "quarn/formatter.hpp"
-#include "display_columns.hpp"
-#include "escaped.hpp"
-#include "number_text.hpp"
+#include "engine/display_columns.hpp"
+#include "format/escaped.hpp"
+#include "format/number_text.hpp"
 
 namespace quarn::detail {
 

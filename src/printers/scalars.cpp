@@ -14,7 +14,7 @@
 
 #include "quarn/detail/demangle.hpp"
 #include "quarn/format.hpp"
-#include "number_text.hpp"
+#include "format/number_text.hpp"
 
 namespace quarn {
 

@@ -12,11 +12,11 @@
 #include "quarn/value.hpp"
 
 #if defined(__clang__)
-#define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/limits.cpp", __LINE__, __builtin_COLUMN())
+#define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, __builtin_COLUMN())
 #else
 #include <source_location>
 #define QUARN_ASSERT_FAILURE() \
-  ::quarn::assertion_failure("src/limits.cpp", __LINE__, static_cast<int>(std::source_location::current().column()))
+  ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, static_cast<int>(std::source_location::current().column()))
 #endif
 
 namespace quarn {

@@ -10,7 +10,7 @@
 // sequence, an encoded surrogate) counts as one column and the walk goes on
 // from the next byte, so that invalid text is measured as a terminal that
 // shows a replacement character for each bad byte would show it.
-#include "display_columns.hpp"
+#include "engine/display_columns.hpp"
 
 #include <utf8proc.h>
 

@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "quarn/detail/value.hpp"
-#include "escaped.hpp"
-#include "number_text.hpp"
+#include "format/escaped.hpp"
+#include "format/number_text.hpp"
 
 namespace quarn::dump {
 

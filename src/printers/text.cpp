@@ -10,7 +10,7 @@
 #include <charconv>
 #include <string>
 
-#include "display_columns.hpp"
+#include "engine/display_columns.hpp"
 
 namespace quarn {
 
