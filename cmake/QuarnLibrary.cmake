@@ -53,7 +53,7 @@ function(quarn_add_library target)
     SOVERSION ${QUARN_SOVERSION}
     EXPORT_NAME ${arg_EXPORT_NAME}
     INSTALL_RPATH "$ORIGIN")
-  quarn_target_options(${target})
+  quarn_target_options(${target} STRICT)
 
   set_property(GLOBAL APPEND PROPERTY QUARN_EXPORT_${arg_EXPORT_SET} ${target})
   if(QUARN_INSTALL)

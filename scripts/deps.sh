@@ -27,6 +27,8 @@ packages=(
     libclang-19-dev
     llvm-19-dev
     clang-19
+    clang-format-19
+    clang-tidy-19
     libedit-dev
     libcli11-dev
     xxd

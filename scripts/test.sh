@@ -15,8 +15,20 @@
 # (scripts/docs.sh --check, in build/docs and build/docs-check),
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
 # Every step runs even if an earlier one fails; the script fails if any did.
+#
+# scripts/test.sh --quick is the loop for everyday work: one g++ build in
+# build/quick (the quick preset: no benchmarks or examples, the installed
+# consumers tested against the shared build only) and every test of it;
+# no sanitizers, no second compiler, no packages, docs or fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+quick=0
+case ${1:-} in
+    --quick) quick=1 ;;
+    "") ;;
+    *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+esac
 
 scripts/deps.sh
 
@@ -36,6 +48,17 @@ run_config() {
 }
 
 failed=()
+
+if [[ $quick == 1 ]]; then
+    run_config quick || failed+=(quick)
+    echo
+    if [[ ${#failed[@]} -gt 0 ]]; then
+        echo "FAILED: quick"
+        exit 1
+    fi
+    echo "quick: every test passed (g++; the sanitizers, clang, libc++, MinGW, packages, docs and fuzzing only in the full run)"
+    exit 0
+fi
 
 for preset in gcc clang asan release libcxx mingw; do
     run_config "$preset" || failed+=("$preset")

@@ -31,11 +31,11 @@ public:
   enum value : unsigned char { Ansi_tty, None };
 
   /// The renderer `v`.
-  constexpr style_renderer(value v) noexcept : v_(v) {}  // NOLINT: implicit by design
+  constexpr style_renderer(value v) noexcept : v_(v) {}  // NOLINT(google-explicit-constructor): implicit by design
   /// The renderer of `f`, as get_style_renderer(f).
   explicit style_renderer(const formatter& f);
   /// The renderer, as a value of the enumeration.
-  constexpr operator value() const noexcept { return v_; }  // NOLINT
+  constexpr operator value() const noexcept { return v_; }  // NOLINT(google-explicit-constructor)
 
 private:
   value v_;

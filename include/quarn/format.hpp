@@ -200,11 +200,11 @@ public:
   /// Checks the string literal `s` against `Args` when the program is compiled: a mismatch does not compile.
   template <class S>
     requires std::convertible_to<const S&, std::string_view>
-  consteval basic_format_string(const S& s) : str_(s) {  // NOLINT: implicit by design
+  consteval basic_format_string(const S& s) : str_(s) {  // NOLINT(google-explicit-constructor): implicit by design
     detail::check_format<Args...>(str_, compiled_);
   }
   /// Takes a string known only at run time, checked as it is interpreted.
-  basic_format_string(runtime_format_string r) noexcept : str_(r.str) {}  // NOLINT
+  basic_format_string(runtime_format_string r) noexcept : str_(r.str) {}  // NOLINT(google-explicit-constructor)
   /// The format string.
   [[nodiscard]] constexpr std::string_view get() const noexcept { return str_; }
   /// The operations that print the string, found when it was checked (none

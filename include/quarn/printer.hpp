@@ -62,7 +62,7 @@ public:
   /// Holds the printer `p`.
   template <class P>
     requires(!std::same_as<std::remove_cvref_t<P>, t> && printer_of<std::remove_cvref_t<P>, T>)
-  t(P&& p) : fn_(std::forward<P>(p)) {}  // NOLINT: implicit by design
+  t(P&& p) : fn_(std::forward<P>(p)) {}  // NOLINT(google-explicit-constructor): implicit by design
 
   /// Prints `v` with the printer held, or nothing when there is none.
   void operator()(formatter& f, const T& v) const {

@@ -45,11 +45,12 @@ public:
   /// An outcome holding the value of `ok`.
   template <class U>
     requires std::is_convertible_v<U, T>
-  outcome(Ok<U> ok) : v_(std::in_place_index<0>, std::move(ok.value)) {}  // NOLINT: implicit by design
+  // NOLINTNEXTLINE(google-explicit-constructor): implicit by design
+  outcome(Ok<U> ok) : v_(std::in_place_index<0>, std::move(ok.value)) {}
   /// An outcome holding the error of `err`.
   template <class G>
     requires std::is_convertible_v<G, E>
-  outcome(Error<G> err) : v_(std::in_place_index<1>, std::move(err.error)) {}  // NOLINT
+  outcome(Error<G> err) : v_(std::in_place_index<1>, std::move(err.error)) {}  // NOLINT(google-explicit-constructor)
 
   /// Whether the outcome holds a value.
   [[nodiscard]] bool is_ok() const noexcept { return v_.index() == 0; }

@@ -62,7 +62,7 @@ public:
   enum class kind : unsigned char { basic, indexed, rgb };
 
   /// The basic colour `c`, not bright.
-  constexpr color(basic_color c) noexcept  // NOLINT: implicit by design
+  constexpr color(basic_color c) noexcept  // NOLINT(google-explicit-constructor): implicit by design
       : color(kind::basic, static_cast<std::uint8_t>(c), 0, 0) {}
   /// How the colour is given: basic, indexed or rgb.
   [[nodiscard]] constexpr kind which() const noexcept { return kind_; }
@@ -120,12 +120,14 @@ public:
   /// the background.
   enum class part : unsigned char { plain, foreground, background };
 
+  // NOLINTBEGIN(google-explicit-constructor): implicit by design
   /// The plain style `k`.
-  constexpr style(kind k) noexcept : part_(part::plain), kind_(k), color_(basic_color::Black) {}  // NOLINT: implicit by design
+  constexpr style(kind k) noexcept : part_(part::plain), kind_(k), color_(basic_color::Black) {}
   /// The foreground colour `c`.
-  constexpr style(basic_color c) noexcept : style(part::foreground, c) {}                        // NOLINT
+  constexpr style(basic_color c) noexcept : style(part::foreground, c) {}
   /// The foreground colour `c`.
-  constexpr style(color c) noexcept : style(part::foreground, c) {}                              // NOLINT
+  constexpr style(color c) noexcept : style(part::foreground, c) {}
+  // NOLINTEND(google-explicit-constructor)
   /// The foreground colour c.
   [[nodiscard]] static constexpr style Fg(color c) noexcept { return style(part::foreground, c); }
   /// The background colour c.

@@ -144,7 +144,7 @@ public:
   /// The formatter, for calling its member functions.
   formatter* operator->() const noexcept { return f_; }
   /// The formatter, for passing this object where a formatter& is expected.
-  operator formatter&() const& noexcept { return *f_; }  // NOLINT: implicit by design
+  operator formatter&() const& noexcept { return *f_; }  // NOLINT(google-explicit-constructor): implicit by design
   operator formatter&() const&& = delete;
   /// Whether this object owns the formatter (true for channels other than
   /// stdout and stderr).

@@ -25,7 +25,8 @@ void format_error(const char* message) {
 }
 
 void append_escaped_bytes(std::string& out, std::string_view s, char quote) {
-  for (unsigned char c : s) {
+  for (const char byte : s) {
+    const auto c = static_cast<unsigned char>(byte);
     switch (c) {
       case '\\': out += "\\\\"; break;
       case '\n': out += "\\n"; break;

@@ -30,7 +30,7 @@ std::atomic<std_output*> std_out{nullptr};
 std::atomic<std_output*> std_err{nullptr};
 
 std_output& make_std(std::atomic<std_output*>& slot, std::FILE* channel) {
-  auto* o = new std_output(channel);  // NOLINT: intentionally leaked
+  auto* o = new std_output(channel);  // NOLINT(cppcoreguidelines-owning-memory): intentionally leaked
   slot.store(o, std::memory_order_release);
   return *o;
 }

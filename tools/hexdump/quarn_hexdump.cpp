@@ -112,6 +112,10 @@ void binary_std_streams() {
 
 int open_input(const char* path) { return ::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 
+// The byte count of a read() or write(), an unsigned int here; n never
+// exceeds buffer_size, the bound only keeps the cast exact.
+unsigned int io_count(std::size_t n) { return static_cast<unsigned int>(std::min<std::size_t>(n, INT_MAX)); }
+
 // An unnamed temporary file in the system's temporary folder (GetTempPath:
 // TMP, TEMP, USERPROFILE or the Windows folder), deleted when closed.
 // tmpfile() would make it at the root of the current drive, which users
@@ -139,6 +143,8 @@ int windows_spool_file() {
 void binary_std_streams() {}
 
 int open_input(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC); }
+
+std::size_t io_count(std::size_t n) { return n; }
 #endif
 
 // ---- input ------------------------------------------------------------------
@@ -155,7 +161,7 @@ struct input {
     if (eof || n == 0) return 0;
     ssize_t k;
     do {
-      k = ::read(fd, p, n);
+      k = ::read(fd, p, io_count(n));
     } while (k < 0 && errno == EINTR);
     if (k == 0) eof = true;
     return k;
@@ -238,7 +244,7 @@ public:
       }
     }
     for (std::size_t done = 0; done < n;) {
-      const ssize_t k = ::write(fd_, p + done, n - done);
+      const ssize_t k = ::write(fd_, p + done, io_count(n - done));
       if (k < 0 && errno == EINTR) continue;
       if (k < 0) return false;
       done += static_cast<std::size_t>(k);
@@ -256,7 +262,7 @@ public:
     }
     ssize_t k;
     do {
-      k = ::read(fd_, p, n);
+      k = ::read(fd_, p, io_count(n));
     } while (k < 0 && errno == EINTR);
     return k;
   }
@@ -557,7 +563,7 @@ int main(int argc, char** argv) {
   // column.
   const int columns = plan.digits + 2 + (2 * width + (width - 1) / 2) + 2 + width;
   if (!to_terminal || !quarn::tty::terminal_columns(stdout)) out.set_margin(columns + 1);
-  line_writer lines(out, std::move(line));
+  line_writer writer(out, std::move(line));
   const auto w = static_cast<std::size_t>(width);
   const unsigned long long total = plan.total.value_or(limit);
   unsigned long long done = 0;  // bytes dumped
@@ -568,7 +574,7 @@ int main(int argc, char** argv) {
       const bool last = done + have >= total;
       while (have - at >= w || (last && at < have)) {
         const std::size_t n = std::min(w, have - at);
-        lines.line(static_cast<long long>(skip + done), buffer.get() + at, n);
+        writer.line(static_cast<long long>(skip + done), buffer.get() + at, n);
         at += n;
         done += n;
       }
@@ -580,23 +586,23 @@ int main(int argc, char** argv) {
       ssize_t k = held.read_back(buffer.get() + have, room);
       if (k == 0) k = in.read_some(buffer.get() + have, room);
       if (k < 0) {
-        lines.flush();
+        writer.flush();
         fail(in.name, errno);
       }
       if (k == 0) {
         // The end (before `total` for a file that shrank): the last line,
         // shorter than the others.
-        if (have > 0) lines.line(static_cast<long long>(skip + done), buffer.get(), have);
+        if (have > 0) writer.line(static_cast<long long>(skip + done), buffer.get(), have);
         done += have;
         break;
       }
       // A source that had no more for now may be slow: what is laid out
       // goes out before waiting for it.
-      if (static_cast<std::size_t>(k) < room && !S_ISREG(st.st_mode)) lines.flush();
+      if (static_cast<std::size_t>(k) < room && !S_ISREG(st.st_mode)) writer.flush();
       have += static_cast<std::size_t>(k);
     }
-    if (done == 0 && !selected) lines.line(static_cast<long long>(skip), buffer.get(), 0);
-    lines.finish();
+    if (done == 0 && !selected) writer.line(static_cast<long long>(skip), buffer.get(), 0);
+    writer.finish();
     flush_std_outputs();
   } catch (const std::system_error& e) {
     std::fprintf(stderr, "%s: standard output: %s\n", program, e.code().message().c_str());

@@ -566,8 +566,8 @@ struct toplevel::impl {
       } c{*interpreter, unit, {}};
       const bool completed = interrupt::run_interruptible(
           [](void* p) {
-            auto& c = *static_cast<call*>(p);
-            if (auto err = c.interpreter.Execute(c.unit)) c.error = llvm::toString(std::move(err));
+            auto& args = *static_cast<call*>(p);
+            if (auto err = args.interpreter.Execute(args.unit)) args.error = llvm::toString(std::move(err));
           },
           &c);
       if (!completed) {
