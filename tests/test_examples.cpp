@@ -83,9 +83,10 @@ TEST(Examples, Readme) {
               quarn::print("@[%a@]@.", quarn::list(quarn::int_, {.sep = quarn::comma}), v);  // 1, 2, 3
               quarn::print("%a@.", quarn::hovbox(quarn::brackets(quarn::list(quarn::int_, {.sep = quarn::semi}))), v);
               quarn::print("%a %a@.", quarn::byte_size, 12345LL, quarn::uint64_ns_span, 90s);  // 12.4kB 1min30s
+              quarn::print("%2$s holds %1$'d bytes@.", 1234567, "disk");  // disk holds 1,234,567 bytes
               s = quarn::sprint("@[<hov 2>%s =@ %S@]", "name", "a \"quoted\" value");
             }),
-            "v = [1; 2; 3]\n1, 2, 3\n[1; 2; 3]\n12.4kB 1min30s\n");
+            "v = [1; 2; 3]\n1, 2, 3\n[1; 2; 3]\n12.4kB 1min30s\ndisk holds 1,234,567 bytes\n");
   EXPECT_EQ(s, R"(name = "a \"quoted\" value")");
 }
 

@@ -456,4 +456,91 @@ TEST(FormatStars, CheckedAtRunTime) {
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%*%")), std::invalid_argument);
 }
 
+// C's snprintf of `fmt`, through a function so that the compiler does not
+// check the string (-Wpedantic refuses "%N$").
+template <class... A>
+std::string c_sprintf(const char* fmt, const A&... a) {
+  char out[128];
+  std::snprintf(out, sizeof out, fmt, a...);
+  return out;
+}
+
+// Positional conversions ("%N$") name their arguments, as POSIX printf has
+// them; glibc's printf reads them alike, so it gives the expected text.
+// Each string runs checked at compile time and at run time.
+TEST(FormatPositional, AsPrintf) {
+#define POSITIONAL(FMT, ...)                                                    \
+  do {                                                                          \
+    const std::string want = c_sprintf(FMT, __VA_ARGS__);                      \
+    EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), want) << FMT;                    \
+    EXPECT_EQ(quarn::sprint(quarn::runtime(FMT), __VA_ARGS__), want) << FMT;    \
+  } while (false)
+#if !defined(_WIN32)
+  POSITIONAL("%2$s %1$d", 7, "x");
+  POSITIONAL("%1$d %1$5d %1$-5d| %2$x", -42, 255);
+  POSITIONAL("[%1$*2$d|%1$-*2$d|%3$.*2$f|%3$*2$.*4$f]", 42, 6, 3.14159, 1);
+  POSITIONAL("%3$s%%%2$c%1$d", 5, 'c', "s");
+#endif
+#undef POSITIONAL
+  // "%N$a" takes the printer at N and its value at N + 1; "%N$t" the
+  // callable at N.
+  const auto t = [](quarn::formatter& f) { f.print_string("t"); };
+  EXPECT_EQ(quarn::sprint("%3$d %1$a %3$d %4$t", quarn::int_, 5, 9, t), "9 5 9 t");
+  EXPECT_EQ(quarn::sprint(quarn::runtime("%3$d %1$a %3$d %4$t"), quarn::int_, 5, 9, t), "9 5 9 t");
+}
+
+TEST(FormatPositional, ErrorsAtRunTime) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"%1$d %d", "mixed"},          {"%d %2$d", "mixed"},
+      {"%2$d", "named by no"},       {"%1$d %1$d", "named by no"},
+      {"%3$d %1$d %2$d", "past the last"}, {"%2$a", "does not match"},
+      {"%0$d", "count from 1"},      {"%4097$d", "too large"},
+      {"%1$*d %2$d", "names its argument"}, {"%*1$d %d", "belongs to a positional"},
+      {"%1$s %2$d", "does not match"}, {"%1$*2$d", "not an int"},
+  };
+  for (auto [fmt, want] : cases) {
+    try {
+      (void)quarn::sprint(quarn::runtime(fmt), 1, 2u);
+      ADD_FAILURE() << fmt << " was accepted";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_NE(std::string_view(e.what()).find(want), std::string_view::npos) << fmt << ": " << e.what();
+    }
+  }
+}
+
+// "'" and the grouped printers: digits in groups of three, whatever the
+// locale.  The zeros of a precision are grouped, those of "0" are not.
+TEST(FormatGrouped, Digits) {
+  const conv_case<long long> cases[] = {
+      {"%'d", 0, "0"},
+      {"%'d", 999, "999"},
+      {"%'d", 1000, "1,000"},
+      {"%'d", -1234567, "-1,234,567"},
+      {"%'i", 123456, "123,456"},
+      {"%'d", INT64_MIN, "-9,223,372,036,854,775,808"},
+      {"%'u", -1, "18,446,744,073,709,551,615"},
+      {"%'+d", 1234, "+1,234"},
+      {"[%'8d]", 12345, "[  12,345]"},
+      {"[%'-8d]", 12345, "[12,345  ]"},
+      {"[%'08d]", -12345, "[-012,345]"},
+      {"[%'.5d]", 12, "[00,012]"},
+      {"[%'.0d]", 0, "[]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt), c.value), c.want) << c.fmt;
+  EXPECT_EQ(quarn::sprint("%'d|%'u", 1234567, 4000000000U), "1,234,567|4,000,000,000");
+  EXPECT_EQ(quarn::sprint("%'d", static_cast<short>(-12345)), "-12,345");
+  EXPECT_THROW((void)quarn::sprint(quarn::runtime("%'x"), 1), std::invalid_argument);
+
+  const std::pair<std::string, std::string_view> printed[] = {
+      {quarn::sprint("%a", quarn::grouped, 0), "0"},
+      {quarn::sprint("%a", quarn::grouped, INT64_MIN), "-9,223,372,036,854,775,808"},
+      {quarn::sprint("%a", quarn::grouped, UINT64_MAX), "18,446,744,073,709,551,615"},
+      {quarn::sprint("%a", quarn::grouped, static_cast<signed char>(-100)), "-100"},
+      {quarn::sprint("%a", quarn::grouped_with(""), 1234567), "1234567"},
+      {quarn::sprint("%a", quarn::grouped_with("\u202f"), 1234567), "1\u202f234\u202f567"},
+  };
+  for (const auto& [got, want] : printed) EXPECT_EQ(got, want);
+  EXPECT_THROW((void)quarn::grouped_with("123456789"), std::invalid_argument);
+}
+
 }  // namespace

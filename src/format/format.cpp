@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "quarn/detail/conversions.hpp"
 #include "quarn/detail/format_args.hpp"
@@ -67,7 +68,7 @@ bool plain(const conversion& cv) { return unpadded(cv) && cv.precision < 0; }
 
 // The printf conversion of `cv`, written with printf's letter `conv`.
 printf_field printf_field_of(const conversion& cv, char conv) {
-  return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv};
+  return {cv.minus, cv.zero, cv.plus, cv.space, cv.hash, cv.width, cv.precision, conv, {}};
 }
 
 // Runs a format string against its arguments.  Texts and the text of
@@ -146,6 +147,7 @@ public:
     switch (rule.out) {
       case writes::signed_integer: return integer(a, cv, true);
       case writes::unsigned_integer: return integer(a, cv, false);
+      case writes::grouped_integer: return grouped_integer(a, cv, rule.printf_letter == 'd');
       case writes::floating: {
         if (a.long_double) {
           number_text text;
@@ -203,10 +205,35 @@ public:
     }
   }
 
+  // A positional conversion: its arguments are named (counted from 1)
+  // rather than taken in turn.  It takes them as conv() would, from where
+  // they are named.
+  void conv_at(const conversion& written, const arg_positions& at) {
+    conversion cv = written;
+    if (cv.star_width) {
+      // with_stars() reads the width alone, then the precision alone.
+      seek(at.width);
+      cv.star_precision = false;
+      cv = with_stars(cv);
+      cv.star_precision = written.star_precision;
+    }
+    if (cv.star_precision) {
+      seek(at.precision);
+      cv = with_stars(cv);
+    }
+    seek(at.value);
+    conv(cv);
+    // A positional string uses its arguments in any order: what finish()
+    // counts is for sequential ones.
+    next_ = n_;
+  }
+
   void finish() {
     emit_pending();
     if (next_ != n_) error("more arguments were given than the format string uses");
   }
+
+  [[nodiscard]] std::size_t arg_count() const { return n_; }
 
 private:
   // The next argument, checked against what the conversion takes (checked
@@ -250,6 +277,13 @@ private:
       cv.star_precision = false;
     }
     return cv;
+  }
+
+  // Makes argument `position` (counted from 1) the next one taken.
+  void seek(int position) {
+    if (static_cast<std::size_t>(position) > n_)
+      error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
+    next_ = static_cast<std::size_t>(position) - 1;
   }
 
   // The next argument, which must be an int (a "*" width or precision).
@@ -390,6 +424,20 @@ private:
     append(text.view());
   }
 
+  // "%'d", "%'i" and "%'u": as integer() writes them, the digits in groups
+  // of three separated by ",".  Not inlined: conv() keeps the code it has
+  // without it.
+  [[gnu::noinline]] void grouped_integer(const format_arg& a, const conversion& cv, bool as_signed) {
+    unsigned long long bits = a.v.u;
+    if (!as_signed && a.bits < 64) bits &= (1ULL << a.bits) - 1;
+    const bool negative = as_signed && a.is_signed && static_cast<long long>(bits) < 0;
+    printf_field field = printf_field_of(cv, cv.rule.printf_letter);
+    field.group = ",";
+    number_text text;
+    write_integer(text, negative ? 0 - bits : bits, negative, field);
+    append(text.view());
+  }
+
   formatter* f_ = nullptr;       // where the output goes, or
   std::string* text_ = nullptr;  // where a flat string's text goes,
   text_measure text_measure_ = text_measure::bytes;  // measured so
@@ -406,6 +454,39 @@ private:
   char pending_[256];
 };
 
+// The interpreter of a string parsed as it runs, which nothing checked at
+// compile time: it also checks that a positional string uses every
+// argument.
+class parsed_interpreter : public interpreter {
+public:
+  using interpreter::interpreter;
+
+  void conv_at(const conversion& cv, const arg_positions& at) {
+    interpreter::conv_at(cv, at);
+    // The positions are valid: the conversion would have failed otherwise.
+    if (used_.empty()) used_.resize(arg_count());
+    used_[static_cast<std::size_t>(at.value - 1)] = true;
+    if (cv.rule.arg == takes::printer_and_value) used_[static_cast<std::size_t>(at.value)] = true;
+    if (at.width != 0) used_[static_cast<std::size_t>(at.width - 1)] = true;
+    if (at.precision != 0) used_[static_cast<std::size_t>(at.precision - 1)] = true;
+  }
+
+  void finish() {
+    for (const bool u : used_)
+      if (!u) error("an argument is named by no \"%N$\" (a positional format string uses every argument)");
+    interpreter::finish();
+  }
+
+private:
+  std::vector<bool> used_;  // by a positional conversion; empty until one
+};
+
+void run_parsed(formatter& f, std::string_view fmt, const format_arg* args, std::size_t n) {
+  parsed_interpreter in(f, args, n);
+  parse_format(fmt, in);
+  in.finish();
+}
+
 }  // namespace
 
 std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n,
@@ -419,11 +500,9 @@ std::string vsprint_flat(std::string_view fmt, const compiled_format& ops, const
 
 void vfprint(formatter& f, std::string_view fmt, const compiled_format& ops, const format_arg* args, std::size_t n) {
   const std_guard guard(f);
+  if (!ops.compiled()) return run_parsed(f, fmt, args, n);
   interpreter in(f, args, n);
-  if (ops.compiled())
-    run_format(fmt, ops, in);
-  else
-    parse_format(fmt, in);
+  run_format(fmt, ops, in);
   in.finish();
 }
 

@@ -110,6 +110,18 @@ void write_integer(number_text& out, unsigned long long magnitude, bool negative
 
   const std::size_t precision = field.precision > 0 ? static_cast<std::size_t>(field.precision) : 0;
   std::size_t zeros = precision > body.size() ? precision - body.size() : 0;
+  if (!field.group.empty()) {
+    // The zeros of the precision are digits like the others, grouped with
+    // them; the zeros of the "0" flag pad the field and are not.
+    const std::string digits_of_field = std::string(zeros, '0').append(body);
+    std::string grouped;
+    for (std::size_t k = 0; k < digits_of_field.size(); ++k) {
+      if (k != 0 && (digits_of_field.size() - k) % 3 == 0) grouped += field.group;
+      grouped += digits_of_field[k];
+    }
+    field_writer::write(out, prefix, 0, grouped, field, field.zero && field.precision < 0);
+    return;
+  }
   // "#" makes an octal number start with 0.
   if (field.hash && field.conv == 'o' && zeros == 0 && (body.empty() || body[0] != '0')) zeros = 1;
   field_writer::write(out, prefix, zeros, body, field, field.zero && field.precision < 0);

@@ -19,6 +19,9 @@ struct printf_field {
   int width = -1;
   int precision = -1;
   char conv = 'd';
+  // "d" and "u" only: when not empty, what separates the digits in groups
+  // of three ("'" in a format string, the grouped printer).
+  std::string_view group;
 };
 
 // The text of one number.  Short texts (all but fields wider than the

@@ -32,15 +32,23 @@ void print_unsigned(formatter& f, unsigned long long v) {
   f.print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
+void print_grouped(formatter& f, unsigned long long magnitude, bool negative, std::string_view separator) {
+  number_text text;
+  write_integer(text, magnitude, negative, printf_field{.conv = negative ? 'd' : 'u', .group = separator});
+  f.print_string(text.view());
+}
+
+void separator_too_long() { throw invalid_argument("quarn: grouped_with: a separator of more than 8 bytes"); }
+
 void print_g(formatter& f, double x) {
   number_text text;
-  write_floating(text, x, printf_field{.conv = 'g'});
+  write_floating(text, x, printf_field{.conv = 'g', .group = {}});
   f.print_string(text.view());
 }
 
 void print_g(formatter& f, long double x) {
   number_text text;
-  write_floating(text, x, printf_field{.conv = 'g'});
+  write_floating(text, x, printf_field{.conv = 'g', .group = {}});
   f.print_string(text.view());
 }
 

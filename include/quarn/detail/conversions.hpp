@@ -26,6 +26,8 @@ enum class takes : unsigned char {
 enum class writes : unsigned char {
   signed_integer,    // through printf_letter, a signed type read as signed
   unsigned_integer,  // through printf_letter, the bits read as unsigned at the type's width
+  grouped_integer,   // as signed_integer (d) or unsigned_integer (u), the digits in groups of three
+                     // (the "'" flag, which the parser sets in a conversion's copy of its rule)
   floating,          // through printf_letter, padded by printf itself
   string,            // the bytes, cut to the precision
   quoted_string,     // in double quotes, escaped

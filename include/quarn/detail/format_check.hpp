@@ -52,6 +52,8 @@ struct format_checker {
   format_compiler& compiler;
   std::size_t next = 0;
   bool failed = false;
+  bool positional = false;
+  std::array<bool, N> used{};  // by a positional conversion
 
   constexpr void error(const char* message) {
     failed = true;
@@ -77,35 +79,61 @@ struct format_checker {
       ++next;
     }
     if (next >= N) return error("the format string needs more arguments than were given");
-    const arg_info& a = args[next];
-    switch (cv.rule.arg) {
+    if (!matches(cv.rule, next)) return;
+    next += cv.rule.arg == takes::printer_and_value ? 2 : 1;
+  }
+  // A positional conversion: its arguments are named, counted from 1, and
+  // any of them may be used more than once; check_format() checks that none
+  // is left out.
+  constexpr void conv_at(const conversion& cv, const arg_positions& at) {
+    compiler.conv_at(cv, at);
+    positional = true;
+    for (const int star : {at.width, at.precision}) {
+      if (star == 0) continue;
+      if (static_cast<std::size_t>(star) > N)
+        return error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
+      if (!args[star - 1].is_int) return error("a \"*\" width or precision was given a value that is not an int");
+      used[star - 1] = true;
+    }
+    const auto k = static_cast<std::size_t>(at.value - 1);
+    if (k >= N) return error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
+    if (!matches(cv.rule, k)) return;
+    used[k] = true;
+    if (cv.rule.arg == takes::printer_and_value) used[k + 1] = true;
+  }
+
+  // Whether argument k suits a conversion of `rule` (and, for "%a", the
+  // argument after it is there); reports the error when not.
+  constexpr bool matches(const conversion_rule& rule, std::size_t k) {
+    const arg_info& a = args[k];
+    switch (rule.arg) {
       case takes::integer:
-        if (a.kind != arg_kind::integer) return error("an integer conversion (%d %i %u %x %X %o) was given a non-integer");
+        if (a.kind != arg_kind::integer)
+          return error("an integer conversion (%d %i %u %x %X %o) was given a non-integer"), false;
         break;
       case takes::floating:
         if (a.kind != arg_kind::floating)
-          return error("a floating-point conversion (%f %e %E %g %G) was given a non-floating-point value");
+          return error("a floating-point conversion (%f %e %E %g %G) was given a non-floating-point value"), false;
         break;
       case takes::string:
-        if (a.kind != arg_kind::string) return error("%s or %S was given a value that is not a string");
+        if (a.kind != arg_kind::string) return error("%s or %S was given a value that is not a string"), false;
         break;
       case takes::character:
-        if (a.kind != arg_kind::character) return error("%c or %C was given a value that is not a char");
+        if (a.kind != arg_kind::character) return error("%c or %C was given a value that is not a char"), false;
         break;
       case takes::boolean:
-        if (a.kind != arg_kind::boolean) return error("%b or %B was given a value that is not a bool");
+        if (a.kind != arg_kind::boolean) return error("%b or %B was given a value that is not a bool"), false;
         break;
       case takes::printer_and_value:
-        if (next + 1 >= N) return error("%a needs two arguments: a printer and its value");
-        if (!a.prints_next) return error("%a was given a printer that cannot print the value after it");
-        ++next;
+        if (k + 1 >= N) return error("%a needs two arguments: a printer and its value"), false;
+        if (!a.prints_next) return error("%a was given a printer that cannot print the value after it"), false;
         break;
       case takes::callable:
-        if (!a.prints_unit) return error("%t was given something that is not callable with a formatter");
+        if (!a.prints_unit) return error("%t was given something that is not callable with a formatter"), false;
         break;
-      case takes::nothing: return;  // handled by the parser; never reaches a handler
+      case takes::nothing: return false;  // handled by the parser; never reaches a handler
     }
-    ++next;
+    return true;
   }
 };
 
@@ -116,7 +144,13 @@ constexpr void check_format(std::string_view s, compiled_format& out) {
   format_compiler compiler(s, out);
   format_checker<sizeof...(Args)> c{infos.data(), compiler};
   parse_format(s, c);
-  if (!c.failed && c.next != sizeof...(Args)) c.error("more arguments were given than the format string uses");
+  if (c.failed) return;
+  if (!c.positional) {
+    if (c.next != sizeof...(Args)) c.error("more arguments were given than the format string uses");
+    return;
+  }
+  for (const bool u : c.used)
+    if (!u) return c.error("an argument is named by no \"%N$\" (a positional format string uses every argument)");
 }
 
 }  // namespace quarn::detail

@@ -25,6 +25,9 @@ namespace quarn::detail {
 //   conv             the rule's position in conversion_rules, then the flags,
 //                    the width (2 bytes), the precision (2 bytes) and the
 //                    length modifier, each only when its variant bit is set
+//   conv_at          as conv, then the positions of the arguments (a byte
+//                    each): the value's, then the "*" width's and the "*"
+//                    precision's when the flags have them
 //   brk              nothing for "@ " and "@,", else spaces and offset (2 bytes each)
 //   open_box         the kind in the variant's low three bits; the indentation
 //                    (2 bytes) when the variant's high bit is set
@@ -42,10 +45,11 @@ enum class op_code : unsigned char {
   open_tag,
   close_tag,
   width,
+  conv_at,
 };
 
 inline constexpr unsigned char conv_minus = 1, conv_zero = 2, conv_plus = 4, conv_space = 8, conv_hash = 16,
-                                conv_star_width = 32, conv_star_precision = 64;
+                                conv_star_width = 32, conv_star_precision = 64, conv_group = 128;
 inline constexpr unsigned char conv_has_flags = 1, conv_has_width = 2, conv_has_precision = 4, conv_has_length = 8;
 inline constexpr unsigned char brk_space = 0, brk_cut = 1, brk_numbers = 2;
 inline constexpr unsigned char box_has_indent = 8;
@@ -98,28 +102,41 @@ public:
     op(op_code::width);
     number(w);
   }
-  constexpr void conv(const conversion& cv) {
+  constexpr void conv(const conversion& cv) { add_conv(op_code::conv, cv, arg_positions{}); }
+  constexpr void conv_at(const conversion& cv, const arg_positions& at) {
+    // A position above a byte names an argument that no call has: the
+    // checker reports it.
+    if (at.value > 255 || at.width > 255 || at.precision > 255) return error("");
+    add_conv(op_code::conv_at, cv, at);
+  }
+  // A string with an error is never run from its list.
+  constexpr void error(const char*) { out_.size = compiled_format::not_compiled; }
+
+private:
+  constexpr void add_conv(op_code code, const conversion& cv, const arg_positions& at) {
     unsigned char rule = 0;
     while (conversion_rules[rule].letter != cv.rule.letter) ++rule;
     if (cv.rule.arg == takes::printer_and_value || cv.rule.arg == takes::callable) out_.flat = false;
     const auto flags = static_cast<unsigned char>((cv.minus ? conv_minus : 0) | (cv.zero ? conv_zero : 0) |
                                                   (cv.plus ? conv_plus : 0) | (cv.space ? conv_space : 0) |
                                                   (cv.hash ? conv_hash : 0) | (cv.star_width ? conv_star_width : 0) |
-                                                  (cv.star_precision ? conv_star_precision : 0));
+                                                  (cv.star_precision ? conv_star_precision : 0) |
+                                                  (cv.rule.out == writes::grouped_integer ? conv_group : 0));
     const auto variant = static_cast<unsigned char>(
         (flags != 0 ? conv_has_flags : 0) | (cv.width >= 0 ? conv_has_width : 0) |
         (cv.precision >= 0 ? conv_has_precision : 0) | (cv.length != 0 ? conv_has_length : 0));
-    op(op_code::conv, variant);
+    op(code, variant);
     byte(rule);
     if (flags != 0) byte(flags);
     if (cv.width >= 0) number(cv.width);
     if (cv.precision >= 0) number(cv.precision);
     if (cv.length != 0) byte(static_cast<unsigned char>(cv.length));
+    if (code == op_code::conv_at) {
+      byte(static_cast<unsigned char>(at.value));
+      if (cv.star_width) byte(static_cast<unsigned char>(at.width));
+      if (cv.star_precision) byte(static_cast<unsigned char>(at.precision));
+    }
   }
-  // A string with an error is never run from its list.
-  constexpr void error(const char*) { out_.size = compiled_format::not_compiled; }
-
-private:
   constexpr void byte(unsigned char b) {
     if (!out_.compiled()) return;
     if (out_.size == compiled_format::capacity) {
@@ -129,7 +146,8 @@ private:
     out_.ops[out_.size++] = b;
   }
   constexpr void op(op_code code, unsigned char variant = 0) {
-    if (code != op_code::text && code != op_code::conv && code != op_code::width) out_.flat = false;
+    if (code != op_code::text && code != op_code::conv && code != op_code::conv_at && code != op_code::width)
+      out_.flat = false;
     byte(static_cast<unsigned char>(static_cast<unsigned char>(code) | (variant << 4)));
   }
   constexpr void number(int n) {
@@ -147,17 +165,57 @@ private:
   compiled_format& out_;
 };
 
+// The 16-bit number at p, which it moves past.
+inline int read_number(const unsigned char*& p) {
+  const auto n = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+  p += 2;
+  return static_cast<int>(n);
+}
+
+// The conversion of a conv or conv_at operation whose variant is `variant`,
+// read from p (just after the operation's first byte), which it moves past.
+inline conversion read_conv(const unsigned char*& p, unsigned variant) {
+  conversion cv;
+  cv.rule = conversion_rules[*p++];
+  if (variant & conv_has_flags) {
+    const unsigned flags = *p++;
+    cv.minus = (flags & conv_minus) != 0;
+    cv.zero = (flags & conv_zero) != 0;
+    cv.plus = (flags & conv_plus) != 0;
+    cv.space = (flags & conv_space) != 0;
+    cv.hash = (flags & conv_hash) != 0;
+    cv.star_width = (flags & conv_star_width) != 0;
+    cv.star_precision = (flags & conv_star_precision) != 0;
+    if (flags & conv_group) cv.rule.out = writes::grouped_integer;
+  }
+  if (variant & conv_has_width) cv.width = read_number(p);
+  if (variant & conv_has_precision) cv.precision = read_number(p);
+  if (variant & conv_has_length) cv.length = static_cast<char>(*p++);
+  return cv;
+}
+
+// Runs the conv_at operation whose first byte is p[-1] and returns its end.
+// Out of run_format's loop, and reading the variant again: positional
+// strings are rare, and the loop's common operations keep the code they
+// have without them.
+template <class Handler>
+[[gnu::noinline]] const unsigned char* run_conv_at(const unsigned char* p, Handler& h) {
+  const conversion cv = read_conv(p, p[-1] >> 4);
+  arg_positions at;
+  at.value = *p++;
+  if (cv.star_width) at.width = *p++;
+  if (cv.star_precision) at.precision = *p++;
+  h.conv_at(cv, at);
+  return p;
+}
+
 // Calls the handler for each operation of `c`, a list compiled from `s` (or
 // from a copy of it), as parse_format(s, h) would.
 template <class Handler>
 void run_format(std::string_view s, const compiled_format& c, Handler& h) {
   const unsigned char* p = c.ops;
   const unsigned char* const end = p + c.size;
-  const auto number = [&p] {
-    const auto n = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-    p += 2;
-    return static_cast<int>(n);
-  };
+  const auto number = [&p] { return read_number(p); };
   // Tests rather than a switch: a jump table's one indirect branch, taken
   // from every operation of every string, is mispredicted far more often
   // than these, whose outcomes follow the string's own pattern.
@@ -168,22 +226,7 @@ void run_format(std::string_view s, const compiled_format& c, Handler& h) {
       h.text(s.substr(p[0], p[1]));
       p += 2;
     } else if (code == op_code::conv) {
-      conversion cv;
-      cv.rule = conversion_rules[*p++];
-      if (variant & conv_has_flags) {
-        const unsigned flags = *p++;
-        cv.minus = (flags & conv_minus) != 0;
-        cv.zero = (flags & conv_zero) != 0;
-        cv.plus = (flags & conv_plus) != 0;
-        cv.space = (flags & conv_space) != 0;
-        cv.hash = (flags & conv_hash) != 0;
-        cv.star_width = (flags & conv_star_width) != 0;
-        cv.star_precision = (flags & conv_star_precision) != 0;
-      }
-      if (variant & conv_has_width) cv.width = number();
-      if (variant & conv_has_precision) cv.precision = number();
-      if (variant & conv_has_length) cv.length = static_cast<char>(*p++);
-      h.conv(cv);
+      h.conv(read_conv(p, variant));
     } else if (code == op_code::brk) {
       if (variant == brk_space) {
         h.brk(1, 0);
@@ -208,6 +251,7 @@ void run_format(std::string_view s, const compiled_format& c, Handler& h) {
           break;
         case op_code::close_tag: h.close_tag(); break;
         case op_code::width: h.width(number()); break;
+        case op_code::conv_at: p = run_conv_at(p, h); break;
         default: break;
       }
     }

@@ -13,7 +13,8 @@
 namespace quarn::detail {
 
 // One conversion as written: its rule, and what stood between "%" and the
-// letter.
+// letter.  The "'" flag is in the rule: it makes "%d", "%i" and "%u" write
+// writes::grouped_integer.
 struct conversion {
   conversion_rule rule;
   bool minus = false, zero = false, plus = false, space = false, hash = false;
@@ -24,6 +25,17 @@ struct conversion {
   // the value, in that order.
   bool star_width = false, star_precision = false;
 };
+
+// The arguments a positional conversion ("%2$d", "%3$*1$.*2$f") names,
+// counted from 1: its value (for "%a" the printer, whose value follows it),
+// and the arguments of its "*" width and precision, 0 where there is none.
+struct arg_positions {
+  int value = 0, width = 0, precision = 0;
+};
+
+// How the conversions of a string name their arguments: POSIX has them all
+// positional or none.
+enum class arg_order : unsigned char { unknown, sequential, positional };
 
 /// The largest magnitude of a number in a format string (a width, a
 /// precision, an indentation, the spaces or offset of a break hint, the
@@ -177,11 +189,31 @@ constexpr void unknown_conversion(Handler& h) {
   h.error("unknown conversion (expected one of d i u x X o f e E g G s S c C b B a t % @ , !)");
 }
 
-// "%" [flags] [width|*] [.precision|.*] [l|L|n] letter.
+// "N$" at s[i..], as it starts a positional conversion or a "*M$": true
+// with n set and i past the "$", or false with i unchanged when s[i..] is
+// not one.  Reports an error (and sets `failed`) for a position 0 or above
+// 4096.
 template <class Handler>
-constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) {
+constexpr bool arg_position(std::string_view s, std::size_t& i, Handler& h, int& n, bool& failed) {
+  std::size_t j = i;
+  while (j < s.size() && is_digit(s[j])) ++j;
+  if (j == i || j >= s.size() || s[j] != '$') return false;
+  if (parse_int(s, i, n, false) == number::too_large)
+    return failed = true, h.error("argument position too large in \"%N$\" (above 4096)"), false;
+  if (n == 0) return failed = true, h.error("argument positions in \"%N$\" count from 1"), false;
+  ++i;
+  return true;
+}
+
+// "%" [N$] [flags] [width|*|*M$] [.precision|.*|.*M$] [l|L|n] letter.
+// `order` is how the string's earlier conversions name their arguments.
+template <class Handler>
+constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h, arg_order& order) {
   const std::size_t start = i;
   conversion cv;
+  arg_positions at;
+  bool failed = false, group = false;
+  if (i < s.size() && is_digit(s[i]) && !arg_position(s, i, h, at.value, failed) && failed) return false;
   for (; i < s.size(); ++i) {
     const char f = s[i];
     if (f == '-')
@@ -194,12 +226,15 @@ constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) 
       cv.space = true;
     else if (f == '#')
       cv.hash = true;
+    else if (f == '\'')
+      group = true;
     else
       break;
   }
   if (i < s.size() && s[i] == '*') {
     cv.star_width = true;
     ++i;
+    if (!arg_position(s, i, h, at.width, failed) && failed) return false;
   } else if (parse_int(s, i, cv.width, false) == number::too_large) {
     return h.error("width too large (above 4096)"), false;
   }
@@ -209,6 +244,7 @@ constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) 
     if (i < s.size() && s[i] == '*') {
       cv.star_precision = true;
       ++i;
+      if (!arg_position(s, i, h, at.precision, failed) && failed) return false;
     } else if (parse_int(s, i, cv.precision, false) == number::too_large) {
       return h.error("precision too large (above 4096)"), false;
     }
@@ -221,11 +257,31 @@ constexpr bool parse_conversion(std::string_view s, std::size_t& i, Handler& h) 
     return h.error("\"%%\", \"%@\", \"%,\" and \"%!\" take no flags or width"), false;
   if (!cv.rule.length && cv.length != 0)
     return h.error("a length modifier (l, L, n) applies to integer conversions only"), false;
+  if (group) {
+    if (cv.rule.printf_letter != 'd' && cv.rule.printf_letter != 'u')
+      return h.error("the \"'\" flag (digits in groups) applies to %d, %i and %u only"), false;
+    cv.rule.out = writes::grouped_integer;
+  }
   switch (cv.rule.out) {
     case writes::letter: h.text(s.substr(i - 1, 1)); break;
     case writes::nothing: break;
     case writes::flush: h.flush(); break;
-    default: h.conv(cv);
+    default:
+      if (at.value == 0) {
+        if (at.width != 0 || at.precision != 0)
+          return h.error("a \"*M$\" width or precision belongs to a positional conversion (\"%N$\")"), false;
+        if (order == arg_order::positional)
+          return h.error("positional (\"%N$\") and sequential conversions are mixed in one format string"), false;
+        order = arg_order::sequential;
+        h.conv(cv);
+      } else {
+        if ((cv.star_width && at.width == 0) || (cv.star_precision && at.precision == 0))
+          return h.error("a \"*\" width or precision of a positional conversion names its argument (\"*M$\")"), false;
+        if (order == arg_order::sequential)
+          return h.error("positional (\"%N$\") and sequential conversions are mixed in one format string"), false;
+        order = arg_order::positional;
+        h.conv_at(cv, at);
+      }
   }
   return true;
 }
@@ -258,11 +314,13 @@ static_assert(lists_every_conversion(), "the message of unknown_conversion() mus
 // Walks format string `s`, calling the handler for each piece:
 //   text(string_view)  open_box(box_kind, int)  close_box()  brk(int, int)
 //   force_newline()  print_newline()  flush()  open_tag(string_view)
-//   close_tag()  width(int)  conv(const conversion&)  error(const char*)
+//   close_tag()  width(int)  conv(const conversion&)
+//   conv_at(const conversion&, const arg_positions&)  error(const char*)
 // After error() the walk stops.
 template <class Handler>
 constexpr void parse_format(std::string_view s, Handler& h) {
   std::size_t i = 0, lit = 0;
+  arg_order order = arg_order::unknown;
   const char* const base = s.data();
   while (i < s.size()) {
     // Skip the literal text up to the next directive.
@@ -274,7 +332,7 @@ constexpr void parse_format(std::string_view s, Handler& h) {
     const std::size_t start = i++;
     bool ok = true;
     if (s[start] == '%') {
-      ok = parse_conversion(s, i, h);
+      ok = parse_conversion(s, i, h, order);
     } else if (i >= s.size()) {
       // A lone "@" at the end prints as it is.
       h.text(s.substr(start, 1));

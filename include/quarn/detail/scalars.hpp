@@ -4,6 +4,7 @@
 #pragma once
 
 #include <concepts>
+#include <string_view>
 #include <type_traits>
 
 #include "quarn/engine.hpp"
@@ -22,6 +23,12 @@ concept fits = integer<I> && requires(I v) { Target{v}; };
 
 void print_signed(formatter& f, long long v);
 void print_unsigned(formatter& f, unsigned long long v);
+// Prints `magnitude`, with "-" when `negative`, its digits in groups of
+// three separated by `separator`.
+void print_grouped(formatter& f, unsigned long long magnitude, bool negative, std::string_view separator);
+// Throws quarn::invalid_argument: a separator of grouped_with() is longer
+// than 8 bytes.
+[[noreturn]] void separator_too_long();
 void print_g(formatter& f, double x);
 void print_g(formatter& f, long double x);
 
