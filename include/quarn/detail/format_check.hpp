@@ -90,10 +90,10 @@ struct format_checker {
     positional = true;
     for (const int star : {at.width, at.precision}) {
       if (star == 0) continue;
-      if (static_cast<std::size_t>(star) > N)
-        return error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
-      if (!args[star - 1].is_int) return error("a \"*\" width or precision was given a value that is not an int");
-      used[star - 1] = true;
+      const auto j = static_cast<std::size_t>(star - 1);
+      if (j >= N) return error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
+      if (!args[j].is_int) return error("a \"*\" width or precision was given a value that is not an int");
+      used[j] = true;
     }
     const auto k = static_cast<std::size_t>(at.value - 1);
     if (k >= N) return error("an argument position (\"%N$\" or \"*M$\") is past the last argument");
