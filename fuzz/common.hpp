@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: the reader of the input bytes, the stop on a
-// broken invariant, and the layout of a printer on a string.
+// broken invariant, and (from the unit tests' helpers) the layout of a
+// printer on a string.
 #pragma once
 
-#include <quarn/engine.hpp>
+#include "../tests/print_helpers.hpp"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace quarn_fuzz {
 
@@ -41,17 +41,8 @@ inline void check(bool ok, const char* what) {
   if (!ok) fail(what);
 }
 
-// `p` applied to `v` inside a b box, on a fresh string formatter at `margin`.
-template <class P, class V>
-std::string render(const P& p, const V& v, int margin = 78) {
-  std::string out;
-  quarn::formatter f(out);
-  f.set_margin(margin);
-  f.open_box(quarn::box_kind::b, 0);
-  p(f, v);
-  f.close_box();
-  f.print_flush();
-  return out;
-}
+// `p` applied to `v` inside a b box, on a fresh string formatter at
+// `margin`: the helper the unit tests use.
+using quarn_test::render;
 
 }  // namespace quarn_fuzz

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Shared by the printer tests: lay a printer out on a fresh string formatter.
+// Shared by the printer tests and the fuzz targets: lay a printer out on a
+// fresh string formatter.
 #pragma once
 
 #include <quarn/quarn.hpp>

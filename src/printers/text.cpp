@@ -32,9 +32,6 @@ struct white {
 struct not_white {
   constexpr bool operator()(unsigned char c) const { return !is_white(c); }
 };
-struct not_white_or_nl {
-  constexpr bool operator()(unsigned char c) const { return c == '\n' || !is_white(c); }
-};
 
 // The least index from `start` on whose byte satisfies `p`, or s.size() when
 // there is none (start itself if it is already past the end).  A result of
@@ -61,51 +58,54 @@ void walk_stable(formatter& f, std::string_view s, Walk walk) {
   walk(f, s);
 }
 
+// The words of a string (runs of bytes other than white space) in order,
+// each with the white space before it: the one walk over white space that
+// print_words and print_paragraphs share.  White space before the first
+// word and after the last is skipped.
+class word_splitter {
+public:
+  explicit word_splitter(std::string_view s) : s_(s), at_(stop_at(not_white{}, 0, s)) {}
+
+  // The next word, and in `gap` the white space between it and the word
+  // before (empty for the first word); false after the last word.
+  bool next(std::string_view& word, std::string_view& gap) {
+    const std::size_t start = stop_at(not_white{}, at_, s_);
+    if (start >= s_.size()) return false;
+    gap = sub(s_, at_, start);
+    at_ = stop_at(white{}, start, s_);
+    word = sub(s_, start, at_);
+    return true;
+  }
+
+private:
+  std::string_view s_;
+  std::size_t at_;  // just past the last word given, or the first word
+};
+
 void walk_words(formatter& f, std::string_view s) {
-  const std::size_t n = s.size();
-  std::size_t start = stop_at(not_white{}, 0, s);
-  if (start >= n) return;
-  for (;;) {
-    // `start` is the first byte of a word.
-    const std::size_t stop = stop_at(white{}, start, s);
-    f.print_string(sub(s, start, stop));
-    if (stop >= n) return;
-    const std::size_t next = stop_at(not_white{}, stop, s);
-    if (next >= n) return;  // trailing white space is dropped
-    f.print_break(1, 0);
-    start = next;
+  word_splitter words(s);
+  std::string_view word;
+  std::string_view gap;
+  for (bool first = true; words.next(word, gap); first = false) {
+    if (!first) f.print_break(1, 0);
+    f.print_string(word);
   }
 }
 
+// Words separated by white space holding two newlines or more (a blank
+// line) are in two paragraphs, which an empty line separates.
 void walk_paragraphs(formatter& f, std::string_view s) {
-  const std::size_t n = s.size();
-  std::size_t start = stop_at(not_white{}, 0, s);
-  if (start >= n) return;
-  for (;;) {
-    const std::size_t stop = stop_at(white{}, start, s);
-    f.print_string(sub(s, start, stop));
-    if (stop >= n) return;
-    // The first newline or word byte after the word.
-    const std::size_t p = stop_at(not_white_or_nl{}, stop, s);
-    if (p >= n) return;
-    if (s[p] != '\n') {
+  word_splitter words(s);
+  std::string_view word;
+  std::string_view gap;
+  for (bool first = true; words.next(word, gap); first = false) {
+    if (!first && gap.find('\n') != gap.rfind('\n')) {
+      f.force_newline();
+      f.force_newline();
+    } else if (!first) {
       f.print_break(1, 0);
-      start = p;
-      continue;
     }
-    // A newline: a second one before the next word ends the paragraph.
-    const std::size_t q = stop_at(not_white_or_nl{}, p + 1, s);
-    if (q >= n) return;
-    if (s[q] != '\n') {
-      f.print_break(1, 0);
-      start = q;
-      continue;
-    }
-    const std::size_t r = stop_at(not_white{}, q + 1, s);
-    if (r >= n) return;
-    f.force_newline();
-    f.force_newline();
-    start = r;
+    f.print_string(word);
   }
 }
 

@@ -302,6 +302,26 @@ EOF
     grep -q 'error' "$work/out" && fail "an error on the terminal"
     [[ $failures -eq 0 ]] || { echo "---- terminal output:"; cat -v "$work/out"; }
     ;;
+options)
+    # The command line: the help in each spelling, arguments that are not
+    # options, an option without its value, and what follows "--" going to
+    # the compiler as it is.
+    for help in -h -help --help; do
+        run '' "$help"
+        expect_status 0
+        [[ $out == "usage: quarn-top [-load LIB]... [-- CLANG_ARG...]"* ]] || fail "$help: no usage on standard output"
+    done
+    run '' -load "$plugin" extra
+    expect_status 2
+    expect_err_has 'quarn-top: unexpected argument extra'
+    run '' --load
+    expect_status 2
+    expect_err_has 'usage: quarn-top'
+    run 'X + 2
+' -- -DX=40
+    expect_status 0
+    expect_out '- : int = 42'
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2

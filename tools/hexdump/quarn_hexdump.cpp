@@ -458,20 +458,32 @@ bool skip_input(input& in, const struct stat& st, unsigned long long n, char* bu
   std::exit(1);
 }
 
-}  // namespace
+// ---- parse, plan, run ------------------------------------------------------------
 
-int main(int argc, char** argv) {
+// The command line, checked.
+struct options {
+  int width = 16;
+  std::string path = "-";
+  unsigned long long skip = 0;
+  bool limited = false;  // --length was given
+  unsigned long long limit = ULLONG_MAX;
+  // Without --skip or --length, an empty input still prints its one line.
+  bool selected = false;
+  std::optional<quarn::style_renderer> color;
+};
+
+// Reads the command line into `o`.  A status to exit with when the program
+// is done already (--help, --version) or the command line is wrong.
+std::optional<int> parse(int argc, char** argv, options& o) {
   CLI::App app{"Hex-dumps FILE, or standard input when FILE is absent or \"-\"."};
   app.name(program);
   // Options are -x and --xx everywhere: on Windows, CLI11 would take a path
   // such as /tmp/f for an option /tmp.
   app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(program) + " " + quarn::version());
-  int width = 16;
-  std::string path = "-";
   std::string skip_text = "0";
   std::string length_text;
-  app.add_option("-w,--width", width, "Bytes per line.")
+  app.add_option("-w,--width", o.width, "Bytes per line.")
       ->default_val(16)
       ->check(CLI::Range(1, max_width));
   app.add_option("-s,--skip", skip_text,
@@ -483,89 +495,100 @@ int main(int argc, char** argv) {
       ->type_name("N")
       ->check(count_check);
   const auto color = quarn::cli::style_renderer(app);
-  app.add_option("FILE", path, "The file to dump (\"-\": standard input).");
+  app.add_option("FILE", o.path, "The file to dump (\"-\": standard input).");
   app.footer(
       "A dump of no bytes prints one line with address 0, unless --skip or --length left nothing to dump: then "
       "nothing is printed.");
   CLI11_PARSE(app, argc, argv);
-  binary_std_streams();
-  // The width of the lines comes from the terminal only when the output is
-  // one: into files and pipes the dump never depends on the environment
-  // (COLUMNS included), since scripts read its lines.
-  const bool to_terminal = ::isatty(STDOUT_FILENO) == 1;
-  quarn::tty::setup_std_outputs({.style_renderer = color.value(), .margin_from_terminal = to_terminal});
+  o.skip = *parse_count(skip_text);
+  o.limited = !length_text.empty();
+  if (o.limited) o.limit = *parse_count(length_text);
+  o.selected = app.count("--skip") > 0 || o.limited;
+  o.color = color.value();
+  return std::nullopt;
+}
 
-  const unsigned long long skip = *parse_count(skip_text);
-  const bool limited = !length_text.empty();
-  const unsigned long long limit = limited ? *parse_count(length_text) : ULLONG_MAX;
-  // Without --skip or --length, an empty input still prints its one line.
-  const bool selected = app.count("--skip") > 0 || limited;
-
-  const bool from_stdin = path == "-";
-  input in{from_stdin ? STDIN_FILENO : open_input(path.c_str()),
-           from_stdin ? "standard input" : path.c_str()};
-  if (in.fd < 0) fail(in.name, errno);
+// The input being dumped: its first bytes, read ahead into `buffer`, and
+// what follows them, in the spool and then still in the input.
+struct source {
+  input in{-1, ""};
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) fail(in.name, errno);
-
-  std::unique_ptr<char[]> buffer(new char[buffer_size]);
-  if (!skip_input(in, st, skip, buffer.get())) fail(in.name, errno);
-
-  // Read ahead, and plan.
-  dump_plan plan;
-  const std::optional<unsigned long long> left = size_left(in.fd, st);
+  std::unique_ptr<char[]> buffer;
   std::size_t have = 0;  // bytes in the buffer
-  {
-    const auto want = static_cast<std::size_t>(std::min<unsigned long long>(limit, buffer_size));
-    const ssize_t k = in.read_full(buffer.get(), want);
-    if (k < 0) fail(in.name, errno);
-    have = static_cast<std::size_t>(k);
-  }
   spool held;
-  if (in.eof || have == limit) {
+};
+
+// Opens the input, skips to where the dump starts, reads ahead, and decides
+// the width of the addresses (see dump_plan).  Exits with a message when
+// the input cannot be read.
+dump_plan plan(const options& o, source& src) {
+  const bool from_stdin = o.path == "-";
+  input& in = src.in;
+  in = input{from_stdin ? STDIN_FILENO : open_input(o.path.c_str()), from_stdin ? "standard input" : o.path.c_str()};
+  if (in.fd < 0) fail(in.name, errno);
+  if (::fstat(in.fd, &src.st) != 0) fail(in.name, errno);
+
+  src.buffer.reset(new char[buffer_size]);
+  if (!skip_input(in, src.st, o.skip, src.buffer.get())) fail(in.name, errno);
+
+  dump_plan plan;
+  const std::optional<unsigned long long> left = size_left(in.fd, src.st);
+  {
+    const auto want = static_cast<std::size_t>(std::min<unsigned long long>(o.limit, buffer_size));
+    const ssize_t k = in.read_full(src.buffer.get(), want);
+    if (k < 0) fail(in.name, errno);
+    src.have = static_cast<std::size_t>(k);
+  }
+  const std::size_t have = src.have;
+  if (in.eof || have == o.limit) {
     plan.total = have;
   } else if (left && *left >= have) {
-    plan.total = std::min(*left, limit);
-  } else if (S_ISCHR(st.st_mode)) {
-    plan.digits = limited ? dump_digits(skip, limit, width) : std::max(8, digits_of(skip + have));
+    plan.total = std::min(*left, o.limit);
+  } else if (S_ISCHR(src.st.st_mode)) {
+    plan.digits = o.limited ? dump_digits(o.skip, o.limit, o.width) : std::max(8, digits_of(o.skip + have));
   } else {
     // Spool until the end, or until --length bytes, or until the width of
     // the addresses cannot grow any more.
-    const int final_digits = limited ? dump_digits(skip, limit, width) : INT_MAX;
+    const int final_digits = o.limited ? dump_digits(o.skip, o.limit, o.width) : INT_MAX;
     unsigned long long got = have;
     std::unique_ptr<char[]> chunk(new char[1 << 16]);
-    while (!in.eof && got < limit && dump_digits(skip, got, width) < final_digits) {
-      const auto want = static_cast<std::size_t>(std::min<unsigned long long>(limit - got, 1 << 16));
+    while (!in.eof && got < o.limit && dump_digits(o.skip, got, o.width) < final_digits) {
+      const auto want = static_cast<std::size_t>(std::min<unsigned long long>(o.limit - got, 1 << 16));
       const ssize_t k = in.read_some(chunk.get(), want);
       if (k < 0) fail(in.name, errno);
-      if (!held.append(chunk.get(), static_cast<std::size_t>(k))) fail("the temporary file", errno);
+      if (!src.held.append(chunk.get(), static_cast<std::size_t>(k))) fail("the temporary file", errno);
       got += static_cast<unsigned long long>(k);
     }
-    if (in.eof || got == limit) plan.total = got;
+    if (in.eof || got == o.limit) plan.total = got;
     else plan.digits = final_digits;
   }
-  if (plan.total) {
-    if (*plan.total == 0 && selected) return 0;
-    plan.digits = *plan.total == 0 ? 1 : dump_digits(skip, *plan.total, width);
-  }
+  if (plan.total) plan.digits = *plan.total == 0 ? 1 : dump_digits(o.skip, *plan.total, o.width);
+  return plan;
+}
 
-  // The dump.
+// Dumps the input as planned, a buffer at a time, onto standard output.
+// The exit status.
+int run(const options& o, source& src, const dump_plan& plan, bool to_terminal) {
   using namespace quarn;
   formatter& out = stdout_formatter();
-  line_printer line(width, plan.digits);
+  line_printer line(o.width, plan.digits);
   if (get_style_renderer(out) == style_renderer::Ansi_tty) {
     std::tie(line.address_on, line.address_off) = sgr_around(Fg(Cyan));
     std::tie(line.ascii_on, line.ascii_off) = sgr_around(Fg(Green));
   }
   // The terminal's width when the output is a terminal whose width is known
-  // (see the setup above), else wide enough for a whole line, so that lines
-  // never wrap: the address, ": ", the octets, two spaces and the ASCII
-  // column.
+  // (see the setup in main), else wide enough for a whole line, so that
+  // lines never wrap: the address, ": ", the octets, two spaces and the
+  // ASCII column.
+  const int width = o.width;
   const int columns = plan.digits + 2 + (2 * width + (width - 1) / 2) + 2 + width;
   if (!to_terminal || !quarn::tty::terminal_columns(stdout)) out.set_margin(columns + 1);
   line_writer writer(out, std::move(line));
   const auto w = static_cast<std::size_t>(width);
-  const unsigned long long total = plan.total.value_or(limit);
+  const unsigned long long skip = o.skip;
+  const unsigned long long total = plan.total.value_or(o.limit);
+  char* const buffer = src.buffer.get();
+  std::size_t& have = src.have;
   unsigned long long done = 0;  // bytes dumped
   try {
     for (;;) {
@@ -574,34 +597,34 @@ int main(int argc, char** argv) {
       const bool last = done + have >= total;
       while (have - at >= w || (last && at < have)) {
         const std::size_t n = std::min(w, have - at);
-        writer.line(static_cast<long long>(skip + done), buffer.get() + at, n);
+        writer.line(static_cast<long long>(skip + done), buffer + at, n);
         at += n;
         done += n;
       }
-      std::memmove(buffer.get(), buffer.get() + at, have - at);
+      std::memmove(buffer, buffer + at, have - at);
       have -= at;
       if (last) break;
       // More: from the spool, then from the input.
       const auto room = static_cast<std::size_t>(std::min<unsigned long long>(buffer_size - have, total - done - have));
-      ssize_t k = held.read_back(buffer.get() + have, room);
-      if (k == 0) k = in.read_some(buffer.get() + have, room);
+      ssize_t k = src.held.read_back(buffer + have, room);
+      if (k == 0) k = src.in.read_some(buffer + have, room);
       if (k < 0) {
         writer.flush();
-        fail(in.name, errno);
+        fail(src.in.name, errno);
       }
       if (k == 0) {
         // The end (before `total` for a file that shrank): the last line,
         // shorter than the others.
-        if (have > 0) writer.line(static_cast<long long>(skip + done), buffer.get(), have);
+        if (have > 0) writer.line(static_cast<long long>(skip + done), buffer, have);
         done += have;
         break;
       }
       // A source that had no more for now may be slow: what is laid out
       // goes out before waiting for it.
-      if (static_cast<std::size_t>(k) < room && !S_ISREG(st.st_mode)) writer.flush();
+      if (static_cast<std::size_t>(k) < room && !S_ISREG(src.st.st_mode)) writer.flush();
       have += static_cast<std::size_t>(k);
     }
-    if (done == 0 && !selected) writer.line(static_cast<long long>(skip), buffer.get(), 0);
+    if (done == 0 && !o.selected) writer.line(static_cast<long long>(skip), buffer, 0);
     writer.finish();
     flush_std_outputs();
   } catch (const std::system_error& e) {
@@ -613,4 +636,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  options o;
+  if (const std::optional<int> status = parse(argc, argv, o)) return *status;
+  binary_std_streams();
+  // The width of the lines comes from the terminal only when the output is
+  // one: into files and pipes the dump never depends on the environment
+  // (COLUMNS included), since scripts read its lines.
+  const bool to_terminal = ::isatty(STDOUT_FILENO) == 1;
+  quarn::tty::setup_std_outputs({.style_renderer = o.color, .margin_from_terminal = to_terminal});
+  source src;
+  const dump_plan p = plan(o, src);
+  // Nothing left to dump after --skip or --length: nothing is printed.
+  if (p.total == 0ULL && o.selected) return 0;
+  return run(o, src, p, to_terminal);
 }

@@ -18,10 +18,15 @@
 // The exit status is 1 when the interpreter cannot be started, and also,
 // when standard input is not a terminal, when a phrase or directive failed
 // (did not compile, threw, named a missing script or plug-in); 0 otherwise.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <quarn/format.hpp>
@@ -50,85 +55,122 @@ void usage(std::FILE* to) {
       to);
 }
 
-}  // namespace
+// The command line.
+struct options {
+  std::vector<std::string> plugins;        // -load, in order
+  std::vector<std::string> compiler_args;  // after "--", as they are
+};
 
-int main(int argc, char** argv) {
-  std::vector<std::string> plugins;
-  std::vector<std::string> compiler_args;
-  for (int i = 1; i < argc; ++i) {
+// Reads the command line into `o`.  A status to exit with when the program
+// is done already (--help) or the command line is wrong.
+//
+// The options keep the spellings of the compiler's own driver, one dash
+// (-load, -help), as well as two; CLI11 knows only the second, so the first
+// is rewritten before it parses.  What follows "--" goes to the compiler
+// untouched, never through CLI11.
+std::optional<int> parse(int argc, char** argv, options& o) {
+  std::vector<std::string> args;  // reversed, as CLI::App::parse takes them
+  int end = 1;
+  while (end < argc && std::string_view(argv[end]) != "--") ++end;
+  if (end < argc) o.compiler_args.assign(argv + end + 1, argv + argc);
+  for (int i = end - 1; i >= 1; --i) {
     const std::string_view a = argv[i];
-    if ((a == "-load" || a == "--load") && i + 1 < argc) {
-      plugins.emplace_back(argv[++i]);
-    } else if (a == "-h" || a == "-help" || a == "--help") {
-      usage(stdout);
-      return 0;
-    } else if (a == "--") {
-      compiler_args.assign(argv + i + 1, argv + argc);
-      break;
-    } else {
-      std::fprintf(stderr, "quarn-top: unexpected argument %s\n", argv[i]);
-      usage(stderr);
-      return 2;
-    }
+    args.emplace_back(a == "-load" || a == "-help" ? "-" + std::string(a) : std::string(a));
   }
 
+  CLI::App app{"quarn-top"};
+  app.set_help_flag();  // usage() is the help
+  app.allow_extras();   // reported below, in this program's words
+  app.allow_windows_style_options(false);
+  const CLI::Option* help = app.add_flag("-h,--help");
+  // One plug-in per -load: "-load A B" leaves B unexpected.
+  app.add_option("--load", o.plugins)->allow_extra_args(false);
+  try {
+    app.parse(args);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "quarn-top: %s\n", e.what());
+    usage(stderr);
+    return 2;
+  }
+  if (help->count() > 0) {
+    usage(stdout);
+    return 0;
+  }
+  if (const std::vector<std::string> extra = app.remaining(); !extra.empty()) {
+    std::fprintf(stderr, "quarn-top: unexpected argument %s\n", extra.front().c_str());
+    usage(stderr);
+    return 2;
+  }
+  return std::nullopt;
+}
+
+// Runs a directive other than #quit; false when it failed.
+bool run_directive(quarn::top::toplevel& top, const quarn::top::directive& d, quarn::formatter& err) {
+  using kind = quarn::top::directive::kind;
+  if (d.argument.empty()) {
+    quarn::eprint("quarn-top: #%s needs an argument.@.", d.what == kind::load ? "load" : "use");
+    return false;
+  }
+  if (d.what == kind::load) return top.load(d.argument, err);
+  return top.use(err, std::nullopt, quarn::top::input_file{d.argument});
+}
+
+// Reads phrases and directives and runs each once complete, until the end
+// of the input or #quit (then `quit` is set).  False when one failed.
+bool read_and_run(quarn::top::toplevel& top, quarn::top::line_reader& reader, quarn::formatter& err, bool& quit) {
+  quarn::top::phrase_scanner scanner;
+  std::string phrase;
+  bool failed = false;
+  while (true) {
+    auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ");
+    if (!line && reader.interrupted()) {
+      // Ctrl-C while typing: the phrase is dropped, its lines included.
+      phrase.clear();
+      scanner.reset();
+      std::fputc('\n', stdout);
+      std::fflush(stdout);
+      continue;
+    }
+    if (!line) break;
+    if (phrase.empty()) {
+      if (auto d = quarn::top::parse_directive(*line)) {
+        reader.remember(*line);
+        if (d->what == quarn::top::directive::kind::quit) {
+          quit = true;
+          break;
+        }
+        failed = !run_directive(top, *d, err) || failed;
+        continue;
+      }
+    }
+    scanner.feed(*line);
+    phrase += *line;
+    phrase += '\n';
+    if (!scanner.complete()) continue;
+    reader.remember(phrase.substr(0, phrase.size() - 1));
+    failed = !top.run_phrase(phrase, err) || failed;
+    phrase.clear();
+    scanner.reset();
+  }
+  // An unfinished phrase at the end of the input still runs (and most
+  // likely reports what is missing).
+  if (!phrase.empty()) failed = !top.run_phrase(phrase, err) || failed;
+  return !failed;
+}
+
+// Starts the interpreter, loads the plug-ins and runs what is read.  The
+// exit status.
+int run(options o) {
   quarn::formatter& err = quarn::stderr_formatter();
   quarn::top::line_reader reader;
   bool failed = false;
   try {
     if (reader.interactive()) quarn::top::interrupt::install();
-    quarn::top::toplevel top(quarn::top::layout::of_running_executable(), std::move(compiler_args), err);
-    for (const auto& p : plugins) failed = !top.load(p, err) || failed;
-
-    if (reader.interactive()) {
-      quarn::eprint("quarn-top: C++20 with Quarn; end phrases with ';'; #quit to leave.@.");
-    }
-    quarn::top::phrase_scanner scanner;
-    std::string phrase;
+    quarn::top::toplevel top(quarn::top::layout::of_running_executable(), std::move(o.compiler_args), err);
+    for (const auto& p : o.plugins) failed = !top.load(p, err) || failed;
+    if (reader.interactive()) quarn::eprint("quarn-top: C++20 with Quarn; end phrases with ';'; #quit to leave.@.");
     bool quit = false;
-    while (true) {
-      auto line = reader.read(phrase.empty() ? "quarn> " : "   ... ");
-      if (!line && reader.interrupted()) {
-        // Ctrl-C while typing: the phrase is dropped, its lines included.
-        phrase.clear();
-        scanner.reset();
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-        continue;
-      }
-      if (!line) break;
-      if (phrase.empty()) {
-        if (auto d = quarn::top::parse_directive(*line)) {
-          reader.remember(*line);
-          using kind = quarn::top::directive::kind;
-          if (d->what == kind::quit) {
-            quit = true;
-            break;
-          }
-          bool ok = false;
-          if (d->argument.empty()) {
-            quarn::eprint("quarn-top: #%s needs an argument.@.", d->what == kind::load ? "load" : "use");
-          } else if (d->what == kind::load) {
-            ok = top.load(d->argument, err);
-          } else {
-            ok = top.use(err, std::nullopt, quarn::top::input_file{d->argument});
-          }
-          failed = !ok || failed;
-          continue;
-        }
-      }
-      scanner.feed(*line);
-      phrase += *line;
-      phrase += '\n';
-      if (!scanner.complete()) continue;
-      reader.remember(phrase.substr(0, phrase.size() - 1));
-      failed = !top.run_phrase(phrase, err) || failed;
-      phrase.clear();
-      scanner.reset();
-    }
-    // An unfinished phrase at the end of the input still runs (and most
-    // likely reports what is missing).
-    if (!phrase.empty()) failed = !top.run_phrase(phrase, err) || failed;
+    failed = !read_and_run(top, reader, err, quit) || failed;
     // Leave the prompt's line after an end of input typed at a terminal.
     if (!quit && reader.interactive()) std::fputc('\n', stdout);
   } catch (const std::exception& e) {
@@ -139,4 +181,12 @@ int main(int argc, char** argv) {
   // At a terminal the user has seen each error as it came; a script piped
   // in tells its caller through the status.
   return failed && !reader.interactive() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  options o;
+  if (const std::optional<int> status = parse(argc, argv, o)) return *status;
+  return run(std::move(o));
 }
