@@ -53,7 +53,7 @@ namespace {
 // middle of a change that a nested operation would corrupt.  An operation
 // that may print marks where its own staged text starts, which a failing
 // write drops.
-detail::layout_engine& formatter::engine_() {
+detail::layout_engine& formatter::engine_for_change() {
   if (e_ == nullptr || e_->busy()) [[unlikely]] {
     if (e_ == nullptr) moved_from();
     reentered();
@@ -62,7 +62,7 @@ detail::layout_engine& formatter::engine_() {
   return *e_;
 }
 
-const detail::layout_engine& formatter::engine_() const {
+const detail::layout_engine& formatter::engine_for_reading() const {
   if (e_ == nullptr) [[unlikely]]
     moved_from();
   return *e_;
@@ -81,31 +81,31 @@ formatter& formatter::operator=(formatter&& other) noexcept {
 }
 formatter::~formatter() { delete e_; }
 
-void formatter::open_box(box_kind kind, int indent) { engine_().open_box(indent, kind); }
-void formatter::close_box() { engine_().close_box(); }
+void formatter::open_box(box_kind kind, int indent) { engine_for_change().open_box(indent, kind); }
+void formatter::close_box() { engine_for_change().close_box(); }
 
 // A text taken from the formatter's own target string is copied first:
 // laying out what is pending may drain into that string and move it.  The
 // result is that of s.append(s) with the text as it was at the call.
 void formatter::print_string(std::string_view s) {
-  detail::layout_engine& e = engine_();
+  detail::layout_engine& e = engine_for_change();
   if (e.target_holds(s)) return print_string(std::string(s));
   e.print_as(static_cast<long long>(detail::measure_text(e.settings().measure, s)), s);
 }
 
 void formatter::print_as(int width, std::string_view s) {
   if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
-  detail::layout_engine& e = engine_();
+  detail::layout_engine& e = engine_for_change();
   if (e.target_holds(s)) return print_as(width, std::string(s));
   e.print_as(width, s);
 }
 
-void formatter::print_char(char c) { engine_().print_char(c); }
+void formatter::print_char(char c) { engine_for_change().print_char(c); }
 
 void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
   if (piece == 0) throw std::invalid_argument("quarn::formatter::print_pieces: pieces of 0 bytes");
   if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_pieces: negative number of spaces");
-  detail::layout_engine& e = engine_();
+  detail::layout_engine& e = engine_for_change();
   // Printing may move the target string, and `s` with it if it lies there.
   if (e.target_holds(s)) [[unlikely]]
     return print_pieces(std::string(s), piece, spaces, offset);
@@ -132,55 +132,55 @@ void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
 void formatter::print_break(int spaces, int offset) {
   if (spaces < 0) [[unlikely]]
     negative_spaces();
-  engine_().print_break(spaces, offset);
+  engine_for_change().print_break(spaces, offset);
 }
 
-void formatter::force_newline() { engine_().force_newline(); }
-void formatter::print_if_newline() { engine_().print_if_newline(); }
-void formatter::print_flush() { engine_().flush(false); }
-void formatter::print_newline() { engine_().flush(true); }
+void formatter::force_newline() { engine_for_change().force_newline(); }
+void formatter::print_if_newline() { engine_for_change().print_if_newline(); }
+void formatter::print_flush() { engine_for_change().flush(false); }
+void formatter::print_newline() { engine_for_change().flush(true); }
 
 bool detail::formatter_access::next_text_conditional(const formatter& f) {
   return f.e_ != nullptr && f.e_->next_text_conditional();
 }
 
 void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
-  f.engine_().open_stag(std::move(tag));
+  f.engine_for_change().open_stag(std::move(tag));
 }
 bool detail::formatter_access::in_target(const formatter& f, std::string_view s) {
-  return f.engine_().target_holds(s);
+  return f.engine_for_reading().target_holds(s);
 }
-void formatter::close_stag() { engine_().close_stag(); }
-void formatter::open_tag(std::string name) { engine_().open_stag(std::make_shared<const string_tag>(std::move(name))); }
-void formatter::set_mark_tags(bool on) { engine_().set_mark_tags(on); }
-void formatter::set_print_tags(bool on) { engine_().set_print_tags(on); }
+void formatter::close_stag() { engine_for_change().close_stag(); }
+void formatter::open_tag(std::string name) { engine_for_change().open_stag(std::make_shared<const string_tag>(std::move(name))); }
+void formatter::set_mark_tags(bool on) { engine_for_change().set_mark_tags(on); }
+void formatter::set_print_tags(bool on) { engine_for_change().set_print_tags(on); }
 void formatter::set_tags(bool on) {
-  detail::layout_engine& e = engine_();
+  detail::layout_engine& e = engine_for_change();
   e.set_mark_tags(on);
   e.set_print_tags(on);
 }
-bool formatter::mark_tags() const { return engine_().settings().mark_tags; }
-bool formatter::print_tags() const { return engine_().settings().print_tags; }
-const stag_functions& formatter::get_stag_functions() const { return engine_().settings().tag_functions; }
-void formatter::set_stag_functions(stag_functions fns) { engine_().set_tag_functions(std::move(fns)); }
+bool formatter::mark_tags() const { return engine_for_reading().settings().mark_tags; }
+bool formatter::print_tags() const { return engine_for_reading().settings().print_tags; }
+const stag_functions& formatter::get_stag_functions() const { return engine_for_reading().settings().tag_functions; }
+void formatter::set_stag_functions(stag_functions fns) { engine_for_change().set_tag_functions(std::move(fns)); }
 
-void formatter::set_margin(int n) { engine_().set_margin(n); }
-int formatter::margin() const { return static_cast<int>(engine_().settings().margin); }
-void formatter::set_max_indent(int n) { engine_().set_max_indent(n); }
-int formatter::max_indent() const { return static_cast<int>(engine_().settings().max_indent); }
-void formatter::set_max_boxes(int n) { engine_().set_max_boxes(n); }
-int formatter::max_boxes() const { return engine_().settings().max_boxes; }
+void formatter::set_margin(int n) { engine_for_change().set_margin(n); }
+int formatter::margin() const { return static_cast<int>(engine_for_reading().settings().margin); }
+void formatter::set_max_indent(int n) { engine_for_change().set_max_indent(n); }
+int formatter::max_indent() const { return static_cast<int>(engine_for_reading().settings().max_indent); }
+void formatter::set_max_boxes(int n) { engine_for_change().set_max_boxes(n); }
+int formatter::max_boxes() const { return engine_for_reading().settings().max_boxes; }
 bool formatter::over_max_boxes() const {
-  const detail::layout_engine& e = engine_();
+  const detail::layout_engine& e = engine_for_reading();
   return e.depth() >= e.settings().max_boxes;
 }
-void formatter::set_measure(text_measure m) { engine_().set_measure(m); }
-text_measure formatter::measure() const { return engine_().settings().measure; }
-void formatter::set_ellipsis_text(std::string s) { engine_().set_ellipsis(std::move(s)); }
-const std::string& formatter::ellipsis_text() const { return engine_().settings().ellipsis; }
-int formatter::depth() const { return engine_().depth(); }
+void formatter::set_measure(text_measure m) { engine_for_change().set_measure(m); }
+text_measure formatter::measure() const { return engine_for_reading().settings().measure; }
+void formatter::set_ellipsis_text(std::string s) { engine_for_change().set_ellipsis(std::move(s)); }
+const std::string& formatter::ellipsis_text() const { return engine_for_reading().settings().ellipsis; }
+int formatter::depth() const { return engine_for_reading().depth(); }
 
-void formatter::reset() { engine_().reset(); }
-void formatter::retarget(std::string& buffer) { engine_().retarget(buffer); }
+void formatter::reset() { engine_for_change().reset(); }
+void formatter::retarget(std::string& buffer) { engine_for_change().retarget(buffer); }
 
 }  // namespace quarn

@@ -118,7 +118,7 @@ void formatter_access::print_text_breaks(formatter& f, const char* p, const unsi
   layout_engine* e = f.e_;
   // A moved-from or busy formatter throws as any other call on it does.
   if (e == nullptr || e->busy()) [[unlikely]]
-    e = &f.engine_();
+    e = &f.engine_for_change();
   e->print_text_breaks(p, lengths, n, spaces, offset);
 }
 
@@ -134,13 +134,13 @@ void layout_engine::split_before_deep_box() {
 void layout_engine::skip_token() {
   if (queue_.empty()) return;
   token t = queue_.pop();
-  queue_.laid_out(-t.length);
-  space_left_ += t.size;
+  queue_.count_laid_out(-t.width);
+  space_left_ += t.span;
 }
 
-void layout_engine::lay_out(long long size, const token& t) {
+void layout_engine::lay_out_rare_kind(long long span, const token& t) {
   switch (t.kind) {
-    case token_kind::arena_text: lay_out_text(size, queue_.text_of(t)); break;
+    case token_kind::arena_text: lay_out_text(span, queue_.text_of(t)); break;
     case token_kind::newline:
       if (boxes_.empty())
         out_.newline();
