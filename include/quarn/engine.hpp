@@ -79,7 +79,9 @@ struct output_functions {
 
 namespace detail {
 
-// What formatter::open_stag() reaches past the formatter's public interface.
+// What the library's own templates and printers (formatter::open_stag(),
+// the text and collection printers) reach past the formatter's public
+// interface.
 struct formatter_access {
   static void open_stag(formatter& f, std::shared_ptr<const stag> tag);
   // Whether `s` lies in the string `f` writes to: printing to `f` may then

@@ -252,8 +252,11 @@ public:
 
 private:
   friend struct detail::formatter_access;
-  detail::layout_engine& engine_();
-  const detail::layout_engine& engine_() const;
+  // The engine, for an operation that may change it (it throws when the
+  // formatter was moved from or is busy), and for one that only reads it
+  // (it throws when the formatter was moved from).
+  detail::layout_engine& engine_for_change();
+  const detail::layout_engine& engine_for_reading() const;
 
   // Owned: made by the constructors, deleted by the destructor and by move
   // assignment, null once moved from.  (A raw pointer, so that this header

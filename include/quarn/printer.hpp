@@ -85,4 +85,11 @@ private:
   std::function<void(formatter&, const T&)> fn_;
 };
 
+/// quarn::t<T> under a name that reads as what it is: an owning,
+/// type-erased printer of T.  The two are the same type.
+///
+///   const quarn::printer<int> p = quarn::int_;  // a quarn::t<int>
+template <class T>
+using printer = t<T>;
+
 }  // namespace quarn

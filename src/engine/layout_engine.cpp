@@ -1,12 +1,428 @@
 // SPDX-License-Identifier: MIT
-// The layout engine's less frequent operations: tags, boxes as they are laid
-// out, flushes and settings.
+// The layout engine, and quarn::formatter's operations, which forward to it
+// (see layout_engine.hpp for how the engine works).  The frequent paths are
+// defined inline, first; then the less frequent operations: tags, boxes as
+// they are laid out, flushes and settings; then the formatter.
 #include "engine/layout_engine.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <memory>
 #include <stdexcept>
+#include <utility>
+
+#include "engine/display_columns.hpp"
 
 namespace quarn::detail {
+
+// ---- the frequent paths, inlined where they are called -------------------
+//
+// The hottest are always inlined: with the whole engine in one translation
+// unit, the compiler's budget for inlining would otherwise leave them as
+// calls in the loops that use them (advance() and the runs of texts).
+
+template <class Target>
+layout_engine::layout_engine(Target&& target) : out_(std::forward<Target>(target)) {
+  out_.on_failure(&layout_engine::abandon_document, this);
+  start_document();
+}
+
+inline bool layout_engine::busy() const noexcept { return out_.busy(); }
+
+inline bool layout_engine::target_holds(std::string_view s) const noexcept { return out_.holds(s); }
+
+inline void layout_engine::begin_operation() { out_.begin_operation(); }
+
+inline void layout_engine::lay_out_now(long long width, std::string_view s) {
+  queue_.count_queued(width);
+  lay_out_text(width, s);
+  queue_.count_laid_out(width);
+}
+
+inline void layout_engine::lay_out_text(long long width, std::string_view s) {
+  space_left_ -= width;
+  out_.write(s);
+  is_new_line_ = false;
+}
+
+inline void layout_engine::new_line(long long offset, long long width) {
+  out_.newline();
+  is_new_line_ = true;
+  long long indent = settings_.margin - width + offset;
+  current_indent_ = std::min<long long>(settings_.max_indent, indent);
+  space_left_ = settings_.margin - current_indent_;
+  out_.spaces(current_indent_);
+}
+
+inline void layout_engine::same_line(long long spaces) {
+  space_left_ -= spaces;
+  out_.spaces(spaces);
+}
+
+[[gnu::always_inline]] inline void layout_engine::lay_out_hint(long long span, int spaces, int offset) {
+  if (boxes_.empty()) return;
+  const laid_box top = boxes_.back();
+  switch (top.kind) {
+    case box_layout::hov:
+      if (span > space_left_)
+        new_line(offset, top.width);
+      else
+        same_line(spaces);
+      break;
+    case box_layout::b:
+      if (is_new_line_)
+        same_line(spaces);
+      else if (span > space_left_)
+        new_line(offset, top.width);
+      else if (current_indent_ > settings_.margin - top.width + offset)
+        new_line(offset, top.width);
+      else
+        same_line(spaces);
+      break;
+    case box_layout::hv:
+    case box_layout::v: new_line(offset, top.width); break;
+    case box_layout::fits:
+    case box_layout::h: same_line(spaces); break;
+  }
+}
+
+inline void layout_engine::lay_out_open_box(long long span, int indent, box_kind box) {
+  if (settings_.margin - space_left_ > settings_.max_indent) split_before_deep_box();
+  auto kind = static_cast<box_layout>(box);
+  if (kind != box_layout::v && span <= space_left_) kind = box_layout::fits;
+  boxes_.push_back({kind, space_left_ - indent});
+}
+
+inline void layout_engine::open_box(int indent, box_kind kind) {
+  ++depth_;
+  if (depth_ < settings_.max_boxes) {
+    token& t = queue_.push(token_kind::open_box, -queue_.right_total(), 0);
+    t.indent = indent;
+    t.box = kind;
+    scan_.push_box(queue_);
+  } else if (depth_ == settings_.max_boxes) {
+    enqueue_text(static_cast<long long>(measure_text(settings_.measure, settings_.ellipsis)), settings_.ellipsis);
+  }
+}
+
+inline void layout_engine::close_box() {
+  if (depth_ <= 1) return;
+  if (depth_ < settings_.max_boxes) end_box();
+  --depth_;
+}
+
+inline void layout_engine::print_as(long long width, std::string_view s) {
+  if (depth_ < settings_.max_boxes) enqueue_text(width, s);
+}
+
+inline void layout_engine::print_char(char c) {
+  if (depth_ >= settings_.max_boxes) return;
+  if (queue_.empty()) {
+    queue_.count_queued(1);
+    space_left_ -= 1;
+    out_.put(c);
+    is_new_line_ = false;
+    queue_.count_laid_out(1);
+    return;
+  }
+  queue_.push_text(1, &c, 1);
+  if (!head_waits()) advance();
+}
+
+inline void layout_engine::print_break(int spaces, int offset) {
+  if (depth_ >= settings_.max_boxes) return;
+  queue_hint(spaces, offset);
+}
+
+inline void layout_engine::print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces,
+                                             int offset) {
+  if (depth_ >= settings_.max_boxes) return;
+  for (std::size_t i = 0; i < n;) {
+    i += same_line_run(p, lengths + i, n - i, spaces, offset);
+    if (i == n) break;
+    text_break(std::string_view(p, lengths[i]), spaces, offset);
+    p += lengths[i++];
+  }
+}
+
+inline void layout_engine::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
+  if (depth_ >= settings_.max_boxes) return;
+  for (std::size_t i = 0; i < s.size();) {
+    if (i > 0) print_break(spaces, offset);
+    if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
+      i += n;
+      continue;
+    }
+    const std::string_view p = s.substr(i, piece);
+    enqueue_text(static_cast<long long>(p.size()), p);
+    i += p.size();
+  }
+}
+
+inline void layout_engine::force_newline() { queue_zero_width(token_kind::newline); }
+
+inline void layout_engine::print_if_newline() { queue_zero_width(token_kind::if_newline); }
+
+inline bool layout_engine::next_text_conditional() const {
+  return !queue_.empty() && queue_.last().kind == token_kind::if_newline;
+}
+
+inline const layout_settings& layout_engine::settings() const { return settings_; }
+
+inline void layout_engine::set_max_indent(long long n) {
+  if (n > 1) set_min_space_left(settings_.margin - n);
+}
+
+inline void layout_engine::set_max_boxes(int n) {
+  if (n > 1) customized().max_boxes = n;
+}
+
+inline void layout_engine::set_ellipsis(std::string s) { customized().ellipsis = std::move(s); }
+
+inline void layout_engine::set_mark_tags(bool on) { customized().mark_tags = on; }
+
+inline void layout_engine::set_print_tags(bool on) { customized().print_tags = on; }
+
+inline void layout_engine::set_measure(text_measure m) { customized().measure = m; }
+
+inline void layout_engine::set_tag_functions(stag_functions fns) { customized().tag_functions = std::move(fns); }
+
+inline int layout_engine::depth() const { return depth_; }
+
+inline void layout_engine::retarget(std::string& buffer) { out_.retarget(buffer); }
+
+inline layout_settings& layout_engine::customized() {
+  customized_ = true;
+  return settings_;
+}
+
+inline void layout_engine::end_box() {
+  queue_.push(token_kind::close_box, 0, 0);
+  scan_.close_last_hint(queue_);
+  scan_.close_last_box(queue_);
+}
+
+inline void layout_engine::queue_hint(int spaces, int offset) {
+  token& t = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
+  t.hint = {spaces, offset};
+  scan_.push_hint(queue_);
+}
+
+inline void layout_engine::queue_zero_width(token_kind kind) {
+  if (depth_ >= settings_.max_boxes) return;
+  queue_.push(kind, 0, 0);
+  advance();
+}
+
+inline bool layout_engine::lone_pending_hint() const {
+  const std::uint64_t seq = queue_.head_seq();
+  return queue_.tail_seq() == seq + 1 && queue_.head().kind == token_kind::hint && scan_.pending_hint_on_top(queue_) &&
+         scan_.top_seq() == seq;
+}
+
+[[gnu::always_inline]] inline void layout_engine::text_break(std::string_view s, int spaces, int offset) {
+  if (!lone_pending_hint()) [[unlikely]]
+    return queue_text_break(s, spaces, offset);
+  const auto width = static_cast<long long>(s.size());
+  const std::uint64_t seq = queue_.head_seq();
+  if (queue_.pending() + width >= space_left_) {
+    // The text's push lays the hint out at once, its span counted as
+    // infinite, then the text.
+    queue_.set_head(seq + 1);
+    const token& hint = queue_.at(seq);
+    lay_out_hint(infinity, hint.hint.spaces, hint.hint.offset);
+    queue_.count_laid_out(hint.width);
+    lay_out_now(width, s);
+    queue_hint(spaces, offset);
+    return;
+  }
+  // The new hint completes the span of this one, and takes its place on
+  // the scan stack, as scan_stack::push_hint() does it.
+  const token& hint = queue_.at(seq);
+  const long long hint_width = hint.width;
+  const token::hint_args args = hint.hint;
+  queue_.count_queued(width);
+  token& next = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
+  next.hint = {spaces, offset};
+  const long long span = hint.span + queue_.right_total();
+  scan_.replace_top_hint(queue_);
+  queue_.set_head(seq + 1);
+  if (!boxes_.empty() && boxes_.back().kind == box_layout::hov && span <= space_left_)
+    same_line(args.spaces);
+  else
+    lay_out_hint(span, args.spaces, args.offset);
+  queue_.count_laid_out(hint_width + width);
+  space_left_ -= width;
+  is_new_line_ = false;
+  out_.write_small(s.data(), s.size());
+}
+
+inline std::size_t layout_engine::same_line_run(const char*& p, const std::uint8_t* lengths, std::size_t n, int spaces,
+                                                int offset) {
+  if (!lone_pending_hint() || boxes_.empty()) return 0;
+  const std::uint64_t seq = queue_.head_seq();
+  const box_layout kind = boxes_.back().kind;
+  if (kind != box_layout::hov && kind != box_layout::h && kind != box_layout::fits) return 0;
+  const token& hint = queue_.at(seq);
+  long long hint_span = hint.span;  // minus the right total before it
+  long long hint_width = hint.width;
+  long long hint_spaces = hint.hint.spaces;
+  long long left = queue_.left_total();
+  long long right = queue_.right_total();
+  long long room = space_left_;
+  std::size_t i = 0;
+  for (; i < n; ++i) {
+    const long long width = lengths[i];
+    // The right total once the text and the next hint are queued.
+    const long long next = right + width + spaces;
+    if (right - left + width >= room || hint_span + next > room) break;
+    out_.write_spaced(static_cast<std::size_t>(hint_spaces), p, lengths[i]);
+    room -= hint_spaces + width;
+    left += hint_width + width;
+    hint_span = -(right + width);
+    hint_width = spaces;
+    hint_spaces = spaces;
+    right = next;
+    p += width;
+  }
+  if (i == 0) return 0;
+  queue_.set_head(seq + 1);
+  queue_.count_laid_out(left - queue_.left_total());
+  queue_.count_queued(right - spaces - queue_.right_total());
+  token& last = queue_.push(token_kind::hint, hint_span, spaces);
+  last.hint = {spaces, offset};
+  scan_.replace_top_hint(queue_);
+  space_left_ = room;
+  is_new_line_ = false;
+  return i;
+}
+
+inline bool layout_engine::head_waits() const { return queue_.head().span < 0 && queue_.pending() < space_left_; }
+
+inline void layout_engine::advance() {
+  // The queue's state is kept in locals (stores of text into the staging
+  // area would otherwise make the compiler reload it), and read again
+  // after any token that could run user code.
+  const token* ring = queue_.slots();
+  std::size_t mask = queue_.mask();
+  std::uint64_t seq = queue_.head_seq();
+  std::uint64_t tail = queue_.tail_seq();
+  while (seq != tail) {
+    const token& head = ring[seq & mask];
+    if (head.kind == token_kind::pieces) [[unlikely]] {
+      lay_out_pieces(seq);
+      continue;
+    }
+    long long span = head.span;
+    if (span < 0) {
+      if (queue_.pending() < space_left_) return;
+      span = infinity;
+    }
+    const long long width = head.width;
+    queue_.set_head(++seq);
+    // The slot stays intact while the token is laid out: only user tag
+    // functions could queue more, and they run last.  The frequent kinds,
+    // which run no user code, are laid out here, with one jump on the kind.
+    switch (head.kind) {
+      case token_kind::text:
+        space_left_ -= span;
+        is_new_line_ = false;
+        queue_.count_laid_out(width);
+        out_.write_short(head.chars, head.text_len);
+        continue;
+      case token_kind::hint:
+        lay_out_hint(span, head.hint.spaces, head.hint.offset);
+        queue_.count_laid_out(width);
+        continue;
+      case token_kind::open_box:
+        lay_out_open_box(span, head.indent, head.box);
+        queue_.count_laid_out(width);
+        continue;
+      case token_kind::close_box:
+        if (!boxes_.empty()) boxes_.pop_back();
+        queue_.count_laid_out(width);
+        continue;
+      default: break;
+    }
+    lay_out_rare_kind(span, head);
+    queue_.count_laid_out(width);
+    ring = queue_.slots();
+    mask = queue_.mask();
+    seq = queue_.head_seq();
+    tail = queue_.tail_seq();
+  }
+}
+
+inline void layout_engine::enqueue_text(long long width, std::string_view s) {
+  if (queue_.empty()) return lay_out_now(width, s);
+  if (s.size() <= inline_text) {
+    queue_.push_text(width, s.data(), s.size());
+    if (!head_waits()) advance();
+    return;
+  }
+  if (queue_.last().kind == token_kind::if_newline) {
+    // The conditional mark decides about this text when it is laid out.
+    queue_.push_arena_text(width, s);
+    advance();
+    return;
+  }
+  // Lay out what the text's width decides, as if it were queued; if that
+  // empties the queue, the text itself goes out at once.
+  queue_.count_queued(width);
+  advance();
+  if (queue_.empty()) {
+    lay_out_text(width, s);
+    queue_.count_laid_out(width);
+  } else {
+    queue_.push_arena_text(width, s, true);
+  }
+}
+
+inline std::size_t layout_engine::queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
+  if (rest.size() <= piece || piece > UINT32_MAX || queue_.empty() || queue_.head().span >= 0) return 0;
+  // After a conditional mark, the first text alone is conditional.
+  if (queue_.last().kind == token_kind::if_newline) return 0;
+  if (scan_.pending_hint_on_top(queue_) && scan_.top_seq() == queue_.head_seq()) return 0;
+  const long long room = space_left_ - queue_.pending();
+  const long long step = static_cast<long long>(piece) + spaces;
+  if (2 * step >= room + spaces) return 0;
+  const auto fit = static_cast<std::size_t>((room + spaces - 1) / step);
+  const std::size_t texts = std::min(fit, (rest.size() + piece - 1) / piece);
+  const std::size_t run_bytes = (texts - 1) * piece;
+  const long long first_hint_at = queue_.right_total() + step;
+  queue_.push_pieces(rest.substr(0, run_bytes), {static_cast<std::uint32_t>(piece), spaces, offset});
+  scan_.push_pieces(queue_, first_hint_at);
+  const std::string_view last = rest.substr(run_bytes, piece);
+  if (last.size() <= inline_text)
+    queue_.push_text(static_cast<long long>(last.size()), last.data(), last.size());
+  else
+    queue_.push_arena_text(static_cast<long long>(last.size()), last);
+  return run_bytes + last.size();
+}
+
+[[gnu::always_inline]] inline void layout_engine::lay_out_pieces(std::uint64_t seq) {
+  const token& t = queue_.at(seq);
+  const token_queue::pieces_run run = queue_.pieces_of(t);
+  const std::string_view s = queue_.pieces_text(t);
+  const long long piece = run.piece;
+  const long long columns = queue_.at(seq).width - run.spaces;  // but the last hint
+  if (!boxes_.empty() && (boxes_.back().kind == box_layout::fits || boxes_.back().kind == box_layout::h)) {
+    // A box that never splits: every hint prints its spaces.
+    space_left_ -= columns;
+    is_new_line_ = false;
+    out_.write_pieces(s, run.piece, static_cast<std::size_t>(run.spaces));
+  } else {
+    const long long hint_span = 2LL * run.spaces + piece;
+    for (std::size_t i = 0; i < s.size(); i += run.piece) {
+      if (i > 0) lay_out_hint(hint_span, run.spaces, run.offset);
+      lay_out_text(piece, s.substr(i, run.piece));
+    }
+  }
+  queue_.count_laid_out(columns);
+  queue_.pieces_to_hint(seq, run);
+}
+
+// ---- the less frequent operations ------------------------------------------
 
 // Box kinds are laid out under their own names, in the same order.
 static_assert(static_cast<int>(box_kind::h) == 0 && static_cast<int>(box_kind::v) == 1 &&
@@ -113,15 +529,6 @@ void layout_engine::queue_text_break(std::string_view s, int spaces, int offset)
   advance();
 }
 
-void formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n,
-                                         int spaces, int offset) {
-  layout_engine* e = f.e_;
-  // A moved-from or busy formatter throws as any other call on it does.
-  if (e == nullptr || e->busy()) [[unlikely]]
-    e = &f.engine_();
-  e->print_text_breaks(p, lengths, n, spaces, offset);
-}
-
 void layout_engine::split_before_deep_box() {
   if (boxes_.empty()) {
     out_.newline();
@@ -134,13 +541,13 @@ void layout_engine::split_before_deep_box() {
 void layout_engine::skip_token() {
   if (queue_.empty()) return;
   token t = queue_.pop();
-  queue_.laid_out(-t.length);
-  space_left_ += t.size;
+  queue_.count_laid_out(-t.width);
+  space_left_ += t.span;
 }
 
-void layout_engine::lay_out(long long size, const token& t) {
+void layout_engine::lay_out_rare_kind(long long span, const token& t) {
   switch (t.kind) {
-    case token_kind::arena_text: lay_out_text(size, queue_.text_of(t)); break;
+    case token_kind::arena_text: lay_out_text(span, queue_.text_of(t)); break;
     case token_kind::newline:
       if (boxes_.empty())
         out_.newline();
@@ -193,3 +600,167 @@ void layout_engine::set_margin(long long n) {
 }
 
 }  // namespace quarn::detail
+
+// ---- quarn::formatter ------------------------------------------------------
+
+namespace quarn {
+
+namespace {
+[[noreturn, gnu::noinline]] void negative_spaces() {
+  throw std::invalid_argument("quarn::formatter::print_break: negative number of spaces");
+}
+[[noreturn, gnu::noinline]] void moved_from() {
+  throw std::logic_error("quarn::formatter: used after being moved from");
+}
+[[noreturn, gnu::noinline]] void reentered() {
+  throw std::logic_error("quarn::formatter: printed to from its own write, flush or tag function");
+}
+}  // namespace
+
+// Every operation goes through one of these two: a moved-from formatter has
+// no engine, and an engine whose write or tag function is running is in the
+// middle of a change that a nested operation would corrupt.  An operation
+// that may print marks where its own staged text starts, which a failing
+// write drops.
+detail::layout_engine& formatter::engine_for_change() {
+  if (e_ == nullptr || e_->busy()) [[unlikely]] {
+    if (e_ == nullptr) moved_from();
+    reentered();
+  }
+  e_->begin_operation();
+  return *e_;
+}
+
+const detail::layout_engine& formatter::engine_for_reading() const {
+  if (e_ == nullptr) [[unlikely]]
+    moved_from();
+  return *e_;
+}
+
+formatter::formatter(std::string& buffer) : e_(new detail::layout_engine(buffer)) {}
+formatter::formatter(std::FILE* channel) : e_(new detail::layout_engine(channel)) {}
+formatter::formatter(std::ostream& stream) : e_(new detail::layout_engine(stream)) {}
+formatter::formatter(output_functions out) : e_(new detail::layout_engine(std::move(out))) {}
+formatter::formatter(formatter&& other) noexcept : e_(std::exchange(other.e_, nullptr)) {}
+// The engine this formatter held is destroyed (and so flushed) after it has
+// taken the other's, as a std::unique_ptr would do it; self-assignment keeps it.
+formatter& formatter::operator=(formatter&& other) noexcept {
+  delete std::exchange(e_, std::exchange(other.e_, nullptr));
+  return *this;
+}
+formatter::~formatter() { delete e_; }
+
+void formatter::open_box(box_kind kind, int indent) { engine_for_change().open_box(indent, kind); }
+void formatter::close_box() { engine_for_change().close_box(); }
+
+// A text taken from the formatter's own target string is copied first:
+// laying out what is pending may drain into that string and move it.  The
+// result is that of s.append(s) with the text as it was at the call.
+void formatter::print_string(std::string_view s) {
+  detail::layout_engine& e = engine_for_change();
+  if (e.target_holds(s)) return print_string(std::string(s));
+  e.print_as(static_cast<long long>(detail::measure_text(e.settings().measure, s)), s);
+}
+
+void formatter::print_as(int width, std::string_view s) {
+  if (width < 0) throw std::invalid_argument("quarn::formatter::print_as: negative width");
+  detail::layout_engine& e = engine_for_change();
+  if (e.target_holds(s)) return print_as(width, std::string(s));
+  e.print_as(width, s);
+}
+
+void formatter::print_char(char c) { engine_for_change().print_char(c); }
+
+void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
+  if (piece == 0) throw std::invalid_argument("quarn::formatter::print_pieces: pieces of 0 bytes");
+  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_pieces: negative number of spaces");
+  detail::layout_engine& e = engine_for_change();
+  // Printing may move the target string, and `s` with it if it lies there.
+  if (e.target_holds(s)) [[unlikely]]
+    return print_pieces(std::string(s), piece, spaces, offset);
+  if (e.settings().measure == text_measure::columns && !detail::is_ascii(s)) {
+    // Pieces cut by bytes need not be whole characters: each is measured on
+    // its own, as print_string() would.
+    for (std::size_t i = 0; i < s.size(); i += piece) {
+      if (i > 0) e.print_break(spaces, offset);
+      print_string(s.substr(i, piece));
+    }
+    return;
+  }
+  e.print_pieces(s, piece, spaces, offset);
+}
+
+void formatter::print_int(long long n) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, n);
+  print_string(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+void formatter::print_bool(bool b) { print_string(b ? "true" : "false"); }
+
+void formatter::print_break(int spaces, int offset) {
+  if (spaces < 0) [[unlikely]]
+    negative_spaces();
+  engine_for_change().print_break(spaces, offset);
+}
+
+void formatter::force_newline() { engine_for_change().force_newline(); }
+void formatter::print_if_newline() { engine_for_change().print_if_newline(); }
+void formatter::print_flush() { engine_for_change().flush(false); }
+void formatter::print_newline() { engine_for_change().flush(true); }
+
+bool detail::formatter_access::next_text_conditional(const formatter& f) {
+  return f.e_ != nullptr && f.e_->next_text_conditional();
+}
+
+void detail::formatter_access::open_stag(formatter& f, std::shared_ptr<const stag> tag) {
+  f.engine_for_change().open_stag(std::move(tag));
+}
+bool detail::formatter_access::in_target(const formatter& f, std::string_view s) {
+  return f.engine_for_reading().target_holds(s);
+}
+void formatter::close_stag() { engine_for_change().close_stag(); }
+void formatter::open_tag(std::string name) {
+  engine_for_change().open_stag(std::make_shared<const string_tag>(std::move(name)));
+}
+void formatter::set_mark_tags(bool on) { engine_for_change().set_mark_tags(on); }
+void formatter::set_print_tags(bool on) { engine_for_change().set_print_tags(on); }
+void formatter::set_tags(bool on) {
+  detail::layout_engine& e = engine_for_change();
+  e.set_mark_tags(on);
+  e.set_print_tags(on);
+}
+bool formatter::mark_tags() const { return engine_for_reading().settings().mark_tags; }
+bool formatter::print_tags() const { return engine_for_reading().settings().print_tags; }
+const stag_functions& formatter::get_stag_functions() const { return engine_for_reading().settings().tag_functions; }
+void formatter::set_stag_functions(stag_functions fns) { engine_for_change().set_tag_functions(std::move(fns)); }
+
+void formatter::set_margin(int n) { engine_for_change().set_margin(n); }
+int formatter::margin() const { return static_cast<int>(engine_for_reading().settings().margin); }
+void formatter::set_max_indent(int n) { engine_for_change().set_max_indent(n); }
+int formatter::max_indent() const { return static_cast<int>(engine_for_reading().settings().max_indent); }
+void formatter::set_max_boxes(int n) { engine_for_change().set_max_boxes(n); }
+int formatter::max_boxes() const { return engine_for_reading().settings().max_boxes; }
+bool formatter::over_max_boxes() const {
+  const detail::layout_engine& e = engine_for_reading();
+  return e.depth() >= e.settings().max_boxes;
+}
+void formatter::set_measure(text_measure m) { engine_for_change().set_measure(m); }
+text_measure formatter::measure() const { return engine_for_reading().settings().measure; }
+void formatter::set_ellipsis_text(std::string s) { engine_for_change().set_ellipsis(std::move(s)); }
+const std::string& formatter::ellipsis_text() const { return engine_for_reading().settings().ellipsis; }
+int formatter::depth() const { return engine_for_reading().depth(); }
+
+void formatter::reset() { engine_for_change().reset(); }
+void formatter::retarget(std::string& buffer) { engine_for_change().retarget(buffer); }
+
+void detail::formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths,
+                                                 std::size_t n, int spaces, int offset) {
+  detail::layout_engine* e = f.e_;
+  // A moved-from or busy formatter throws as any other call on it does.
+  if (e == nullptr || e->busy()) [[unlikely]]
+    e = &f.engine_for_change();
+  e->print_text_breaks(p, lengths, n, spaces, offset);
+}
+
+}  // namespace quarn

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The scan stack: the queued boxes and hints whose size is still unknown.
+// The scan stack: the queued boxes and hints whose span is still unknown.
 //
 // It holds the open boxes and, above each, that box's last hint.  When the
-// next hint of the same box, or the box's close, is queued, the size of the
+// next hint of the same box, or the box's close, is queued, the span of the
 // entry on top becomes known and is written into its token (see
-// layout_engine.hpp for how sizes are encoded).
+// layout_engine.hpp for how spans are encoded).
 #pragma once
 
 #include <algorithm>
@@ -31,7 +31,7 @@ public:
   void push_box(const token_queue& q) { push({q.right_total(), q.last_seq(), false}); }
 
   // Registers the hint just queued.  The usual case is that the previous
-  // hint of the same box is on top: its size is now known, and the new hint
+  // hint of the same box is on top: its span is now known, and the new hint
   // takes its place.
   void push_hint(token_queue& q) {
     entry& top = entries_.back();
@@ -45,10 +45,10 @@ public:
   }
 
   // The hint just queued follows the hint on top, of the same box, whose
-  // size the caller has completed: it takes its place.
+  // span the caller has completed: it takes its place.
   void replace_top_hint(const token_queue& q) { entries_.back() = {q.right_total(), q.last_seq(), true}; }
 
-  // True when the top is a hint whose size is still to be completed.
+  // True when the top is a hint whose span is still to be completed.
   [[nodiscard]] bool pending_hint_on_top(const token_queue& q) const {
     const entry& top = entries_.back();
     return top.hint && live(top, q);
@@ -61,7 +61,7 @@ public:
   void push_pieces(token_queue& q, long long first_hint_at) {
     entry& top = entries_.back();
     if (top.hint && live(top, q)) {
-      if (top.seq >= q.head_seq()) q.at(top.seq).size += first_hint_at;
+      if (top.seq >= q.head_seq()) q.at(top.seq).span += first_hint_at;
       top = {q.right_total(), q.last_seq(), true};
       return;
     }
@@ -69,7 +69,7 @@ public:
     push({q.right_total(), q.last_seq(), true});
   }
 
-  // A box closes: its last hint's size is known, then its own.
+  // A box closes: its last hint's span is known, then its own.
   void close_last_hint(token_queue& q) { close_last(q, true); }
   void close_last_box(token_queue& q) { close_last(q, false); }
 
@@ -85,7 +85,7 @@ private:
   static bool live(const entry& e, const token_queue& q) { return e.queued_at >= q.left_total(); }
 
   static void complete(const entry& e, token_queue& q) {
-    if (e.seq >= q.head_seq()) q.at(e.seq).size += q.right_total();
+    if (e.seq >= q.head_seq()) q.at(e.seq).span += q.right_total();
   }
 
   void close_last(token_queue& q, bool hint) {

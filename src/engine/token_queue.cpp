@@ -54,7 +54,7 @@ void token_queue::push_arena_text(long long width, std::string_view s, bool coun
   check_text_length(s.size());
   const std::size_t off = store(s);
   token& t = push(token_kind::arena_text, width, counted ? 0 : width);
-  t.length = width;
+  t.width = width;
   t.text_len = static_cast<std::uint32_t>(s.size());
   t.text_off = off;
 }
@@ -66,7 +66,7 @@ void token_queue::push_pieces(std::string_view s, pieces_run run) {
   const std::size_t off = store(std::string_view(reinterpret_cast<const char*>(&run), sizeof run), s);
   const auto texts = static_cast<long long>(s.size() / run.piece);
   const long long columns = static_cast<long long>(s.size()) + texts * run.spaces;
-  // Sized as the last hint: minus the right total before its spaces.
+  // Its span is the last hint's: minus the right total before its spaces.
   token& t = push(token_kind::pieces, -(right_total_ + columns - run.spaces), columns);
   t.text_off = off;
   t.text_len = static_cast<std::uint32_t>(s.size());

@@ -38,10 +38,11 @@ enum class token_kind : unsigned char {
 // Texts of up to this many bytes are kept in the token itself.
 inline constexpr std::size_t inline_text = 8;
 
-// A queued operation, 32 bytes.  `size` and `length` are in columns.
+// A queued operation, 32 bytes.
 struct token {
-  long long size;    // see layout_engine.hpp; negative while unknown
-  long long length;  // columns this token adds when it stays on the line
+  long long span;   // columns from it to where its layout is decided (see
+                    // layout_engine.hpp); negative while unknown
+  long long width;  // columns it adds to the line when it stays on the line
   struct hint_args {
     int spaces;  // printed when the line is not split here
     int offset;  // added to the box's indentation when it is
@@ -78,16 +79,16 @@ public:
   void set_head(std::uint64_t seq) { head_ = seq; }
 
   // Appends a token and returns it, for the caller to fill in the fields of
-  // its kind.  The right total grows by `length`.
-  token& push(token_kind kind, long long size, long long length) {
+  // its kind.  The right total grows by `width`.
+  token& push(token_kind kind, long long span, long long width) {
     if (full()) [[unlikely]]
       grow();
     token& t = ring_[tail_ & mask_];
     t.kind = kind;
-    t.size = size;
-    t.length = length;
+    t.span = span;
+    t.width = width;
     ++tail_;
-    right_total_ += length;
+    right_total_ += width;
     return t;
   }
 
@@ -105,8 +106,9 @@ public:
   [[nodiscard]] long long right_total() const { return right_total_; }
   // Columns queued and not laid out yet.
   [[nodiscard]] long long pending() const { return right_total_ - left_total_; }
-  void laid_out(long long columns) { left_total_ += columns; }
-  void queued(long long columns) { right_total_ += columns; }
+  // Add columns to the left total (laid out) or the right total (queued).
+  void count_laid_out(long long columns) { left_total_ += columns; }
+  void count_queued(long long columns) { right_total_ += columns; }
   // Makes the queued material count as wider than any line, so that all of
   // it is laid out.
   void count_rest_as(long long columns) { right_total_ = left_total_ + columns; }
@@ -128,9 +130,9 @@ public:
   }
   // A run of pieces: texts of `piece` bytes each, the bytes of `s`, with a
   // hint of `spaces` and `offset` after each one, the last hint included.
-  // One token stands for them all.  Its size is the last hint's, still
-  // unknown (as any hint's when it is queued); its length counts every
-  // text and hint.  The hints but the last have known sizes: a hint's size
+  // One token stands for them all.  Its span is the last hint's, still
+  // unknown (as any hint's when it is queued); its width counts every
+  // text and hint.  The hints but the last have known spans: a hint's span
   // runs to the next hint of its box, here the next one of the run.
   struct pieces_run {
     std::uint32_t piece;
@@ -152,7 +154,7 @@ public:
   void pieces_to_hint(std::uint64_t seq, pieces_run run) {
     token& t = at(seq);
     t.kind = token_kind::hint;
-    t.length = run.spaces;
+    t.width = run.spaces;
     t.hint = {run.spaces, run.offset};
   }
 
