@@ -280,8 +280,9 @@ void require_same(std::string_view what, const std::string& want, const std::str
   while (at < want.size() && at < got.size() && want[at] == got[at]) ++at;
   const std::size_t from = at < 40 ? 0 : at - 40;
   std::cerr << "bench_compare: " << what << " does not print Quarn's text (" << got.size() << " bytes instead of "
-            << want.size() << ", first difference at byte " << at << ")\n  quarn: "
-            << std::quoted(want.substr(from, 80)) << "\n  other: " << std::quoted(got.substr(from, 80)) << '\n';
+            << want.size() << ", first difference at byte " << at
+            << ")\n  quarn: " << std::quoted(want.substr(from, 80))
+            << "\n  other: " << std::quoted(got.substr(from, 80)) << '\n';
   std::exit(1);
 }
 
@@ -417,7 +418,7 @@ int main(int argc, char** argv) {
   }
 
   ratio_reporter reporter(isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_Color
-                                                      : benchmark::ConsoleReporter::OO_None);
+                                                     : benchmark::ConsoleReporter::OO_None);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.print_ratios(std::cout);
   benchmark::Shutdown();

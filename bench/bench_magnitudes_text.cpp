@@ -84,8 +84,7 @@ void layout(benchmark::State& state, const P& p, const std::string& input) {
     f.print_flush();
     benchmark::DoNotOptimize(out.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(input.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(input.size()));
 }
 
 void Words(benchmark::State& state) { layout(state, quarn::words, prose()); }

@@ -77,8 +77,8 @@ int main(int argc, char** argv) try {
   // A nested record: a vertical box of fields holding boxes that fill.
   title("A nested record");
   const endpoint primary{"db.example.org", 5432, {100, 200, 400, 800}};
-  quarn::print("@[<v 2>service {@,name = %S;@,%a;@,%a@;<0 -2>}@]@.", "orders", print_endpoint, primary,
-               print_endpoint, endpoint{"replica.example.org", 5433, {50, 50, 50}});
+  quarn::print("@[<v 2>service {@,name = %S;@,%a;@,%a@;<0 -2>}@]@.", "orders", print_endpoint, primary, print_endpoint,
+               endpoint{"replica.example.org", 5433, {50, 50, 50}});
 
   // A long list refills to the margin: every break hint splits the line
   // only when the next number would not fit.
@@ -91,8 +91,9 @@ int main(int argc, char** argv) try {
   // every hint.
   title("hv boxes");
   quarn::print("@[<hv 2>point(@,x = 1,@ y = 2,@ z = 3)@]@.");
-  quarn::print("@[<hv 2>rectangle(@,top_left = point(x = 10, y = 20),@ bottom_right = point(x = 300, y = "
-               "400),@ colour = \"blue\")@]@.");
+  quarn::print(
+      "@[<hv 2>rectangle(@,top_left = point(x = 10, y = 20),@ bottom_right = point(x = 300, y = "
+      "400),@ colour = \"blue\")@]@.");
 
   // A b box fills like hov, but a hint also splits the line when the line
   // started deeper than the box's own indentation: once the call below has
@@ -155,8 +156,8 @@ int main(int argc, char** argv) try {
   title("Text in display columns");
   quarn::formatter& out = quarn::stdout_formatter();
   const quarn::text_measure chosen = out.measure();
-  const std::pair<const char*, int> cities[] = {{"Z\u00fcrich", 421878}, {"\u6771\u4eac", 13960236},
-                                                {"S\u00e3o Paulo", 12325232}, {"Oslo", 709037}};
+  const std::pair<const char*, int> cities[] = {
+      {"Z\u00fcrich", 421878}, {"\u6771\u4eac", 13960236}, {"S\u00e3o Paulo", 12325232}, {"Oslo", 709037}};
   for (const quarn::text_measure m : {quarn::text_measure::bytes, quarn::text_measure::columns}) {
     out.set_measure(m);
     quarn::print("@[<v>%s:", m == quarn::text_measure::bytes ? "in bytes" : "in columns");
@@ -175,23 +176,23 @@ int main(int argc, char** argv) try {
   title("Styles");
   const auto bold = quarn::styled(quarn::style::Bold, quarn::string);
   const auto warn = quarn::styled(quarn::Fg(quarn::Yellow), quarn::string);
-  quarn::print("@[<hov 2>%a %a@ %a@]@.", bold, "note:", warn, "the disk is nearly full;",
-               quarn::styled(quarn::style::Underline,
-                             quarn::list(quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), quarn::int_),
-                                         {.sep = quarn::comma})),
-               std::vector<int>{91, 95, 99});
-  quarn::print("@[<hov 2>%a@]@.",
-               quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma})), many);
+  quarn::print(
+      "@[<hov 2>%a %a@ %a@]@.", bold, "note:", warn, "the disk is nearly full;",
+      quarn::styled(quarn::style::Underline,
+                    quarn::list(quarn::styled(quarn::Bg(quarn::Hi(quarn::Blue)), quarn::int_), {.sep = quarn::comma})),
+      std::vector<int>{91, 95, 99});
+  quarn::print("@[<hov 2>%a@]@.", quarn::styled(quarn::Fg(quarn::Red), quarn::list(quarn::int_, {.sep = quarn::comma})),
+               many);
   // A 24-bit colour and an entry of the 256-colour palette.
-  quarn::print("@[<hov 2>%a@ %a@]@.", quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string),
-               "24-bit orange", quarn::styled(quarn::Bg(quarn::Indexed(24)), quarn::string), "on palette blue 24");
+  quarn::print("@[<hov 2>%a@ %a@]@.", quarn::styled(quarn::Fg(quarn::Rgb(255, 136, 0)), quarn::string), "24-bit orange",
+               quarn::styled(quarn::Bg(quarn::Indexed(24)), quarn::string), "on palette blue 24");
   // Labelled fields: the labels stand out in yellow.
   const auto account_fields = quarn::record<account>({
       quarn::field("owner", &account::owner, quarn::string),
       quarn::field("email", &account::email, quarn::option(quarn::string, {.none = quarn::any("(none)")})),
-      quarn::field("balances", &account::balances,
-                   quarn::list(quarn::pair(quarn::string, quarn::int_, {.sep = quarn::any(":@ ")}),
-                               {.sep = quarn::comma})),
+      quarn::field(
+          "balances", &account::balances,
+          quarn::list(quarn::pair(quarn::string, quarn::int_, {.sep = quarn::any(":@ ")}), {.sep = quarn::comma})),
   });
   quarn::print("%a@.", account_fields, account{"Grace", "grace@example.org", {{"checking", 300}, {"savings", 7}}});
   quarn::flush_std_outputs();

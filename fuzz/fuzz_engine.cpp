@@ -27,8 +27,8 @@ namespace {
 using quarn_fuzz::fail;
 using quarn_fuzz::reader;
 
-constexpr quarn::box_kind kinds[] = {quarn::box_kind::h, quarn::box_kind::v, quarn::box_kind::hv,
-                                     quarn::box_kind::hov, quarn::box_kind::b};
+constexpr quarn::box_kind kinds[] = {quarn::box_kind::h, quarn::box_kind::v, quarn::box_kind::hv, quarn::box_kind::hov,
+                                     quarn::box_kind::b};
 
 std::string letters(reader& r, char first) {
   std::string s(static_cast<std::size_t>(r.small(0, 6)), first);

@@ -129,8 +129,8 @@ int main(int argc, char** argv) {
     std::istringstream head(text);
     std::string word, name, m_word, i_word;
     int margin = 0, max_indent = 0;
-    if (!(head >> word >> name >> m_word >> margin >> i_word >> max_indent) || word != "case" ||
-        m_word != "margin" || i_word != "max_indent")
+    if (!(head >> word >> name >> m_word >> margin >> i_word >> max_indent) || word != "case" || m_word != "margin" ||
+        i_word != "max_indent")
       die(file, line, "expected 'case NAME margin M max_indent I'");
     std::string out;
     quarn::formatter f(out);

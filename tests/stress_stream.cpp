@@ -32,12 +32,11 @@ int main(int argc, char** argv) {
   std::size_t bytes = 0;
   {
     std::size_t total = 0;
-    quarn::formatter f(quarn::output_functions{
-        [&](std::string_view s) {
-          total += s.size();
-          std::fwrite(s.data(), 1, s.size(), null);
-        },
-        {}});
+    quarn::formatter f(quarn::output_functions{[&](std::string_view s) {
+                                                 total += s.size();
+                                                 std::fwrite(s.data(), 1, s.size(), null);
+                                               },
+                                               {}});
     const auto record = quarn::dump::list(quarn::int_);
     const std::vector<int> row{1, 22, 333, 4444, 55555, 666666};
     f.open_box(quarn::box_kind::hov, 1);
@@ -54,8 +53,8 @@ int main(int argc, char** argv) {
   }
   std::fclose(null);
   long after = peak_kb();
-  std::printf("%zu bytes streamed; peak resident size %ld KB after a quarter, %ld KB at the end\n", bytes,
-              before, after);
+  std::printf("%zu bytes streamed; peak resident size %ld KB after a quarter, %ld KB at the end\n", bytes, before,
+              after);
   if (after > before + 4096) {
     std::printf("FAIL: the peak resident size grew with the document\n");
     return 1;

@@ -80,8 +80,10 @@ TEST(CliColor, EnvironmentVariable) {
       {nullptr, "", std::nullopt},
   };
   for (const row& r : rows) {
-    if (r.env) ::setenv("QUARN_TEST_COLOR", r.env, 1);
-    else ::unsetenv("QUARN_TEST_COLOR");
+    if (r.env)
+      ::setenv("QUARN_TEST_COLOR", r.env, 1);
+    else
+      ::unsetenv("QUARN_TEST_COLOR");
     CLI::App app;
     auto color = quarn::cli::style_renderer(app, {.env = "QUARN_TEST_COLOR"});
     app.parse(r.args);

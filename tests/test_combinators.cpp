@@ -57,8 +57,8 @@ TEST(Combinators, Separators) {
     const char* broken;
   };
   const row rows[] = {
-      {quarn::cut, "ab", "a\nb"},     {quarn::sps(0), "ab", "a\nb"},       {quarn::sp, "a b", "a\nb"},
-      {quarn::sps(1), "a b", "a\nb"}, {quarn::sps(3), "a   b", "a\nb"},    {quarn::comma, "a, b", "a,\nb"},
+      {quarn::cut, "ab", "a\nb"},     {quarn::sps(0), "ab", "a\nb"},    {quarn::sp, "a b", "a\nb"},
+      {quarn::sps(1), "a b", "a\nb"}, {quarn::sps(3), "a   b", "a\nb"}, {quarn::comma, "a, b", "a,\nb"},
       {quarn::semi, "a; b", "a;\nb"},
   };
   for (const row& r : rows) {
@@ -90,9 +90,11 @@ TEST(Combinators, Iter) {
   EXPECT_EQ(boxed(node_printer{}, node{1, {{2, {}}}}), "1(2)");
   const node tree{1, {{2, {{3, {}}, {4, {}}}}, {5, {{6, {}}}}, {7, {}}}};
   EXPECT_EQ(boxed(node_printer{}, tree), "1(2(3, 4), 5(6), 7)");
-  const auto by_key = quarn::iter_bindings([](auto&& visit, const std::map<int, char>& m) {
-    for (const auto& [k, v] : m) visit(k, v);
-  }, quarn::pair(quarn::int_, quarn::char_), {.sep = quarn::sp});
+  const auto by_key = quarn::iter_bindings(
+      [](auto&& visit, const std::map<int, char>& m) {
+        for (const auto& [k, v] : m) visit(k, v);
+      },
+      quarn::pair(quarn::int_, quarn::char_), {.sep = quarn::sp});
   EXPECT_EQ(boxed(by_key, std::map<int, char>{{2, 'b'}, {1, 'a'}}), "1a 2b");
   EXPECT_EQ(boxed(by_key, std::map<int, char>{}), "");
 }

@@ -42,7 +42,9 @@ TEST(DisplayColumns, CountsWhatATerminalShows) {
       {emoji, 2},
       {"\xff", 1},                  // never valid in UTF-8
       {"a\xc3", 2},                 // a sequence cut short at the end
-      {"\xe6\x97" "a", 3},          // cut short before an ASCII byte
+      {"\xe6\x97"
+       "a",
+       3},          // cut short before an ASCII byte
       {"\x80\x80", 2},              // stray continuation bytes
       {"\xc0\xaf", 2},              // overlong "/"
       {"\xed\xa0\x80", 3},          // an encoded surrogate

@@ -78,13 +78,13 @@ std::vector<int> one_to(int n) {
 
 // Portable numbers -1 to -28, and the POSIX signals they stand for.
 TEST(Dump, Signals) {
-  const char* const names[28] = {
-      "SIGABRT", "SIGALRM", "SIGFPE",  "SIGHUP",  "SIGILL",  "SIGINT",    "SIGKILL", "SIGPIPE", "SIGQUIT", "SIGSEGV",
-      "SIGTERM", "SIGUSR1", "SIGUSR2", "SIGCHLD", "SIGCONT", "SIGSTOP",   "SIGTSTP", "SIGTTIN", "SIGTTOU", "SIGVTALRM",
-      "SIGPROF", "SIGBUS",  "SIGPOLL", "SIGSYS",  "SIGTRAP", "SIGURG",    "SIGXCPU", "SIGXFSZ"};
-  const int posix[28] = {SIGABRT, SIGALRM, SIGFPE,  SIGHUP,  SIGILL,  SIGINT,    SIGKILL, SIGPIPE, SIGQUIT, SIGSEGV,
-                         SIGTERM, SIGUSR1, SIGUSR2, SIGCHLD, SIGCONT, SIGSTOP,   SIGTSTP, SIGTTIN, SIGTTOU, SIGVTALRM,
-                         SIGPROF, SIGBUS,  SIGPOLL, SIGSYS,  SIGTRAP, SIGURG,    SIGXCPU, SIGXFSZ};
+  const char* const names[28] = {"SIGABRT", "SIGALRM", "SIGFPE",  "SIGHUP",  "SIGILL",  "SIGINT",    "SIGKILL",
+                                 "SIGPIPE", "SIGQUIT", "SIGSEGV", "SIGTERM", "SIGUSR1", "SIGUSR2",   "SIGCHLD",
+                                 "SIGCONT", "SIGSTOP", "SIGTSTP", "SIGTTIN", "SIGTTOU", "SIGVTALRM", "SIGPROF",
+                                 "SIGBUS",  "SIGPOLL", "SIGSYS",  "SIGTRAP", "SIGURG",  "SIGXCPU",   "SIGXFSZ"};
+  const int posix[28] = {SIGABRT, SIGALRM, SIGFPE,  SIGHUP,  SIGILL,  SIGINT,  SIGKILL, SIGPIPE, SIGQUIT, SIGSEGV,
+                         SIGTERM, SIGUSR1, SIGUSR2, SIGCHLD, SIGCONT, SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU, SIGVTALRM,
+                         SIGPROF, SIGBUS,  SIGPOLL, SIGSYS,  SIGTRAP, SIGURG,  SIGXCPU, SIGXFSZ};
   for (int i = 0; i < 28; ++i) {
     EXPECT_EQ(boxed(dump::signal, -(i + 1)), names[i]);
     if (posix[i] != 0) {
@@ -265,8 +265,7 @@ TEST(Dump, FailureFromAnElementPropagatesUnchanged) {
   }
   f.print_flush();
   EXPECT_EQ(out.rfind("[1; 2;", 0), 0U) << out;  // what was printed before stays
-  EXPECT_THROW(quarn::fprint(f, "@[%a@]", dump::stack(picky), std::stack<int>(std::deque<int>{5})),
-               std::out_of_range);
+  EXPECT_THROW(quarn::fprint(f, "@[%a@]", dump::stack(picky), std::stack<int>(std::deque<int>{5})), std::out_of_range);
   f.print_flush();
 
   out.clear();
@@ -375,8 +374,7 @@ TEST(Dump, LimitsOfElementsAndDepth) {
       {limited(quarn::list(quarn::int_, {.sep = quarn::comma, .elements = 2}), one_to(5)), "1, 2, \u2026 (3 more)"},
       {limited(dump::list(dump::string, {.elements = 1}), std::vector<std::string>{"a", "b"}),
        "[\"a\"; \u2026 (1 more)]"},
-      {limited(dump::iter(each, quarn::any("n"), quarn::int_, {.elements = 1}), one_to(3)),
-       "(n 1 \u2026 (2 more))"},
+      {limited(dump::iter(each, quarn::any("n"), quarn::int_, {.elements = 1}), one_to(3)), "(n 1 \u2026 (2 more))"},
       {limited(depth(0), nested), "\u2026"},
       {limited(depth(1), nested), "[\u2026; \u2026]"},
       {limited(depth(2), nested), "[[1; 2]; [3]]"},

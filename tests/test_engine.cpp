@@ -166,7 +166,9 @@ TEST(Engine, TagFunctionsAreOneRecordAndPrintFunctionsRunWhenTagsOpen) {
     return c ? "[" + std::to_string(c->color) + "]" : std::string("[?]");
   };
   fns.mark_close_stag = [](const quarn::stag&) { return std::string("[/]"); };
-  fns.print_open_stag = [&](const quarn::stag& t) { events.push_back(std::string("open ") + std::string(t.kind_name())); };
+  fns.print_open_stag = [&](const quarn::stag& t) {
+    events.push_back(std::string("open ") + std::string(t.kind_name()));
+  };
   fns.print_close_stag = [&](const quarn::stag&) { events.push_back("close"); };
   f.set_stag_functions(fns);
   f.set_tags(true);
@@ -281,15 +283,27 @@ TEST(Engine, DestructorWritesWhatIsPending) {
     f.print_string("b");
   };
   std::string buffer;
-  { formatter f(buffer); print(f); }
+  {
+    formatter f(buffer);
+    print(f);
+  }
   std::ostringstream os;
-  { formatter f(os); print(f); }
+  {
+    formatter f(os);
+    print(f);
+  }
   std::string got;
   int flushes = 0;
-  { formatter f(quarn::output_functions{[&](std::string_view s) { got += s; }, [&] { ++flushes; }}); print(f); }
+  {
+    formatter f(quarn::output_functions{[&](std::string_view s) { got += s; }, [&] { ++flushes; }});
+    print(f);
+  }
   std::FILE* tmp = std::tmpfile();
   ASSERT_NE(tmp, nullptr);
-  { formatter f(tmp); print(f); }
+  {
+    formatter f(tmp);
+    print(f);
+  }
   std::rewind(tmp);
   char file[8] = {};
   EXPECT_EQ(std::fread(file, 1, sizeof file - 1, tmp), 3U);
@@ -320,17 +334,15 @@ TEST(Engine, FileWriteErrorsThrowWithTheError) {
 #ifdef _WIN32
   ASSERT_EQ(::_pipe(pipe_fds, 256, _O_BINARY), 0);
   ::close(pipe_fds[0]);
-  const failing cases[] = {
-      {"closed pipe", ::fdopen(pipe_fds[1], "w"), {ERROR_NO_DATA, std::system_category()}},
-      {"closed descriptor", closed_file, {EBADF, std::generic_category()}}};
+  const failing cases[] = {{"closed pipe", ::fdopen(pipe_fds[1], "w"), {ERROR_NO_DATA, std::system_category()}},
+                           {"closed descriptor", closed_file, {EBADF, std::generic_category()}}};
 #else
   std::signal(SIGPIPE, SIG_IGN);
   ASSERT_EQ(::pipe(pipe_fds), 0);
   ::close(pipe_fds[0]);
-  const failing cases[] = {
-      {"/dev/full", std::fopen("/dev/full", "w"), {ENOSPC, std::generic_category()}},
-      {"closed pipe", ::fdopen(pipe_fds[1], "w"), {EPIPE, std::generic_category()}},
-      {"closed descriptor", closed_file, {EBADF, std::generic_category()}}};
+  const failing cases[] = {{"/dev/full", std::fopen("/dev/full", "w"), {ENOSPC, std::generic_category()}},
+                           {"closed pipe", ::fdopen(pipe_fds[1], "w"), {EPIPE, std::generic_category()}},
+                           {"closed descriptor", closed_file, {EBADF, std::generic_category()}}};
 #endif
   for (const failing& t : cases) {
     SCOPED_TRACE(t.what);
@@ -447,13 +459,12 @@ TEST(Engine, FailedWriteLeavesTheNextDocumentAlone) {
         buf.fail_at = fail_at;
         buf.cut_short = kind == target::short_buffer;
         std::ostream os(&buf);
-        formatter f = kind == target::write_function
-                          ? formatter(quarn::output_functions{[&](std::string_view s) {
-                                                                (void)buf.sputn(s.data(),
-                                                                                static_cast<std::streamsize>(s.size()));
-                                                              },
-                                                              {}})
-                          : formatter(os);
+        formatter f =
+            kind == target::write_function
+                ? formatter(quarn::output_functions{
+                      [&](std::string_view s) { (void)buf.sputn(s.data(), static_cast<std::streamsize>(s.size())); },
+                      {}})
+                : formatter(os);
         EXPECT_ANY_THROW(failing_calls[call](f));
         ASSERT_EQ(buf.calls, fail_at);
         os.clear();
@@ -545,16 +556,23 @@ TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
     const int n = 5 + next(40);
     for (int i = 0; i < n; ++i) {
       const int k = next(16);
-      if (k < 3) ops.push_back({op::open, next(5), next(3), {}});
-      else if (k < 5) ops.push_back({op::close, 0, 0, {}});
-      else if (k < 7) ops.push_back({op::text, 0, 0, std::string(static_cast<std::size_t>(next(6)), static_cast<char>('a' + next(26)))});
-      else if (k < 9) ops.push_back({op::hint, next(3), next(5) - 2, {}});
+      if (k < 3)
+        ops.push_back({op::open, next(5), next(3), {}});
+      else if (k < 5)
+        ops.push_back({op::close, 0, 0, {}});
+      else if (k < 7)
+        ops.push_back(
+            {op::text, 0, 0, std::string(static_cast<std::size_t>(next(6)), static_cast<char>('a' + next(26)))});
+      else if (k < 9)
+        ops.push_back({op::hint, next(3), next(5) - 2, {}});
       else if (k < 14) {
         std::string s(static_cast<std::size_t>(next(40)), 'x');
         for (char& c : s) c = static_cast<char>('a' + next(26));
         ops.push_back({op::pieces, 1 + next(10), next(3), s});
-      } else if (k < 15) ops.push_back({next(2) == 0 ? op::newline : op::if_newline, 0, 0, {}});
-      else ops.push_back({op::flush, 0, 0, {}});
+      } else if (k < 15)
+        ops.push_back({next(2) == 0 ? op::newline : op::if_newline, 0, 0, {}});
+      else
+        ops.push_back({op::flush, 0, 0, {}});
     }
     for (int margin : {3, 7, 12, 20, 33, 50, 80, 200}) {
       ASSERT_EQ(play(ops, margin, false), play(ops, margin, true)) << "document " << doc << ", margin " << margin;

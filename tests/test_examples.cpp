@@ -105,10 +105,11 @@ TEST(Examples, Combinators) {
 }
 
 TEST(Examples, Fields) {
-  EXPECT_EQ(quarn::sprint("%a", quarn::record({quarn::field("x", &point::x, quarn::int_),
-                                               quarn::field("y", &point::y, quarn::int_)}),
-                          point{1, 2}),
-            "x: 1\ny: 2");
+  EXPECT_EQ(
+      quarn::sprint(
+          "%a", quarn::record({quarn::field("x", &point::x, quarn::int_), quarn::field("y", &point::y, quarn::int_)}),
+          point{1, 2}),
+      "x: 1\ny: 2");
 }
 
 TEST(Examples, Dump) {
@@ -118,8 +119,8 @@ TEST(Examples, Dump) {
   EXPECT_EQ(quarn::sprint("%a", quarn::dump::option(quarn::dump::string), std::optional<std::string>("x")),
             R"(Some "x")");
   EXPECT_EQ(quarn::sprint("%a", quarn::dump::stack(quarn::int_), st), "(stack 3 2 1)");
-  const auto fields = quarn::dump::record({quarn::dump::field("x", &point::x, quarn::int_),
-                                           quarn::dump::field("y", &point::y, quarn::int_)});
+  const auto fields = quarn::dump::record(
+      {quarn::dump::field("x", &point::x, quarn::int_), quarn::dump::field("y", &point::y, quarn::int_)});
   EXPECT_EQ(quarn::sprint("%a", fields, point{1, 2}), "{ \"x\" = 1;\n  \"y\" = 2 }");
 }
 
@@ -160,10 +161,9 @@ TEST(Examples, Style) {
 }
 
 TEST(Examples, Hexdump) {
-  EXPECT_EQ(on_f([](quarn::formatter& f) {
-              quarn::fprint(f, "%a@.", quarn::for_string(quarn::hex()), "Hello, world!\n");
-            }),
-            "0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.  \n");
+  EXPECT_EQ(
+      on_f([](quarn::formatter& f) { quarn::fprint(f, "%a@.", quarn::for_string(quarn::hex()), "Hello, world!\n"); }),
+      "0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.  \n");
   EXPECT_EQ(quarn::sprint("%a", quarn::for_string(quarn::hex()), "0123456789abcdefghij"),
             "00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n"
             "10: 6768 696a                                ghij            ");
@@ -250,8 +250,10 @@ TEST(Examples, ReadmeTerminals) {
             "  1024, 1089, 1156, 1225,\n  1296, 1369, 1444, 1521,\n  1600\nmargin 30, terminal 30\n");
   quarn::stdout_formatter().set_margin(78);
   quarn::stderr_formatter().set_margin(78);
-  if (saved) ::setenv("COLUMNS", saved->c_str(), 1);
-  else ::unsetenv("COLUMNS");
+  if (saved)
+    ::setenv("COLUMNS", saved->c_str(), 1);
+  else
+    ::unsetenv("COLUMNS");
 
   EXPECT_EQ(stdout_of([] {
               quarn::tty::setup_std_outputs();  // NO_COLOR=1 ./app: plain text

@@ -64,7 +64,8 @@ TEST(Failures, MessagesAreLaidOut) {
 }
 
 TEST(Failures, ExnBacktraceWithoutFrames) {
-  const std::pair<std::exception_ptr, quarn::backtrace> eb{std::make_exception_ptr(std::runtime_error("boom")), quarn::backtrace()};
+  const std::pair<std::exception_ptr, quarn::backtrace> eb{std::make_exception_ptr(std::runtime_error("boom")),
+                                                           quarn::backtrace()};
   EXPECT_EQ(boxed(quarn::exn_backtrace, eb), "Exception: std::runtime_error: boom\nNo backtrace available.");
   try {
     quarn::failwith_notrace("gone %d", 1);

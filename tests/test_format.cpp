@@ -54,10 +54,21 @@ std::string marked(quarn::format_string<Args...> fmt, const Args&... args) {
 }
 
 TEST(FormatConversions, SignedDecimal) {
-  check_table<int>({{"%d", 42, "42"},     {"%i", -42, "-42"},     {"%d", 0, "0"},        {"%02d", 5, "05"},
-                    {"%02d", -5, "-5"},   {"%03d", -5, "-05"},    {"%+d", 5, "+5"},      {"% d", 5, " 5"},
-                    {"%4d|", 5, "   5|"}, {"%-4d|", 5, "5   |"},  {"%.3d", 7, "007"},    {"%ld", -3, "-3"},
-                    {"%Ld", -3, "-3"},    {"%nd", -3, "-3"},      {"%02Ld", 7, "07"}});
+  check_table<int>({{"%d", 42, "42"},
+                    {"%i", -42, "-42"},
+                    {"%d", 0, "0"},
+                    {"%02d", 5, "05"},
+                    {"%02d", -5, "-5"},
+                    {"%03d", -5, "-05"},
+                    {"%+d", 5, "+5"},
+                    {"% d", 5, " 5"},
+                    {"%4d|", 5, "   5|"},
+                    {"%-4d|", 5, "5   |"},
+                    {"%.3d", 7, "007"},
+                    {"%ld", -3, "-3"},
+                    {"%Ld", -3, "-3"},
+                    {"%nd", -3, "-3"},
+                    {"%02Ld", 7, "07"}});
   check_table<long long>({{"%d", INT64_MIN, "-9223372036854775808"}, {"%i", INT64_MAX, "9223372036854775807"}});
   check_table<signed char>({{"%d", -5, "-5"}});
   check_table<unsigned long long>(
@@ -65,9 +76,15 @@ TEST(FormatConversions, SignedDecimal) {
 }
 
 TEST(FormatConversions, UnsignedReadsAtTheTypesWidth) {
-  check_table<std::int32_t>({{"%u", -1, "4294967295"}, {"%x", -1, "ffffffff"}, {"%X", -2, "FFFFFFFE"},
-                             {"%o", -1, "37777777777"}, {"%lu", -1, "4294967295"}, {"%Lu", -1, "4294967295"},
-                             {"%nu", -1, "4294967295"}, {"%08x", -1, "ffffffff"}, {"%010x", -1, "00ffffffff"}});
+  check_table<std::int32_t>({{"%u", -1, "4294967295"},
+                             {"%x", -1, "ffffffff"},
+                             {"%X", -2, "FFFFFFFE"},
+                             {"%o", -1, "37777777777"},
+                             {"%lu", -1, "4294967295"},
+                             {"%Lu", -1, "4294967295"},
+                             {"%nu", -1, "4294967295"},
+                             {"%08x", -1, "ffffffff"},
+                             {"%010x", -1, "00ffffffff"}});
   check_table<std::int64_t>({{"%u", -1, "18446744073709551615"}, {"%x", -1, "ffffffffffffffff"}});
   check_table<long long>(
       {{"%u", -1, "18446744073709551615"}, {"%X", -1, "FFFFFFFFFFFFFFFF"}, {"%o", -1, "1777777777777777777777"}});
@@ -77,18 +94,35 @@ TEST(FormatConversions, UnsignedReadsAtTheTypesWidth) {
 }
 
 TEST(FormatConversions, HexWidthsAndFlags) {
-  check_table<int>({{"%01x", 0xab, "ab"},     {"%02x", 0xab, "ab"},       {"%03x", 0xab, "0ab"},
-                    {"%04x", 0xab, "00ab"},   {"%05x", 0xab, "000ab"},    {"%06x", 0xab, "0000ab"},
-                    {"%07x", 0xab, "00000ab"}, {"%08x", 0xab, "000000ab"}, {"%04X", 0xab, "00AB"},
-                    {"%#x", 255, "0xff"},     {"%5x|", 255, "   ff|"},    {"%-5x|", 255, "ff   |"}});
+  check_table<int>({{"%01x", 0xab, "ab"},
+                    {"%02x", 0xab, "ab"},
+                    {"%03x", 0xab, "0ab"},
+                    {"%04x", 0xab, "00ab"},
+                    {"%05x", 0xab, "000ab"},
+                    {"%06x", 0xab, "0000ab"},
+                    {"%07x", 0xab, "00000ab"},
+                    {"%08x", 0xab, "000000ab"},
+                    {"%04X", 0xab, "00AB"},
+                    {"%#x", 255, "0xff"},
+                    {"%5x|", 255, "   ff|"},
+                    {"%-5x|", 255, "ff   |"}});
 }
 
 TEST(FormatConversions, FloatingPoint) {
-  check_table<double>({{"%g", 0.0001, "0.0001"},      {"%g", 0.00001, "1e-05"},       {"%g", 123456.0, "123456"},
-                       {"%g", 1234567.0, "1.23457e+06"}, {"%g", 0.5, "0.5"},          {"%g", 100.0, "100"},
-                       {"%g", -2.5, "-2.5"},          {"%G", 0.00001, "1E-05"},       {"%f", 3.14159, "3.141590"},
-                       {"%.2f", 3.14159, "3.14"},     {"%8.3f|", 3.14159, "   3.142|"}, {"%08.2f", -1.5, "-0001.50"},
-                       {"%e", 12345.678, "1.234568e+04"}, {"%.2E", 0.000123, "1.23E-04"}});
+  check_table<double>({{"%g", 0.0001, "0.0001"},
+                       {"%g", 0.00001, "1e-05"},
+                       {"%g", 123456.0, "123456"},
+                       {"%g", 1234567.0, "1.23457e+06"},
+                       {"%g", 0.5, "0.5"},
+                       {"%g", 100.0, "100"},
+                       {"%g", -2.5, "-2.5"},
+                       {"%G", 0.00001, "1E-05"},
+                       {"%f", 3.14159, "3.141590"},
+                       {"%.2f", 3.14159, "3.14"},
+                       {"%8.3f|", 3.14159, "   3.142|"},
+                       {"%08.2f", -1.5, "-0001.50"},
+                       {"%e", 12345.678, "1.234568e+04"},
+                       {"%.2E", 0.000123, "1.23E-04"}});
   check_table<float>({{"%g", 0.25f, "0.25"}});
 }
 
@@ -105,10 +139,36 @@ TEST(FormatConversions, NumbersMatchPrintf) {
   const char* const widths[] = {"", "1", "7", "25"};
   const char* const precisions[] = {"", ".0", ".1", ".3", ".17", ".60"};
   const long long ints[] = {0, 1, -1, 7, 255, -255, 1234567, INT64_MIN, INT64_MAX};
-  std::vector<double> floats = {0.0,   -0.0,    1.0,     -1.0,    0.5,     2.5,      0.125,   123456.0,
-                                1234567, 1e-5,  0.0001,  1e300,   -1e-300, 5e-324,   1.7976931348623157e308,
-                                HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""), 9.9999995, 0.05, 0.1, 0.3, 1.0 / 3,
-                                99999.95, 999999.0, 0.000123, 1.5e-5, 999999999999999.0, 123.456};
+  std::vector<double> floats = {0.0,
+                                -0.0,
+                                1.0,
+                                -1.0,
+                                0.5,
+                                2.5,
+                                0.125,
+                                123456.0,
+                                1234567,
+                                1e-5,
+                                0.0001,
+                                1e300,
+                                -1e-300,
+                                5e-324,
+                                1.7976931348623157e308,
+                                HUGE_VAL,
+                                -HUGE_VAL,
+                                std::nan(""),
+                                -std::nan(""),
+                                9.9999995,
+                                0.05,
+                                0.1,
+                                0.3,
+                                1.0 / 3,
+                                99999.95,
+                                999999.0,
+                                0.000123,
+                                1.5e-5,
+                                999999999999999.0,
+                                123.456};
   std::mt19937_64 rng(7);
   for (int k = 0; k < 40; ++k) {
     const std::uint64_t bits = rng();
@@ -204,16 +264,21 @@ TEST(FormatConversions, Strings) {
 }
 
 TEST(FormatConversions, CharsAndBools) {
-  check_table<char>({{"%c", 'x', "x"}, {"%3c|", 'x', "  x|"}, {"%C", 'x', "'x'"}, {"%C", '\'', "'\\''"},
-                     {"%C", '\\', "'\\\\'"}, {"%C", '\n', "'\\n'"}, {"%C", '\001', "'\\001'"}});
+  check_table<char>({{"%c", 'x', "x"},
+                     {"%3c|", 'x', "  x|"},
+                     {"%C", 'x', "'x'"},
+                     {"%C", '\'', "'\\''"},
+                     {"%C", '\\', "'\\\\'"},
+                     {"%C", '\n', "'\\n'"},
+                     {"%C", '\001', "'\\001'"}});
   check_table<bool>({{"%b", true, "true"}, {"%B", false, "false"}, {"%6b|", true, "  true|"}});
 }
 
 TEST(FormatDirectives, Literals) {
   struct {
     std::string_view fmt, want;
-  } cases[] = {{"100%%", "100%"}, {"a@@b", "a@b"},  {"a@%b", "a%b"}, {"a%@b", "a@b"}, {"a%,b", "ab"},
-               {"a@", "a@"},      {"a@xb", "a@xb"}, {"", ""}};
+  } cases[] = {{"100%%", "100%"}, {"a@@b", "a@b"}, {"a@%b", "a%b"},  {"a%@b", "a@b"},
+               {"a%,b", "ab"},    {"a@", "a@"},    {"a@xb", "a@xb"}, {"", ""}};
   for (const auto& c : cases) EXPECT_EQ(quarn::sprint(quarn::runtime(c.fmt)), c.want) << c.fmt;
 }
 
@@ -310,7 +375,9 @@ TEST(FormatDirectives, HintsOutsideAnyBox) {
   EXPECT_EQ(quarn::sprint("%s@ %s@ %s", s70, "bbbb", "cccc"), s70 + " bbbb\ncccc");
 }
 
-void print_pair(quarn::formatter& f, const std::pair<int, int>& p) { quarn::fprint(f, "@[<1>(%d,@ %d)@]", p.first, p.second); }
+void print_pair(quarn::formatter& f, const std::pair<int, int>& p) {
+  quarn::fprint(f, "@[<1>(%d,@ %d)@]", p.first, p.second);
+}
 
 TEST(FormatConversions, Printers) {
   auto angle = [](quarn::formatter& f, int v) { quarn::fprint(f, "<%d>", v); };
@@ -354,7 +421,8 @@ TEST(FormatConversions, ConditionalTextDropsOnlyItself) {
 // Strings checked at compile time run from their compiled operations (flat
 // ones without a formatter); each must print what the interpreter prints.
 TEST(FormatCompiled, SameOutputAsRuntime) {
-#define SAME(FMT, ...) EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), quarn::sprint(quarn::runtime(FMT), __VA_ARGS__)) << FMT
+#define SAME(FMT, ...) \
+  EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), quarn::sprint(quarn::runtime(FMT), __VA_ARGS__)) << FMT
   SAME("%d: %s = %g", 7, "seven", 1.75);
   SAME("%5d|%-6s|%08.3f|%x|%S|%C|%b", -42, "ab", -3.25, 255U, "q\"", 'c', true);
   SAME("@<3>%s and @<1>%d", "wide", 12345);
@@ -381,8 +449,8 @@ TEST(FormatRuntime, CheckedWhileInterpreted) {
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%a"), p), std::invalid_argument);
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%a"), p, "x"), std::invalid_argument);
   EXPECT_THROW((void)quarn::sprint(quarn::runtime("%t"), 1), std::invalid_argument);
-  for (std::string_view bad : {"%q", "%", "%5", "%ls", "%5%", "@[<", "@[<hov 2", "@[<zz 2>", "@[<2x>", "@;<1",
-                               "@;<x>", "@{b", "@{<b", "@<x>", "@<3"})
+  for (std::string_view bad : {"%q", "%", "%5", "%ls", "%5%", "@[<", "@[<hov 2", "@[<zz 2>", "@[<2x>", "@;<1", "@;<x>",
+                               "@{b", "@{<b", "@<x>", "@<3"})
     EXPECT_THROW((void)quarn::sprint(quarn::runtime(bad)), std::invalid_argument) << bad;
 }
 
@@ -417,8 +485,8 @@ TEST(FormatStars, AsPrintf) {
     const char* fmt;
     int a, b;
   };
-  const star_case cases[] = {{"[%*d]", 6, -42},  {"[%*d]", -6, 42},  {"[%-*d]", 6, 42},  {"[%0*d]", 6, -42},
-                             {"[%.*d]", 4, 7},   {"[%.*d]", -1, 7},  {"[%*d]", 0, 7},    {"[%-*d]", -6, 42},
+  const star_case cases[] = {{"[%*d]", 6, -42},  {"[%*d]", -6, 42}, {"[%-*d]", 6, 42}, {"[%0*d]", 6, -42},
+                             {"[%.*d]", 4, 7},   {"[%.*d]", -1, 7}, {"[%*d]", 0, 7},   {"[%-*d]", -6, 42},
                              {"[%0*d]", -6, 42}, {"[%*x]", 5, 255}};
   for (const auto& c : cases) {
     char want[64];
@@ -439,8 +507,8 @@ TEST(FormatStars, AsPrintf) {
 TEST(FormatStars, CheckedAtRunTime) {
   EXPECT_EQ(quarn::sprint(quarn::runtime("%*d"), 4096, 1).size(), 4096U);
   EXPECT_EQ(quarn::sprint(quarn::runtime("%*d"), -4096, 1).size(), 4096U);
-  const std::pair<std::string_view, std::string_view> cases[] = {
-      {"%*d", "width too large"}, {"%.*d", "precision too large"}};
+  const std::pair<std::string_view, std::string_view> cases[] = {{"%*d", "width too large"},
+                                                                 {"%.*d", "precision too large"}};
   for (const int n : {4097, -4097, INT32_MIN, INT32_MAX})
     for (auto [fmt, want] : cases) {
       if (n < 0 && fmt[1] == '.') continue;  // a negative precision is none
@@ -469,11 +537,11 @@ std::string c_sprintf(const char* fmt, const A&... a) {
 // them; glibc's printf reads them alike, so it gives the expected text.
 // Each string runs checked at compile time and at run time.
 TEST(FormatPositional, AsPrintf) {
-#define POSITIONAL(FMT, ...)                                                    \
-  do {                                                                          \
-    const std::string want = c_sprintf(FMT, __VA_ARGS__);                      \
-    EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), want) << FMT;                    \
-    EXPECT_EQ(quarn::sprint(quarn::runtime(FMT), __VA_ARGS__), want) << FMT;    \
+#define POSITIONAL(FMT, ...)                                                 \
+  do {                                                                       \
+    const std::string want = c_sprintf(FMT, __VA_ARGS__);                    \
+    EXPECT_EQ(quarn::sprint(FMT, __VA_ARGS__), want) << FMT;                 \
+    EXPECT_EQ(quarn::sprint(quarn::runtime(FMT), __VA_ARGS__), want) << FMT; \
   } while (false)
 #if !defined(_WIN32)
   POSITIONAL("%2$s %1$d", 7, "x");
@@ -491,12 +559,18 @@ TEST(FormatPositional, AsPrintf) {
 
 TEST(FormatPositional, ErrorsAtRunTime) {
   const std::pair<std::string_view, std::string_view> cases[] = {
-      {"%1$d %d", "mixed"},          {"%d %2$d", "mixed"},
-      {"%2$d", "named by no"},       {"%1$d %1$d", "named by no"},
-      {"%3$d %1$d %2$d", "past the last"}, {"%2$a", "does not match"},
-      {"%0$d", "count from 1"},      {"%4097$d", "too large"},
-      {"%1$*d %2$d", "names its argument"}, {"%*1$d %d", "belongs to a positional"},
-      {"%1$s %2$d", "does not match"}, {"%1$*2$d", "not an int"},
+      {"%1$d %d", "mixed"},
+      {"%d %2$d", "mixed"},
+      {"%2$d", "named by no"},
+      {"%1$d %1$d", "named by no"},
+      {"%3$d %1$d %2$d", "past the last"},
+      {"%2$a", "does not match"},
+      {"%0$d", "count from 1"},
+      {"%4097$d", "too large"},
+      {"%1$*d %2$d", "names its argument"},
+      {"%*1$d %d", "belongs to a positional"},
+      {"%1$s %2$d", "does not match"},
+      {"%1$*2$d", "not an int"},
   };
   for (auto [fmt, want] : cases) {
     try {

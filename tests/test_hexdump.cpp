@@ -36,7 +36,8 @@ TEST(Hex, Layouts) {
       {16, "Hello, world!\n", "0: 4865 6c6c 6f2c 2077 6f72 6c64 210a       Hello, world!.  "},
       {16, "0123456789abcdefghij",
        "00: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef\n"
-       "10: 6768 696a" + sp(32) + "ghij" + sp(12)},
+       "10: 6768 696a" +
+           sp(32) + "ghij" + sp(12)},
       {16, "", "0: " + sp(57)},
       {16, "0123456789abcdef", "0: 3031 3233 3435 3637 3839 6162 6364 6566  0123456789abcdef"},
       {4, "abcdefg", "0: 6162 6364  abcd\n4: 6566 67    efg "},
@@ -196,9 +197,7 @@ TEST(Adapters, BytesPrintAsTheSameString) {
 }
 
 TEST(Adapters, AccessorRejectsAnIndexOutOfRange) {
-  const auto read_at = [](std::size_t i) {
-    return [i](quarn::formatter&, const auto& v) { (void)v.get(i); };
-  };
+  const auto read_at = [](std::size_t i) { return [i](quarn::formatter&, const auto& v) { (void)v.get(i); }; };
   std::string out;
   quarn::formatter f(out);
   EXPECT_NO_THROW(quarn::for_string(read_at(2))(f, "abc"));

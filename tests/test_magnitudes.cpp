@@ -28,13 +28,37 @@ struct count_case {
 
 TEST(ByteSize, RoundsUpToThreeSignificantDigits) {
   const std::vector<count_case> cases = {
-      {0, "0B"}, {1, "1B"}, {999, "999B"}, {1000, "1kB"}, {1001, "1.01kB"}, {1005, "1.01kB"},
-      {1010, "1.01kB"}, {1011, "1.02kB"}, {1050, "1.05kB"}, {1099, "1.1kB"}, {1100, "1.1kB"}, {1500, "1.5kB"},
-      {1999, "2kB"}, {9949, "9.95kB"}, {9991, "10kB"}, {9999, "10kB"}, {10000, "10kB"}, {10001, "10.1kB"},
-      {12345, "12.4kB"}, {99901, "100kB"}, {99999, "100kB"}, {100000, "100kB"}, {100001, "101kB"},
-      {123456, "124kB"}, {999001, "1MB"}, {1000000, "1MB"}, {1234567, "1.24MB"}, {1000000000000000000, "1EB"},
+      {0, "0B"},
+      {1, "1B"},
+      {999, "999B"},
+      {1000, "1kB"},
+      {1001, "1.01kB"},
+      {1005, "1.01kB"},
+      {1010, "1.01kB"},
+      {1011, "1.02kB"},
+      {1050, "1.05kB"},
+      {1099, "1.1kB"},
+      {1100, "1.1kB"},
+      {1500, "1.5kB"},
+      {1999, "2kB"},
+      {9949, "9.95kB"},
+      {9991, "10kB"},
+      {9999, "10kB"},
+      {10000, "10kB"},
+      {10001, "10.1kB"},
+      {12345, "12.4kB"},
+      {99901, "100kB"},
+      {99999, "100kB"},
+      {100000, "100kB"},
+      {100001, "101kB"},
+      {123456, "124kB"},
+      {999001, "1MB"},
+      {1000000, "1MB"},
+      {1234567, "1.24MB"},
+      {1000000000000000000, "1EB"},
       {999999999999999999, "1EB"},  // rounds up across two prefixes at once
-      {4611686018427387903, "4.62EB"}, {LLONG_MAX, "9.23EB"},
+      {4611686018427387903, "4.62EB"},
+      {LLONG_MAX, "9.23EB"},
   };
   for (const auto& c : cases) EXPECT_EQ(show(quarn::byte_size, c.n), c.expected) << c.n;
 }
@@ -43,9 +67,8 @@ TEST(ByteSize, RoundsUpToThreeSignificantDigits) {
 // minus sign; the most negative count has no positive counterpart.
 TEST(ByteSize, NegativeCountsShowTheirMagnitudeRoundedUp) {
   const std::vector<count_case> cases = {
-      {-1, "-1B"}, {-5, "-5B"}, {-999, "-999B"}, {-1000, "-1kB"},
-      {-1001, "-1.01kB"}, {-9991, "-10kB"}, {-999001, "-1MB"}, {-12345, "-12.4kB"},
-      {-LLONG_MAX, "-9.23EB"}, {LLONG_MIN, "-9.23EB"},
+      {-1, "-1B"},      {-5, "-5B"},       {-999, "-999B"},     {-1000, "-1kB"},         {-1001, "-1.01kB"},
+      {-9991, "-10kB"}, {-999001, "-1MB"}, {-12345, "-12.4kB"}, {-LLONG_MAX, "-9.23EB"}, {LLONG_MIN, "-9.23EB"},
   };
   for (const auto& c : cases) EXPECT_EQ(show(quarn::byte_size, c.n), c.expected) << c.n;
 }
@@ -121,10 +144,28 @@ TEST(SiSize, ScaleOutOfRangeFailsWhenAppliedAndPrintsNothing) {
 TEST(BiByteSize, BinaryUnitsWithOneDecimalBelowTen) {
   const long long k = 1024, m = k * k, g = m * k, t = g * k, p = t * k;
   const std::vector<count_case> cases = {
-      {-5000, "-5000B"}, {-1, "-1B"}, {0, "0B"}, {1023, "1023B"}, {1024, "1KiB"}, {1025, "1KiB"},
-      {1075, "1KiB"}, {1076, "1.1KiB"}, {1127, "1.1KiB"}, {1536, "1.5KiB"}, {10239, "10KiB"},
-      {10240, "10KiB"}, {10241, "11KiB"}, {m - 1, "1024KiB"}, {m, "1MiB"}, {1572864, "1.5MiB"},
-      {10485761, "11MiB"}, {g - 1, "1024MiB"}, {g, "1GiB"}, {t, "1TiB"}, {p, "1PiB"}, {10 * p + 1, "11PiB"},
+      {-5000, "-5000B"},
+      {-1, "-1B"},
+      {0, "0B"},
+      {1023, "1023B"},
+      {1024, "1KiB"},
+      {1025, "1KiB"},
+      {1075, "1KiB"},
+      {1076, "1.1KiB"},
+      {1127, "1.1KiB"},
+      {1536, "1.5KiB"},
+      {10239, "10KiB"},
+      {10240, "10KiB"},
+      {10241, "11KiB"},
+      {m - 1, "1024KiB"},
+      {m, "1MiB"},
+      {1572864, "1.5MiB"},
+      {10485761, "11MiB"},
+      {g - 1, "1024MiB"},
+      {g, "1GiB"},
+      {t, "1TiB"},
+      {p, "1PiB"},
+      {10 * p + 1, "11PiB"},
       {4611686018427387903, "4096PiB"},
       {LLONG_MAX, "8192PiB"},  // no unit above PiB
       {LLONG_MIN, "-9223372036854775808B"},
@@ -140,17 +181,55 @@ struct span_case {
 
 TEST(Uint64NsSpan, RoundsUpInTheLargestUnitReached) {
   const std::vector<span_case> cases = {
-      {0, "0ns"}, {999, "999ns"}, {1000, "1us"}, {1001, "1.01us"}, {1005, "1.01us"}, {1010, "1.01us"},
-      {1050, "1.05us"}, {1099, "1.1us"}, {1100, "1.1us"}, {1999, "2us"}, {9990, "9.99us"}, {9991, "10us"},
-      {9999, "10us"}, {10000, "10us"}, {10001, "10.1us"}, {10100, "10.1us"}, {99900, "99.9us"},
-      {99901, "100us"}, {100000, "100us"}, {100001, "101us"}, {999000, "999us"}, {999001, "1ms"},
-      {999999, "1ms"}, {1000000, "1ms"}, {1500000, "1.5ms"}, {999999999, "1s"}, {59000000000, "59s"},
-      {59900000001, "1min"}, {59999999999, "1min"}, {60000000000, "1min"}, {60000000001, "1min1s"},
-      {61500000000, "1min2s"}, {90000000000, "1min30s"}, {119000000000, "1min59s"}, {119000000001, "2min"},
-      {3599000000000, "59min59s"}, {3599000000001, "1h"}, {3600000000000, "1h"}, {3600000000001, "1h1min"},
-      {86399999999999, "1d"}, {86400000000000, "1d"}, {86400000000001, "1d1h"}, {31557599999999999, "365d6h"},
-      {31557600000000000, "1a"}, {31557600000000001, "1a1d"}, {63093600000000000, "1a365d"},
-      {63093600000000001, "2a"}, {std::uint64_t{1} << 63, "292a99d"}, {18446744073709551615ULL, "584a198d"},
+      {0, "0ns"},
+      {999, "999ns"},
+      {1000, "1us"},
+      {1001, "1.01us"},
+      {1005, "1.01us"},
+      {1010, "1.01us"},
+      {1050, "1.05us"},
+      {1099, "1.1us"},
+      {1100, "1.1us"},
+      {1999, "2us"},
+      {9990, "9.99us"},
+      {9991, "10us"},
+      {9999, "10us"},
+      {10000, "10us"},
+      {10001, "10.1us"},
+      {10100, "10.1us"},
+      {99900, "99.9us"},
+      {99901, "100us"},
+      {100000, "100us"},
+      {100001, "101us"},
+      {999000, "999us"},
+      {999001, "1ms"},
+      {999999, "1ms"},
+      {1000000, "1ms"},
+      {1500000, "1.5ms"},
+      {999999999, "1s"},
+      {59000000000, "59s"},
+      {59900000001, "1min"},
+      {59999999999, "1min"},
+      {60000000000, "1min"},
+      {60000000001, "1min1s"},
+      {61500000000, "1min2s"},
+      {90000000000, "1min30s"},
+      {119000000000, "1min59s"},
+      {119000000001, "2min"},
+      {3599000000000, "59min59s"},
+      {3599000000001, "1h"},
+      {3600000000000, "1h"},
+      {3600000000001, "1h1min"},
+      {86399999999999, "1d"},
+      {86400000000000, "1d"},
+      {86400000000001, "1d1h"},
+      {31557599999999999, "365d6h"},
+      {31557600000000000, "1a"},
+      {31557600000000001, "1a1d"},
+      {63093600000000000, "1a365d"},
+      {63093600000000001, "2a"},
+      {std::uint64_t{1} << 63, "292a99d"},
+      {18446744073709551615ULL, "584a198d"},
   };
   for (const auto& c : cases) EXPECT_EQ(show(quarn::uint64_ns_span, c.ns), c.expected) << c.ns;
 }
@@ -198,8 +277,7 @@ TEST(Uint64NsSpan, ChronoDurationsBeyondTheRangeFail) {
   EXPECT_THROW(quarn::uint64_ns_span(f, duration<double>(nan)), quarn::invalid_argument);
   EXPECT_THROW(quarn::uint64_ns_span(f, duration<double>(inf)), quarn::invalid_argument);
   EXPECT_THROW(quarn::uint64_ns_span(f, duration<double>(-inf)), quarn::invalid_argument);
-  EXPECT_THROW(quarn::uint64_ns_span(f, duration<double, std::nano>(18446744073709551616.0)),
-               quarn::invalid_argument);
+  EXPECT_THROW(quarn::uint64_ns_span(f, duration<double, std::nano>(18446744073709551616.0)), quarn::invalid_argument);
   f.print_flush();
   EXPECT_EQ(out, "");
 }
@@ -228,8 +306,8 @@ TEST(Magnitudes, OneUnbrokenPiece) {
   std::string out;
   quarn::formatter f(out);
   f.set_margin(3);
-  quarn::fprint(f, "@[%a@ %a@ %a@]", quarn::byte_size, 1234567LL, quarn::bi_byte_size, 1572864LL,
-                quarn::uint64_ns_span, std::uint64_t{90000000000});
+  quarn::fprint(f, "@[%a@ %a@ %a@]", quarn::byte_size, 1234567LL, quarn::bi_byte_size, 1572864LL, quarn::uint64_ns_span,
+                std::uint64_t{90000000000});
   f.print_flush();
   EXPECT_EQ(out, "1.24MB\n1.5MiB\n1min30s");
 }

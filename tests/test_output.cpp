@@ -44,7 +44,8 @@ TEST(Devices, StringFormatterPrintsItsOwnTarget) {
          f.print_pieces(b, 100, 0);
        },
        false},
-      {"words", [](quarn::formatter& f, const std::string& b) { quarn::fprint(f, "@[<h>%a@]", quarn::words, b); }, false},
+      {"words", [](quarn::formatter& f, const std::string& b) { quarn::fprint(f, "@[<h>%a@]", quarn::words, b); },
+       false},
   };
   std::string words = "w\xc3\xa9";  // words of a UTF-8 text
   for (int i = 0; i < 4000; ++i) words += " word\xc3\xa9";

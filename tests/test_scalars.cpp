@@ -63,9 +63,12 @@ TEST(Scalars, CharArrayEndsAtItsSize) {
     char after[4];
   } fields{{'a', 'b', 'c', 'd'}, {'X', 'Y', 'Z', '\0'}};
   const std::string got[] = {
-      boxed(quarn::string, fields.name),       boxed(quarn::dump::string, fields.name),
-      boxed(quarn::words, fields.name),        boxed(quarn::truncated(10), fields.name),
-      quarn::sprint("%s", fields.name),        quarn::sprint("%S", fields.name),
+      boxed(quarn::string, fields.name),
+      boxed(quarn::dump::string, fields.name),
+      boxed(quarn::words, fields.name),
+      boxed(quarn::truncated(10), fields.name),
+      quarn::sprint("%s", fields.name),
+      quarn::sprint("%S", fields.name),
       quarn::sprint(quarn::runtime("%-5s|"), fields.name),
   };
   const std::string want[] = {"abcd", "\"abcd\"", "abcd", "abcd", "abcd", "\"abcd\"", "abcd |"};
@@ -108,15 +111,31 @@ TEST(Scalars, FloatAsPercentG) {
 // Halves go toward positive infinity; whole numbers are left alone.
 TEST(Scalars, FloatDfrac) {
   const float_row rows[] = {
-      {2, 3.14159, "3.14"}, {1, -2.25, "-2.2"},         {0, 2.5, "3"},    {0, -2.5, "-2"},
-      {0, 0.5, "1"},        {3, 1234.5678, "1234.57"},  // rounded to 1234.568, then six digits
-      {2, 1e20, "1e+20"},   {2, -0.0, "-0"},            {2, 0.0, "0"},    {5, -7.0, "-7"},
-      {2, inf, "inf"},      {2, -inf, "-inf"},          {2, nan, "nan"},  {1, 0.04, "0"},
+      {2, 3.14159, "3.14"},
+      {1, -2.25, "-2.2"},
+      {0, 2.5, "3"},
+      {0, -2.5, "-2"},
+      {0, 0.5, "1"},
+      {3, 1234.5678, "1234.57"},  // rounded to 1234.568, then six digits
+      {2, 1e20, "1e+20"},
+      {2, -0.0, "-0"},
+      {2, 0.0, "0"},
+      {5, -7.0, "-7"},
+      {2, inf, "inf"},
+      {2, -inf, "-inf"},
+      {2, nan, "nan"},
+      {1, 0.04, "0"},
       // More digits than a double holds: the value as it is, not nan.
-      {400, 0.1, "0.1"},    {400, -2.5, "-2.5"},        {320, 1.5, "1.5"},
+      {400, 0.1, "0.1"},
+      {400, -2.5, "-2.5"},
+      {320, 1.5, "1.5"},
       // 10^-d beyond the double range: whatever is not whole rounds to 0.
-      {-400, 1.5, "0"},     {-400, -1.5, "0"},          {-400, inf, "inf"}, {-400, -inf, "-inf"},
-      {-400, nan, "nan"},   {400, inf, "inf"},
+      {-400, 1.5, "0"},
+      {-400, -1.5, "0"},
+      {-400, inf, "inf"},
+      {-400, -inf, "-inf"},
+      {-400, nan, "nan"},
+      {400, inf, "inf"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);
@@ -127,14 +146,26 @@ TEST(Scalars, FloatDfrac) {
 // d + 1 significant digits are kept.  Infinities print as themselves.
 TEST(Scalars, FloatDsig) {
   const float_row rows[] = {
-      {2, 1234.5, "1230"},      {2, -1234.5, "-1230"},       {2, 0.0012345, "0.00123"},
-      {1, 9.96, "10"},          {0, 7.7, "8"},               {0, 9.5, "10"},
-      {2, 1.2345e8, "1.23e+08"}, {3, 0.0, "0"},              {3, -0.0, "0"},
-      {2, inf, "inf"},          {2, -inf, "-inf"},           {2, nan, "nan"},
-      {400, 1.25, "1.25"},      {400, 3e-300, "3e-300"},
+      {2, 1234.5, "1230"},
+      {2, -1234.5, "-1230"},
+      {2, 0.0012345, "0.00123"},
+      {1, 9.96, "10"},
+      {0, 7.7, "8"},
+      {0, 9.5, "10"},
+      {2, 1.2345e8, "1.23e+08"},
+      {3, 0.0, "0"},
+      {3, -0.0, "0"},
+      {2, inf, "inf"},
+      {2, -inf, "-inf"},
+      {2, nan, "nan"},
+      {400, 1.25, "1.25"},
+      {400, 3e-300, "3e-300"},
       // Subnormals keep their digits; past the largest double, the value as it is.
-      {2, 5e-324, "4.94066e-324"}, {1, 1e-323, "9.88131e-324"}, {2, 1.23456e-315, "1.23e-315"},
-      {2, dbl_max, "1.79769e+308"}, {2, -dbl_max, "-1.79769e+308"},
+      {2, 5e-324, "4.94066e-324"},
+      {1, 1e-323, "9.88131e-324"},
+      {2, 1.23456e-315, "1.23e-315"},
+      {2, dbl_max, "1.79769e+308"},
+      {2, -dbl_max, "-1.79769e+308"},
   };
   for (const float_row& r : rows) {
     SCOPED_TRACE(testing::Message() << "d=" << r.d << " x=" << r.x);

@@ -24,7 +24,8 @@ TEST(Show, LongValuesBreakAtTheDefaultMargin) {
   std::vector<int> v(40, 12345);
   std::string s = fmt::format("{}", quarn::show(quarn::dump::list(quarn::int_), v));
   std::size_t longest = 0, start = 0;
-  for (std::size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1) longest = std::max(longest, nl - start);
+  for (std::size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1)
+    longest = std::max(longest, nl - start);
   EXPECT_NE(s.find('\n'), std::string::npos);
   EXPECT_LE(longest, 78U);
 }

@@ -93,9 +93,7 @@ TEST(Sprint, ExceptionsLeaveThePoolClean) {
 // Tag functions that mark tags with brackets.
 quarn::stag_functions bracket_marks() {
   quarn::stag_functions fns = quarn::default_stag_functions();
-  fns.mark_open_stag = [](const quarn::stag& t) {
-    return "[" + static_cast<const quarn::string_tag&>(t).name() + "]";
-  };
+  fns.mark_open_stag = [](const quarn::stag& t) { return "[" + static_cast<const quarn::string_tag&>(t).name() + "]"; };
   return fns;
 }
 
@@ -156,4 +154,3 @@ TEST(Sprint, BigStringsAreNotKeptAlive) {
   EXPECT_LT(in_use(), before + (1 << 20));
 }
 #endif
-

@@ -59,8 +59,8 @@ TEST(Stress, FailureAtEveryPointLeavesTheFormatterUsable) {
       f.set_margin(20);
       if (ansi) quarn::set_style_renderer(f, quarn::style_renderer::Ansi_tty);
       int calls = 0;
-      auto p = quarn::styled(quarn::style::Bold,
-                             quarn::dump::hashtbl(quarn::dump::string, quarn::dump::list(failing_int{&calls, fail_at})));
+      auto p = quarn::styled(quarn::style::Bold, quarn::dump::hashtbl(quarn::dump::string,
+                                                                      quarn::dump::list(failing_int{&calls, fail_at})));
       try {
         quarn::fprint(f, "@[<2>value =@ %a@]", p, value);
         FAIL() << "no failure at " << fail_at;

@@ -72,13 +72,14 @@ TEST(Styled, EveryCode) {
     quarn::basic_color c;
     const char *fg, *fg_hi, *bg, *bg_hi;
   };
-  const colour_row colours[] = {
-      {quarn::Black, "30", "90", "40", "100"}, {quarn::Red, "31", "91", "41", "101"},
-      {quarn::Green, "32", "92", "42", "102"}, {quarn::Yellow, "33", "93", "43", "103"},
-      {quarn::Blue, "34", "94", "44", "104"},  {quarn::Magenta, "35", "95", "45", "105"},
-      {quarn::Cyan, "36", "96", "46", "106"},  {quarn::White, "37", "97", "47", "107"}};
-  std::vector<std::pair<quarn::style, std::string>> table = {{quarn::style::Bold, "1"},      {quarn::style::Faint, "2"},
-                                                             {quarn::style::Italic, "3"},    {quarn::style::Underline, "4"},
+  const colour_row colours[] = {{quarn::Black, "30", "90", "40", "100"}, {quarn::Red, "31", "91", "41", "101"},
+                                {quarn::Green, "32", "92", "42", "102"}, {quarn::Yellow, "33", "93", "43", "103"},
+                                {quarn::Blue, "34", "94", "44", "104"},  {quarn::Magenta, "35", "95", "45", "105"},
+                                {quarn::Cyan, "36", "96", "46", "106"},  {quarn::White, "37", "97", "47", "107"}};
+  std::vector<std::pair<quarn::style, std::string>> table = {{quarn::style::Bold, "1"},
+                                                             {quarn::style::Faint, "2"},
+                                                             {quarn::style::Italic, "3"},
+                                                             {quarn::style::Underline, "4"},
                                                              {quarn::style::Reverse, "7"}};
   for (const colour_row& r : colours) {
     table.emplace_back(quarn::Fg(r.c), r.fg);
@@ -105,9 +106,8 @@ TEST(Styled, EveryCode) {
 TEST(Styled, PaletteAndRgbColours) {
   using quarn::Bg, quarn::Fg, quarn::Indexed, quarn::Rgb, quarn::styled;
   const std::pair<quarn::style, std::string> codes[] = {
-      {Fg(Indexed(0)), "38;5;0"},          {Fg(Indexed(255)), "38;5;255"},
-      {Indexed(208), "38;5;208"},          {Bg(Indexed(1)), "48;5;1"},
-      {Fg(Rgb(0, 0, 0)), "38;2;0;0;0"},    {Bg(Rgb(255, 128, 7)), "48;2;255;128;7"},
+      {Fg(Indexed(0)), "38;5;0"},         {Fg(Indexed(255)), "38;5;255"},   {Indexed(208), "38;5;208"},
+      {Bg(Indexed(1)), "48;5;1"},         {Fg(Rgb(0, 0, 0)), "38;2;0;0;0"}, {Bg(Rgb(255, 128, 7)), "48;2;255;128;7"},
       {Rgb(12, 34, 56), "38;2;12;34;56"},
   };
   for (const auto& [s, code] : codes) {
@@ -145,8 +145,8 @@ TEST(Styled, NoneRendererTouchesNoAttribute) {
 TEST(Styled, EscapesTakeNoColumns) {
   const std::vector<std::string> words = {"alpha", "be", "gamma", "delta", "e", "zeta", "etaeta", "theta"};
   const auto plain = quarn::list(quarn::string, {.sep = quarn::sp});
-  const auto styled = quarn::styled(Bold, quarn::list(quarn::styled(quarn::Bg(quarn::Hi(quarn::Cyan)), quarn::string),
-                                                      {.sep = quarn::sp}));
+  const auto styled = quarn::styled(
+      Bold, quarn::list(quarn::styled(quarn::Bg(quarn::Hi(quarn::Cyan)), quarn::string), {.sep = quarn::sp}));
   for (int margin = 4; margin <= 40; ++margin) {
     SCOPED_TRACE(margin);
     std::string expected = render(std::nullopt, plain, words, margin);
@@ -162,8 +162,7 @@ TEST(Styled, EscapesTakeNoColumns) {
   const auto green = quarn::styled(quarn::Green, quarn::string);
   ASSERT_EQ(render(std::nullopt, two_words(quarn::string), std::string("defgh"), 10), "abc defgh");
   ASSERT_EQ(render(std::nullopt, two_words(quarn::string), std::string("defghi"), 10), "abc\ndefghi");
-  EXPECT_EQ(render(style_renderer::Ansi_tty, two_words(green), std::string("defgh"), 10),
-            "abc \x1b[0;32mdefgh\x1b[0m");
+  EXPECT_EQ(render(style_renderer::Ansi_tty, two_words(green), std::string("defgh"), 10), "abc \x1b[0;32mdefgh\x1b[0m");
 }
 
 struct oops : std::runtime_error {
@@ -391,9 +390,9 @@ TEST(Fields, Record) {
   const auto y = quarn::field("y", &point::y, quarn::int_);
   EXPECT_EQ(render(std::nullopt, quarn::record<point>({}), point{1, 2}), "");
   EXPECT_EQ(render(std::nullopt, quarn::record<point>({x}), point{1, 2}), "x: 1");
-  for (int margin : {8, 78, 1000}) EXPECT_EQ(render(std::nullopt, quarn::record<point>({x, y}), point{1, 2}, margin), "x: 1\ny: 2");
-  EXPECT_EQ(render(std::nullopt, quarn::record<point>({x, y}, {.sep = quarn::any("; ")}), point{1, 2}),
-            "x: 1; y: 2");
+  for (int margin : {8, 78, 1000})
+    EXPECT_EQ(render(std::nullopt, quarn::record<point>({x, y}), point{1, 2}, margin), "x: 1\ny: 2");
+  EXPECT_EQ(render(std::nullopt, quarn::record<point>({x, y}, {.sep = quarn::any("; ")}), point{1, 2}), "x: 1; y: 2");
 }
 
 TEST(Fields, StringConversions) {

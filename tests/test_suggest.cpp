@@ -67,9 +67,9 @@ TEST(DidYouMean, PrefixSuffixAndElementPrinter) {
                    std::pair{std::string("lst"), strings{}}),
             "Unknown option lst (in section x).");
   // The element printer serves the value and every candidate.
-  EXPECT_EQ(render(quarn::did_you_mean("key", quarn::quote(quarn::string)),
-                   std::pair{std::string("k"), strings{"a", "b"}}),
-            "Unknown key \"k\". Did you mean either \"a\" or \"b\" ?");
+  EXPECT_EQ(
+      render(quarn::did_you_mean("key", quarn::quote(quarn::string)), std::pair{std::string("k"), strings{"a", "b"}}),
+      "Unknown key \"k\". Did you mean either \"a\" or \"b\" ?");
 }
 
 // The sentence breaks after "." and inside the enumeration only.

@@ -162,12 +162,9 @@ TEST(TextLoc, OnePositionOrARange) {
     const char* expected;
   };
   const std::vector<loc_case> cases = {
-      {{{3, 4}, {3, 4}}, "3.4"},
-      {{{3, 4}, {3, 9}}, "3.4-3.9"},
-      {{{3, 4}, {5, 0}}, "3.4-5.0"},
-      {{{5, 0}, {3, 4}}, "5.0-3.4"},  // taken as given
-      {{{-1, 0}, {-1, 0}}, "-1.0"},
-      {{{LLONG_MIN, LLONG_MAX}, {0, 0}}, "-9223372036854775808.9223372036854775807-0.0"},
+      {{{3, 4}, {3, 4}}, "3.4"},     {{{3, 4}, {3, 9}}, "3.4-3.9"},
+      {{{3, 4}, {5, 0}}, "3.4-5.0"}, {{{5, 0}, {3, 4}}, "5.0-3.4"},  // taken as given
+      {{{-1, 0}, {-1, 0}}, "-1.0"},  {{{LLONG_MIN, LLONG_MAX}, {0, 0}}, "-9223372036854775808.9223372036854775807-0.0"},
   };
   for (const auto& c : cases) EXPECT_EQ(quarn::sprint("%a", quarn::text_loc, c.loc), c.expected);
   // Pairs of pairs of other integer types convert.

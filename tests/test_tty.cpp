@@ -50,8 +50,10 @@ void set_console_width(HANDLE console, short columns) {
 }
 #else
 void set_env(const char* name, const char* value) {
-  if (value != nullptr) ::setenv(name, value, 1);
-  else ::unsetenv(name);
+  if (value != nullptr)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
 }
 #endif
 
@@ -146,13 +148,21 @@ TEST(TtyDetect, IsInfix) {
     bool expected;
   };
   const row rows[] = {
-      {"UTF-8", "UTF-8", true},    {"UTF-8", "UTF-", false},     {"", "", true},
-      {"", "abc", true},           {"UTF-8", "UTUTF-8", true},   {"aab", "aaab", true},
-      {"UTF-8", "EN_US.UTF-8@EURO", true}, {"UTF-8", "UTF_8", false}, {"abc", "ab", false},
-      {"c", "abc", true},          {"x", "", false},
+      {"UTF-8", "UTF-8", true},
+      {"UTF-8", "UTF-", false},
+      {"", "", true},
+      {"", "abc", true},
+      {"UTF-8", "UTUTF-8", true},
+      {"aab", "aaab", true},
+      {"UTF-8", "EN_US.UTF-8@EURO", true},
+      {"UTF-8", "UTF_8", false},
+      {"abc", "ab", false},
+      {"c", "abc", true},
+      {"x", "", false},
   };
   for (const row& r : rows) {
-    EXPECT_EQ(quarn::tty::detail::is_infix(r.affix, r.text), r.expected) << '"' << r.affix << "\" in \"" << r.text << '"';
+    EXPECT_EQ(quarn::tty::detail::is_infix(r.affix, r.text), r.expected)
+        << '"' << r.affix << "\" in \"" << r.text << '"';
   }
 }
 
@@ -162,8 +172,14 @@ TEST(TtyDetect, HasUtf8UpperCasesAsciiAndNeedsTheHyphen) {
     bool expected;
   };
   const row rows[] = {
-      {unset, false},          {"", false},        {"en_US.UTF-8", true}, {"C.utf-8", true},
-      {"de_DE.uTf-8@euro", true}, {"en_US.utf8", false}, {"UTF8", false},     {"C", false},
+      {unset, false},
+      {"", false},
+      {"en_US.UTF-8", true},
+      {"C.utf-8", true},
+      {"de_DE.uTf-8@euro", true},
+      {"en_US.utf8", false},
+      {"UTF8", false},
+      {"C", false},
       {"\xc3\xa9.utf-8", true},
   };
   for (const row& r : rows) {
@@ -181,10 +197,8 @@ TEST(TtySetup, RendererNeedsATerminalChannel) {
   };
   // The TERM values on a terminal are run in full by test_tty_process.cpp.
   const row rows[] = {
-      {"xterm", channel_kind::terminal, style_renderer::Ansi_tty},
-      {"xterm", channel_kind::file, style_renderer::None},
-      {"xterm", channel_kind::no_descriptor, style_renderer::None},
-      {"Dumb", channel_kind::file, style_renderer::None},
+      {"xterm", channel_kind::terminal, style_renderer::Ansi_tty},  {"xterm", channel_kind::file, style_renderer::None},
+      {"xterm", channel_kind::no_descriptor, style_renderer::None}, {"Dumb", channel_kind::file, style_renderer::None},
       {"dumb", channel_kind::terminal, style_renderer::None},
   };
   for (const row& r : rows) {
@@ -238,18 +252,12 @@ TEST(TtyColumns, TerminalThenColumnsVariable) {
     std::optional<int> expected;
   };
   const row rows[] = {
-      {channel_kind::terminal, 40, unset, 40},
-      {channel_kind::terminal, 40, "100", 40},
-      {channel_kind::terminal, 0, "100", 100},
-      {channel_kind::terminal, 0, unset, unset},
-      {channel_kind::file, 0, "100", 100},
-      {channel_kind::no_descriptor, 0, "90", 90},
-      {channel_kind::file, 0, "2147483648", unset},
-      {channel_kind::file, 0, "0", unset},
-      {channel_kind::file, 0, "-80", unset},
-      {channel_kind::file, 0, "", unset},
-      {channel_kind::file, 0, "80x", unset},
-      {channel_kind::file, 0, "+80", unset},
+      {channel_kind::terminal, 40, unset, 40},      {channel_kind::terminal, 40, "100", 40},
+      {channel_kind::terminal, 0, "100", 100},      {channel_kind::terminal, 0, unset, unset},
+      {channel_kind::file, 0, "100", 100},          {channel_kind::no_descriptor, 0, "90", 90},
+      {channel_kind::file, 0, "2147483648", unset}, {channel_kind::file, 0, "0", unset},
+      {channel_kind::file, 0, "-80", unset},        {channel_kind::file, 0, "", unset},
+      {channel_kind::file, 0, "80x", unset},        {channel_kind::file, 0, "+80", unset},
   };
   for (const row& r : rows) {
     if (!test_channel::possible(r.channel, r.width)) continue;
@@ -257,8 +265,8 @@ TEST(TtyColumns, TerminalThenColumnsVariable) {
     env.set("COLUMNS", r.columns);
     test_channel c(r.channel, r.width);
     EXPECT_EQ(quarn::tty::terminal_columns(c.get()), r.expected)
-        << "channel kind " << static_cast<int>(r.channel) << " width " << r.width << " COLUMNS="
-        << r.columns.value_or("(unset)");
+        << "channel kind " << static_cast<int>(r.channel) << " width " << r.width
+        << " COLUMNS=" << r.columns.value_or("(unset)");
   }
   EXPECT_THROW((void)quarn::tty::terminal_columns(nullptr), std::invalid_argument);
 }
@@ -274,12 +282,9 @@ TEST(TtySetup, MarginFromTerminal) {
     int margin, max_indent;
   };
   const row rows[] = {
-      {false, channel_kind::terminal, 40, "40", 78, 68},
-      {true, channel_kind::terminal, 40, unset, 40, 30},
-      {true, channel_kind::terminal, 200, unset, 200, 68},
-      {true, channel_kind::terminal, 1, unset, 4, 2},
-      {true, channel_kind::terminal, 0, unset, 78, 68},
-      {true, channel_kind::file, 0, "99999999", 65535, 68},
+      {false, channel_kind::terminal, 40, "40", 78, 68},   {true, channel_kind::terminal, 40, unset, 40, 30},
+      {true, channel_kind::terminal, 200, unset, 200, 68}, {true, channel_kind::terminal, 1, unset, 4, 2},
+      {true, channel_kind::terminal, 0, unset, 78, 68},    {true, channel_kind::file, 0, "99999999", 65535, 68},
   };
   for (const row& r : rows) {
     if (!test_channel::possible(r.channel, r.width)) continue;
@@ -324,10 +329,8 @@ TEST(TtySetup, ColumnMeasureFollowsTheUtf8Choice) {
     std::optional<bool> utf_8;
     text_measure measure;
   } rows[] = {
-      {false, "C.UTF-8", std::nullopt, text_measure::bytes},
-      {true, "C.UTF-8", std::nullopt, text_measure::columns},
-      {true, "C", std::nullopt, text_measure::bytes},
-      {true, "C", true, text_measure::columns},
+      {false, "C.UTF-8", std::nullopt, text_measure::bytes}, {true, "C.UTF-8", std::nullopt, text_measure::columns},
+      {true, "C", std::nullopt, text_measure::bytes},        {true, "C", true, text_measure::columns},
       {true, "C.UTF-8", false, text_measure::bytes},
   };
   for (const auto& r : rows) {

@@ -124,7 +124,7 @@ template <class G>
 template <class P>
 [[nodiscard]] auto to_to_string(P p) {
   return [p = std::move(p)]<class V>(const V& v) -> std::string
-    requires printer_of<P, V>
+           requires printer_of<P, V>
   { return ksprint([](std::string s) { return s; }, "%a", p, v); };
 }
 

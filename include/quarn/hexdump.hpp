@@ -416,8 +416,8 @@ struct for_string_printer : printer_tag {
   P pp;
   /// Prints the bytes of `s` with `pp`.
   template <class S>
-    requires std::convertible_to<const S&, std::string_view> && (!std::same_as<S, std::nullptr_t>) &&
-             printer_of<P, vec<detail::checked_bytes>>
+    requires std::convertible_to<const S&, std::string_view> &&
+             (!std::same_as<S, std::nullptr_t>) && printer_of<P, vec<detail::checked_bytes>>
   void operator()(formatter& f, const S& s) const {
     const std::string_view sv(s);
     pp(f, vec<detail::checked_bytes>{sv.size(), {sv.data(), sv.size()}});

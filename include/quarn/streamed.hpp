@@ -54,10 +54,9 @@ concept streamable = requires(std::ostream& os, const T& v) { os << v; };
 // T has an enabled std::formatter (a disabled one is not default
 // constructible).
 template <class T>
-concept std_formattable = std::semiregular<std::formatter<T, char>> &&
-                          requires(std::formatter<T, char>& fm, const T& v, std::format_context& ctx) {
-                            fm.format(v, ctx);
-                          };
+concept std_formattable =
+    std::semiregular<std::formatter<T, char>> &&
+    requires(std::formatter<T, char>& fm, const T& v, std::format_context& ctx) { fm.format(v, ctx); };
 #else
 template <class T>
 concept std_formattable = false;
@@ -81,8 +80,7 @@ struct streamed_printer : printer_tag {
   template <class T>
     requires detail::streamable<T>
   void operator()(formatter& f, const T& v) const {
-    detail::print_streamed(
-        f, [](std::ostream& os, const void* p) { os << *static_cast<const T*>(p); }, &v);
+    detail::print_streamed(f, [](std::ostream& os, const void* p) { os << *static_cast<const T*>(p); }, &v);
   }
 };
 /// Prints a value through its operator<<, laid out as one text.

@@ -206,10 +206,8 @@ constexpr bool holds_values(value_kind k) {
     case K::map:
     case K::array:
     case K::list:
-    case K::seq:
-      return true;
-    default:
-      return false;
+    case K::seq: return true;
+    default: return false;
   }
 }
 

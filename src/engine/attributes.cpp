@@ -11,8 +11,9 @@
 #define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/engine/attributes.cpp", __LINE__, __builtin_COLUMN())
 #else
 #include <source_location>
-#define QUARN_ASSERT_FAILURE() \
-  ::quarn::assertion_failure("src/engine/attributes.cpp", __LINE__, static_cast<int>(std::source_location::current().column()))
+#define QUARN_ASSERT_FAILURE()                                      \
+  ::quarn::assertion_failure("src/engine/attributes.cpp", __LINE__, \
+                             static_cast<int>(std::source_location::current().column()))
 #endif
 
 namespace quarn {

@@ -455,9 +455,8 @@ bool layout_engine::at_document_start() const {
   // Every token goes through the queue, which holds the outermost box's
   // alone until something else is printed; tags printed without text leave
   // the queue as it is, and settings changes mark customized_.
-  return queue_.tail_seq() == start_tail_ && queue_.head_seq() + 1 == start_tail_ && depth_ == 1 &&
-         boxes_.empty() && printed_tags_.empty() && marked_tags_.empty() && current_indent_ == 0 &&
-         space_left_ == settings_.margin;
+  return queue_.tail_seq() == start_tail_ && queue_.head_seq() + 1 == start_tail_ && depth_ == 1 && boxes_.empty() &&
+         printed_tags_.empty() && marked_tags_.empty() && current_indent_ == 0 && space_left_ == settings_.margin;
 }
 
 // After a failed write: forgets the document being laid out, so that the

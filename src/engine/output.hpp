@@ -142,8 +142,7 @@ public:
   void newline() { put('\n'); }
 
   void spaces(long long n) {
-    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
     if (n <= 0) return;
     if (n <= 16) return write_short(blanks, static_cast<std::size_t>(n));
     many_spaces(n);

@@ -19,7 +19,8 @@ void token_queue::grow() {
 
 namespace {
 void check_text_length(std::size_t n) {
-  if (n > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("quarn::formatter: text longer than 4 GiB");
+  if (n > std::numeric_limits<std::uint32_t>::max())
+    throw std::length_error("quarn::formatter: text longer than 4 GiB");
 }
 }  // namespace
 
@@ -49,7 +50,6 @@ std::size_t token_queue::store(std::string_view s, std::string_view more) {
   return off;
 }
 
-
 void token_queue::push_arena_text(long long width, std::string_view s, bool counted) {
   check_text_length(s.size());
   const std::size_t off = store(s);
@@ -58,7 +58,6 @@ void token_queue::push_arena_text(long long width, std::string_view s, bool coun
   t.text_len = static_cast<std::uint32_t>(s.size());
   t.text_off = off;
 }
-
 
 void token_queue::push_pieces(std::string_view s, pieces_run run) {
   check_text_length(s.size());

@@ -8,8 +8,6 @@ namespace quarn::detail {
 
 void clear_write_error() noexcept { errno = 0; }
 
-std::error_code last_write_error() noexcept {
-  return {errno != 0 ? errno : EIO, std::generic_category()};
-}
+std::error_code last_write_error() noexcept { return {errno != 0 ? errno : EIO, std::generic_category()}; }
 
 }  // namespace quarn::detail

@@ -21,9 +21,7 @@
 
 namespace quarn::detail {
 
-void format_error(const char* message) {
-  throw invalid_argument(std::string("quarn: bad format string: ") + message);
-}
+void format_error(const char* message) { throw invalid_argument(std::string("quarn: bad format string: ") + message); }
 
 void append_escaped_bytes(std::string& out, std::string_view s, char quote) {
   for (const char byte : s) {
@@ -61,7 +59,9 @@ void append_escaped(std::string& out, std::string_view s, char quote) {
 }
 
 // No flag and no width.
-bool unpadded(const conversion& cv) { return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0; }
+bool unpadded(const conversion& cv) {
+  return !cv.minus && !cv.zero && !cv.plus && !cv.space && !cv.hash && cv.width < 0;
+}
 
 // No flag, width or precision.
 bool plain(const conversion& cv) { return unpadded(cv) && cv.precision < 0; }

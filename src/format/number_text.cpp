@@ -191,9 +191,9 @@ template <class F>
 void write_floating_of(number_text& out, F x, const printf_field& field) {
   constexpr bool is_long = std::is_same_v<F, long double>;
   const int precision = field.precision >= 0 ? field.precision : 6;
-  const std::chars_format format = field.conv == 'f'                      ? std::chars_format::fixed
+  const std::chars_format format = field.conv == 'f'                        ? std::chars_format::fixed
                                    : field.conv == 'e' || field.conv == 'E' ? std::chars_format::scientific
-                                                                          : std::chars_format::general;
+                                                                            : std::chars_format::general;
   char digits[400];
   std::to_chars_result r{digits, std::errc::value_too_large};
   // "#" keeps trailing zeros and the point, which to_chars has no switch for.
@@ -219,9 +219,7 @@ void write_floating_of(number_text& out, F x, const printf_field& field) {
 
 void write_floating(number_text& out, double x, const printf_field& field) { write_floating_of(out, x, field); }
 
-void write_floating(number_text& out, long double x, const printf_field& field) {
-  write_floating_of(out, x, field);
-}
+void write_floating(number_text& out, long double x, const printf_field& field) { write_floating_of(out, x, field); }
 
 std::string shortest_text(long double x) {
   char buf[64];

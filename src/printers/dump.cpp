@@ -95,13 +95,13 @@ struct signal_entry {
 
 // Searched from the front; the first equal number wins.
 constexpr signal_entry signals[] = {
-    {-1, "SIGABRT", SIGABRT},   {-2, "SIGALRM", SIGALRM},   {-3, "SIGFPE", SIGFPE},     {-4, "SIGHUP", SIGHUP},
-    {-5, "SIGILL", SIGILL},     {-6, "SIGINT", SIGINT},     {-7, "SIGKILL", SIGKILL},   {-8, "SIGPIPE", SIGPIPE},
-    {-9, "SIGQUIT", SIGQUIT},   {-10, "SIGSEGV", SIGSEGV},  {-11, "SIGTERM", SIGTERM},  {-12, "SIGUSR1", SIGUSR1},
-    {-13, "SIGUSR2", SIGUSR2},  {-14, "SIGCHLD", SIGCHLD},  {-15, "SIGCONT", SIGCONT},  {-16, "SIGSTOP", SIGSTOP},
-    {-17, "SIGTSTP", SIGTSTP},  {-18, "SIGTTIN", SIGTTIN},  {-19, "SIGTTOU", SIGTTOU},  {-20, "SIGVTALRM", SIGVTALRM},
-    {-21, "SIGPROF", SIGPROF},  {-22, "SIGBUS", SIGBUS},    {-23, "SIGPOLL", SIGPOLL},  {-24, "SIGSYS", SIGSYS},
-    {-25, "SIGTRAP", SIGTRAP},  {-26, "SIGURG", SIGURG},    {-27, "SIGXCPU", SIGXCPU},  {-28, "SIGXFSZ", SIGXFSZ},
+    {-1, "SIGABRT", SIGABRT},  {-2, "SIGALRM", SIGALRM},  {-3, "SIGFPE", SIGFPE},    {-4, "SIGHUP", SIGHUP},
+    {-5, "SIGILL", SIGILL},    {-6, "SIGINT", SIGINT},    {-7, "SIGKILL", SIGKILL},  {-8, "SIGPIPE", SIGPIPE},
+    {-9, "SIGQUIT", SIGQUIT},  {-10, "SIGSEGV", SIGSEGV}, {-11, "SIGTERM", SIGTERM}, {-12, "SIGUSR1", SIGUSR1},
+    {-13, "SIGUSR2", SIGUSR2}, {-14, "SIGCHLD", SIGCHLD}, {-15, "SIGCONT", SIGCONT}, {-16, "SIGSTOP", SIGSTOP},
+    {-17, "SIGTSTP", SIGTSTP}, {-18, "SIGTTIN", SIGTTIN}, {-19, "SIGTTOU", SIGTTOU}, {-20, "SIGVTALRM", SIGVTALRM},
+    {-21, "SIGPROF", SIGPROF}, {-22, "SIGBUS", SIGBUS},   {-23, "SIGPOLL", SIGPOLL}, {-24, "SIGSYS", SIGSYS},
+    {-25, "SIGTRAP", SIGTRAP}, {-26, "SIGURG", SIGURG},   {-27, "SIGXCPU", SIGXCPU}, {-28, "SIGXFSZ", SIGXFSZ},
 };
 
 }  // namespace

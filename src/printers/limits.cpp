@@ -15,8 +15,9 @@
 #define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, __builtin_COLUMN())
 #else
 #include <source_location>
-#define QUARN_ASSERT_FAILURE() \
-  ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, static_cast<int>(std::source_location::current().column()))
+#define QUARN_ASSERT_FAILURE()                                    \
+  ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, \
+                             static_cast<int>(std::source_location::current().column()))
 #endif
 
 namespace quarn {

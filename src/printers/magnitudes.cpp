@@ -242,8 +242,8 @@ u64 pp_si_span(formatter& f, bool negative, std::string_view sym, u64 u, u64 nex
 // The mixed step: a unit and one sub-unit, rounded up.  Returns 0 when it
 // printed, or the span rounded up to the next whole unit (below one year, so
 // no overflow) to print from the start.
-u64 pp_non_si(formatter& f, bool negative, std::string_view sym, u64 u, std::string_view sub_sym, u64 sub,
-              u64 ratio, u64 s) {
+u64 pp_non_si(formatter& f, bool negative, std::string_view sym, u64 u, std::string_view sub_sym, u64 sub, u64 ratio,
+              u64 s) {
   u64 q = s / u;
   u64 r = s % u;
   piece p;
@@ -342,8 +342,7 @@ void print_float_span(formatter& f, long double count, std::intmax_t num, std::i
   const long double ns = count * static_cast<long double>(r.num) / static_cast<long double>(r.den);
   if (std::isnan(ns)) invalid_arg("quarn::uint64_ns_span: the duration is not a number");
   long double m = std::ceil(std::fabs(ns));
-  if (!(m < 18446744073709551616.0L))
-    invalid_arg("quarn::uint64_ns_span: the duration is longer than 2^64 - 1 ns");
+  if (!(m < 18446744073709551616.0L)) invalid_arg("quarn::uint64_ns_span: the duration is longer than 2^64 - 1 ns");
   print_ns_span(f, ns < 0, static_cast<std::uint64_t>(m));
 }
 

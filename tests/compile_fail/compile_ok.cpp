@@ -27,6 +27,7 @@ void compile_ok(quarn::formatter& f) {
   (void)quarn::sprint(quarn::runtime("%d"), name);  // checked only at run time
   // A braced list of printers of one type deduces that type.
   quarn::fprint(f, "%a", quarn::concat({quarn::int_, quarn::int_}), 1);
-  quarn::fprint(f, "%a", quarn::record({quarn::field("x", &point::x, quarn::int_), quarn::field("y", &point::y, quarn::int_)}),
+  quarn::fprint(f, "%a",
+                quarn::record({quarn::field("x", &point::x, quarn::int_), quarn::field("y", &point::y, quarn::int_)}),
                 point{1, 2});
 }

@@ -7,13 +7,13 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    CLI::App app{"cli consumer linked with --as-needed"};
-    auto color = quarn::cli::style_renderer(app);
-    CLI11_PARSE(app, argc, argv);
-    if (color.value() != quarn::style_renderer::None) {
-        std::fputs("cli --as-needed consumer: --color=never was not read\n", stderr);
-        return 1;
-    }
-    std::puts("cli --as-needed consumer: ok");
-    return 0;
+  CLI::App app{"cli consumer linked with --as-needed"};
+  auto color = quarn::cli::style_renderer(app);
+  CLI11_PARSE(app, argc, argv);
+  if (color.value() != quarn::style_renderer::None) {
+    std::fputs("cli --as-needed consumer: --color=never was not read\n", stderr);
+    return 1;
+  }
+  std::puts("cli --as-needed consumer: ok");
+  return 0;
 }

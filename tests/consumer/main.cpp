@@ -19,21 +19,21 @@ static_assert(QUARN_VERSION == QUARN_VERSION_MAJOR * 10000 + QUARN_VERSION_MINOR
 
 int main() {
     // A formatter allows UTF-8 until told otherwise.
-    quarn::tty::setup_std_outputs({.utf_8 = false});
-    if (quarn::utf_8(quarn::stdout_formatter())) {
-        std::fputs("consumer: setup_std_outputs did not reach stdout_formatter()\n", stderr);
-        return 1;
-    }
-    const std::string got = quarn::sprint("@[<hov 2>hello@ %d@]", 42);
-    if (got != "hello 42") {
-        std::fprintf(stderr, "consumer: expected \"hello 42\", got \"%s\"\n", got.c_str());
-        return 1;
-    }
+  quarn::tty::setup_std_outputs({.utf_8 = false});
+  if (quarn::utf_8(quarn::stdout_formatter())) {
+    std::fputs("consumer: setup_std_outputs did not reach stdout_formatter()\n", stderr);
+    return 1;
+  }
+  const std::string got = quarn::sprint("@[<hov 2>hello@ %d@]", 42);
+  if (got != "hello 42") {
+    std::fprintf(stderr, "consumer: expected \"hello 42\", got \"%s\"\n", got.c_str());
+    return 1;
+  }
     // The library found at run time is the one the headers came with.
-    if (std::strcmp(quarn::version(), QUARN_VERSION_STRING) != 0) {
-        std::fprintf(stderr, "consumer: library %s, headers %s\n", quarn::version(), QUARN_VERSION_STRING);
-        return 1;
-    }
-    std::puts("consumer: ok");
-    return 0;
+  if (std::strcmp(quarn::version(), QUARN_VERSION_STRING) != 0) {
+    std::fprintf(stderr, "consumer: library %s, headers %s\n", quarn::version(), QUARN_VERSION_STRING);
+    return 1;
+  }
+  std::puts("consumer: ok");
+  return 0;
 }

@@ -56,8 +56,8 @@ TEST(Directive, KeepsAnEmptyArgument) {
 }
 
 TEST(Directive, LeavesPreprocessorLinesAndCodeAlone) {
-  for (std::string_view line : {"#include <quarn/quarn.hpp>", "#define LOAD 1", "#loader x", "#quitting",
-                                "#usex y", "int load = 1;", "", "#", "  // #load x"}) {
+  for (std::string_view line : {"#include <quarn/quarn.hpp>", "#define LOAD 1", "#loader x", "#quitting", "#usex y",
+                                "int load = 1;", "", "#", "  // #load x"}) {
     EXPECT_FALSE(parse_directive(line)) << line;
   }
 }
@@ -263,8 +263,9 @@ TEST(SplitExpression, FindsTheExpressionAtTheEnd) {
 // expression follow "#line 1" as they were typed.
 TEST(SplitExpression, WrapsTheExpressionInTheValuePrinter) {
   const std::string w = wrap_expression({"x = 2;\n", "x * 10"}, 3);
-  EXPECT_NE(w.find("#line 1\nx = 2;\n::quarn::top::show_phrase_value(((x * 10\n), ::quarn::top::phrase_value_probe{}))"),
-            std::string::npos)
+  EXPECT_NE(
+      w.find("#line 1\nx = 2;\n::quarn::top::show_phrase_value(((x * 10\n), ::quarn::top::phrase_value_probe{}))"),
+      std::string::npos)
       << w;
   EXPECT_NE(w, wrap_expression({"x = 2;\n", "x * 10"}, 4));
 }

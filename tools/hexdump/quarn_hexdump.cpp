@@ -238,8 +238,8 @@ public:
       std::string why;
       fd_ = make_spool_file(why);
       if (fd_ < 0) {
-        std::fprintf(stderr, "%s: cannot hold the input until its end: no temporary file can be made in %s\n",
-                     program, why.c_str());
+        std::fprintf(stderr, "%s: cannot hold the input until its end: no temporary file can be made in %s\n", program,
+                     why.c_str());
         std::exit(1);
       }
     }
@@ -483,9 +483,7 @@ std::optional<int> parse(int argc, char** argv, options& o) {
   app.set_version_flag("--version", std::string(program) + " " + quarn::version());
   std::string skip_text = "0";
   std::string length_text;
-  app.add_option("-w,--width", o.width, "Bytes per line.")
-      ->default_val(16)
-      ->check(CLI::Range(1, max_width));
+  app.add_option("-w,--width", o.width, "Bytes per line.")->default_val(16)->check(CLI::Range(1, max_width));
   app.add_option("-s,--skip", skip_text,
                  "Start OFFSET bytes into the input; addresses still count from its start.  Decimal, or 0x and "
                  "hexadecimal digits.")
@@ -512,7 +510,7 @@ std::optional<int> parse(int argc, char** argv, options& o) {
 // what follows them, in the spool and then still in the input.
 struct source {
   input in{-1, ""};
-  struct stat st {};
+  struct stat st{};
   std::unique_ptr<char[]> buffer;
   std::size_t have = 0;  // bytes in the buffer
   spool held;
@@ -559,8 +557,10 @@ dump_plan plan(const options& o, source& src) {
       if (!src.held.append(chunk.get(), static_cast<std::size_t>(k))) fail("the temporary file", errno);
       got += static_cast<unsigned long long>(k);
     }
-    if (in.eof || got == o.limit) plan.total = got;
-    else plan.digits = final_digits;
+    if (in.eof || got == o.limit)
+      plan.total = got;
+    else
+      plan.digits = final_digits;
   }
   if (plan.total) plan.digits = *plan.total == 0 ? 1 : dump_digits(o.skip, *plan.total, o.width);
   return plan;

@@ -52,8 +52,8 @@ volatile std::sig_atomic_t segment_count = 0;
 
 int note_object(dl_phdr_info* info, std::size_t, void*) {
   const char* name = info->dlpi_name == nullptr ? "" : info->dlpi_name;
-  const bool ours = name[0] == '\0' || std::strstr(name, "libLLVM") != nullptr ||
-                    std::strstr(name, "libclang") != nullptr;
+  const bool ours =
+      name[0] == '\0' || std::strstr(name, "libLLVM") != nullptr || std::strstr(name, "libclang") != nullptr;
   for (int i = 0; i < info->dlpi_phnum; ++i) {
     const auto& ph = info->dlpi_phdr[i];
     if (ph.p_type != PT_LOAD || (ph.p_flags & PF_X) == 0) continue;
@@ -165,7 +165,7 @@ void install() {
   ev._sigev_un._tid = main_tid;
 #endif
   have_timer = ::timer_create(CLOCK_MONOTONIC, &ev, &retry_timer) == 0;
-  struct sigaction sa {};
+  struct sigaction sa{};
   sa.sa_sigaction = on_sigint;
   sa.sa_flags = SA_SIGINFO;  // no SA_RESTART: a read at the prompt must return
   sigemptyset(&sa.sa_mask);

@@ -16,9 +16,7 @@ std::string_view trim(std::string_view s) noexcept {
   return s;
 }
 
-bool is_word_char(char c) noexcept {
-  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
+bool is_word_char(char c) noexcept { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
 }  // namespace
 
@@ -74,8 +72,7 @@ void phrase_scanner::feed(std::string_view line) {
           state_ = state::code;
         }
         continue;
-      case state::code:
-        break;
+      case state::code: break;
     }
     if (is_word_char(c)) {
       if (!in_word) word_is_number = std::isdigit(static_cast<unsigned char>(c)) != 0;
@@ -95,9 +92,7 @@ void phrase_scanner::feed(std::string_view line) {
           ++i;
         }
         break;
-      case '"':
-        state_ = state::string;
-        break;
+      case '"': state_ = state::string; break;
       case '\'':
         if (after_number) {
           in_word = true;  // 1'000: still the same number
@@ -107,16 +102,11 @@ void phrase_scanner::feed(std::string_view line) {
         break;
       case '(':
       case '[':
-      case '{':
-        ++depth_;
-        break;
+      case '{': ++depth_; break;
       case ')':
       case ']':
-      case '}':
-        --depth_;
-        break;
-      default:
-        break;
+      case '}': --depth_; break;
+      default: break;
     }
   }
   // A literal cannot span lines without a backslash: leave it to the
@@ -124,9 +114,7 @@ void phrase_scanner::feed(std::string_view line) {
   if (!continued_ && (state_ == state::string || state_ == state::character)) state_ = state::code;
 }
 
-bool phrase_scanner::complete() const noexcept {
-  return !continued_ && state_ == state::code && depth_ <= 0;
-}
+bool phrase_scanner::complete() const noexcept { return !continued_ && state_ == state::code && depth_ <= 0; }
 
 bool is_blank(std::string_view code) {
   std::size_t i = 0;
@@ -255,23 +243,32 @@ bool one_of(std::string_view w, std::initializer_list<std::string_view> words) n
 }
 
 bool starts_declaration(std::string_view w) noexcept {
-  return one_of(w, {"alignas",  "asm",       "auto",      "bool",          "char",         "char8_t",
-                    "char16_t", "char32_t",  "class",     "concept",       "const",        "consteval",
-                    "constexpr", "constinit", "decltype", "double",        "enum",         "explicit",
-                    "export",   "extern",    "float",     "friend",        "inline",       "int",
-                    "long",     "mutable",   "namespace", "register",      "short",        "signed",
-                    "static",   "static_assert", "struct", "template",     "thread_local", "typedef",
-                    "typename", "union",     "unsigned",  "using",         "virtual",      "void",
-                    "volatile", "wchar_t"});
+  return one_of(
+      w, {"alignas", "asm",      "auto",         "bool",      "char",      "char8_t",   "char16_t", "char32_t",
+          "class",   "concept",  "const",        "consteval", "constexpr", "constinit", "decltype", "double",
+          "enum",    "explicit", "export",       "extern",    "float",     "friend",    "inline",   "int",
+          "long",    "mutable",  "namespace",    "register",  "short",     "signed",    "static",   "static_assert",
+          "struct",  "template", "thread_local", "typedef",   "typename",  "union",     "unsigned", "using",
+          "virtual", "void",     "volatile",     "wchar_t"});
 }
 
 bool starts_statement(std::string_view w) noexcept {
-  return one_of(w, {"alignof",  "break",   "case",         "co_await",  "co_return",        "co_yield",
-                    "const_cast", "continue", "default",   "delete",    "do",               "dynamic_cast",
-                    "else",     "false",   "for",          "goto",      "if",               "new",
-                    "noexcept", "nullptr", "operator",     "reinterpret_cast", "return",   "sizeof",
-                    "static_cast", "switch", "this",       "throw",     "true",             "try",
-                    "typeid",   "while"});
+  return one_of(w, {"alignof",     "break",
+                    "case",        "co_await",
+                    "co_return",   "co_yield",
+                    "const_cast",  "continue",
+                    "default",     "delete",
+                    "do",          "dynamic_cast",
+                    "else",        "false",
+                    "for",         "goto",
+                    "if",          "new",
+                    "noexcept",    "nullptr",
+                    "operator",    "reinterpret_cast",
+                    "return",      "sizeof",
+                    "static_cast", "switch",
+                    "this",        "throw",
+                    "true",        "try",
+                    "typeid",      "while"});
 }
 
 // Skips template arguments after their '<'; false when no matching '>'
@@ -340,10 +337,8 @@ phrase_kind classify(std::string_view code) {
   lexer lex(code);
   token t = lex.next();
   switch (t.what) {
-    case token::kind::end:
-      return phrase_kind::declarations;
-    case token::kind::literal:
-      return phrase_kind::statements;
+    case token::kind::end: return phrase_kind::declarations;
+    case token::kind::literal: return phrase_kind::statements;
     case token::kind::punct:
       if (t.is("#") || t.is("[[") || t.is(";")) return phrase_kind::declarations;
       if (!t.is("::")) return phrase_kind::statements;

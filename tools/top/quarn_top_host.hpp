@@ -61,7 +61,6 @@ using input = std::variant<input_file, input_string>;
 /// statements.
 ///
 /// Never throws.
-bool use_input(quarn::formatter& diagnostics, std::optional<std::string> name,
-               const input& in) noexcept;
+bool use_input(quarn::formatter& diagnostics, std::optional<std::string> name, const input& in) noexcept;
 
 }  // namespace quarn::top

@@ -217,7 +217,8 @@ bool in_phrase_text(const clang::SourceManager& sm, const clang::Decl& d) {
 // phrase's part `failed`, if any.
 clang::NamedDecl* previous_outside(const clang::NamedDecl& d, const clang::TranslationUnitDecl* failed) {
   for (const clang::Decl* p = d.getPreviousDecl(); p != nullptr; p = p->getPreviousDecl()) {
-    if (p->getTranslationUnitDecl() != failed) return const_cast<clang::NamedDecl*>(llvm::dyn_cast<clang::NamedDecl>(p));
+    if (p->getTranslationUnitDecl() != failed)
+      return const_cast<clang::NamedDecl*>(llvm::dyn_cast<clang::NamedDecl>(p));
   }
   return nullptr;
 }
@@ -476,9 +477,7 @@ std::string current_exception_type() {
 }
 
 // Colours as quarn_tty would choose them for standard error.
-bool colour_diagnostics() {
-  return quarn::tty::detect_style_renderer(stderr) == quarn::style_renderer::Ansi_tty;
-}
+bool colour_diagnostics() { return quarn::tty::detect_style_renderer(stderr) == quarn::style_renderer::Ansi_tty; }
 
 }  // namespace
 
@@ -771,7 +770,8 @@ bool toplevel::load(std::string_view library, quarn::formatter& diagnostics) {
   const interrupt::shield shield;
   if (::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr) {
     const char* why = ::dlerror();
-    write_report(diagnostics, "quarn-top: cannot load " + std::string(library) + ": " + (why ? why : "unknown error") + "\n");
+    write_report(diagnostics,
+                 "quarn-top: cannot load " + std::string(library) + ": " + (why ? why : "unknown error") + "\n");
     return false;
   }
   std::fflush(stdout);

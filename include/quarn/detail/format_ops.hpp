@@ -49,7 +49,7 @@ enum class op_code : unsigned char {
 };
 
 inline constexpr unsigned char conv_minus = 1, conv_zero = 2, conv_plus = 4, conv_space = 8, conv_hash = 16,
-                                conv_star_width = 32, conv_star_precision = 64, conv_group = 128;
+                               conv_star_width = 32, conv_star_precision = 64, conv_group = 128;
 inline constexpr unsigned char conv_has_flags = 1, conv_has_width = 2, conv_has_precision = 4, conv_has_length = 8;
 inline constexpr unsigned char brk_space = 0, brk_cut = 1, brk_numbers = 2;
 inline constexpr unsigned char box_has_indent = 8;
@@ -82,7 +82,8 @@ public:
 
   constexpr void text(std::string_view t) { add_text(op_code::text, t); }
   constexpr void open_box(box_kind kind, int indent) {
-    const auto variant = static_cast<unsigned char>(static_cast<unsigned char>(kind) | (indent != 0 ? box_has_indent : 0));
+    const auto variant =
+        static_cast<unsigned char>(static_cast<unsigned char>(kind) | (indent != 0 ? box_has_indent : 0));
     op(op_code::open_box, variant);
     if (indent != 0) number(indent);
   }
@@ -117,11 +118,10 @@ private:
     unsigned char rule = 0;
     while (conversion_rules[rule].letter != cv.rule.letter) ++rule;
     if (cv.rule.arg == takes::printer_and_value || cv.rule.arg == takes::callable) out_.flat = false;
-    const auto flags = static_cast<unsigned char>((cv.minus ? conv_minus : 0) | (cv.zero ? conv_zero : 0) |
-                                                  (cv.plus ? conv_plus : 0) | (cv.space ? conv_space : 0) |
-                                                  (cv.hash ? conv_hash : 0) | (cv.star_width ? conv_star_width : 0) |
-                                                  (cv.star_precision ? conv_star_precision : 0) |
-                                                  (cv.rule.out == writes::grouped_integer ? conv_group : 0));
+    const auto flags = static_cast<unsigned char>(
+        (cv.minus ? conv_minus : 0) | (cv.zero ? conv_zero : 0) | (cv.plus ? conv_plus : 0) |
+        (cv.space ? conv_space : 0) | (cv.hash ? conv_hash : 0) | (cv.star_width ? conv_star_width : 0) |
+        (cv.star_precision ? conv_star_precision : 0) | (cv.rule.out == writes::grouped_integer ? conv_group : 0));
     const auto variant = static_cast<unsigned char>(
         (flags != 0 ? conv_has_flags : 0) | (cv.width >= 0 ? conv_has_width : 0) |
         (cv.precision >= 0 ? conv_has_precision : 0) | (cv.length != 0 ? conv_has_length : 0));

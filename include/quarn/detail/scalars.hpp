@@ -13,9 +13,8 @@ namespace quarn::detail {
 
 // The integer types: the integral types but bool and the character types.
 template <class I>
-concept integer = std::integral<I> && !std::same_as<I, bool> && !std::same_as<I, char> &&
-                  !std::same_as<I, wchar_t> && !std::same_as<I, char8_t> && !std::same_as<I, char16_t> &&
-                  !std::same_as<I, char32_t>;
+concept integer = std::integral<I> && !std::same_as<I, bool> && !std::same_as<I, char> && !std::same_as<I, wchar_t> &&
+                  !std::same_as<I, char8_t> && !std::same_as<I, char16_t> && !std::same_as<I, char32_t>;
 
 // I converts to Target without narrowing.
 template <class I, class Target>

@@ -16,8 +16,8 @@ namespace quarn::detail {
 
 // R is a forward range of elements that P prints.
 template <class R, class P>
-concept printable_range = std::ranges::forward_range<const R> &&
-                          printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<const R>>>;
+concept printable_range =
+    std::ranges::forward_range<const R> && printer_of<P, std::remove_cvref_t<std::ranges::range_reference_t<const R>>>;
 
 // The number of elements of a forward range.  std::ranges::distance would
 // do, but libc++ 14 lacks it.
