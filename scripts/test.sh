@@ -16,7 +16,7 @@
 # then runs every libFuzzer target for 20 s (scripts/fuzz.sh, in build/fuzz).
 # Every step runs even if an earlier one fails; the script fails if any did.
 #
-# scripts/test.sh --quick is the loop for everyday work: one g++ build in
+# scripts/test.sh --quick is the loop for everyday work: one g++ -O0 build in
 # build/quick (the quick preset: no benchmarks or examples, the installed
 # consumers tested against the shared build only) and every test of it;
 # no sanitizers, no second compiler, no packages, docs or fuzzing.
