@@ -7,14 +7,9 @@
 
 #include "quarn/failure.hpp"
 
-#if defined(__clang__)
-#define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/engine/attributes.cpp", __LINE__, __builtin_COLUMN())
-#else
-#include <source_location>
-#define QUARN_ASSERT_FAILURE()                                      \
-  ::quarn::assertion_failure("src/engine/attributes.cpp", __LINE__, \
-                             static_cast<int>(std::source_location::current().column()))
-#endif
+#include "support/assertion_here.hpp"
+
+#define QUARN_ASSERT_FAILURE() QUARN_ASSERTION_FAILURE("src/engine/attributes.cpp")
 
 namespace quarn {
 

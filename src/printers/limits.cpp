@@ -11,14 +11,9 @@
 #include "quarn/attributes.hpp"
 #include "quarn/value.hpp"
 
-#if defined(__clang__)
-#define QUARN_ASSERT_FAILURE() ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, __builtin_COLUMN())
-#else
-#include <source_location>
-#define QUARN_ASSERT_FAILURE()                                    \
-  ::quarn::assertion_failure("src/printers/limits.cpp", __LINE__, \
-                             static_cast<int>(std::source_location::current().column()))
-#endif
+#include "support/assertion_here.hpp"
+
+#define QUARN_ASSERT_FAILURE() QUARN_ASSERTION_FAILURE("src/printers/limits.cpp")
 
 namespace quarn {
 
