@@ -10,14 +10,16 @@
 //    (with boxes of any kind but v inside) comes out on one line;
 //  - lists of integers lay out the same from a std::vector, which the list
 //    printer hands to the engine in batches, as from a std::list, printed
-//    element by element, and print_pieces() lays out as its pieces and
-//    hints printed one by one, among any other operations.
+//    element by element, and a run (print_pieces(), print_texts()) lays
+//    out as its texts and hints printed one by one, among any other
+//    operations, in bytes and in columns.
 #include <quarn/quarn.hpp>
 
 #include <cstddef>
 #include <cstdint>
 #include <list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common.hpp"
@@ -152,14 +154,14 @@ void fitting_h_box(reader r) {
 
 // A document with lists of integers and runs of pieces among other
 // operations: batched, the lists are printed from a std::vector and the
-// pieces by print_pieces(); otherwise from a std::list and one piece and
-// hint at a time.
+// runs by print_pieces() and print_texts(); otherwise from a std::list and
+// one text and hint at a time.
 std::string document_with_batches(reader r, bool batched) {
   const quarn::t<quarn::unit> seps[] = {quarn::cut, quarn::sp, quarn::sps(2), quarn::comma, quarn::semi};
   std::string out;
   quarn::formatter f(out);
   while (r.n > 0) {
-    switch (r.byte() % 11) {
+    switch (r.byte() % 12) {
       case 0: f.open_box(kinds[r.byte() % 5], r.small(-4, 12)); break;
       case 1: f.close_box(); break;
       case 2: f.print_string(letters(r, 'a')); break;
@@ -173,21 +175,35 @@ std::string document_with_batches(reader r, bool batched) {
         break;
       case 8: f.close_tag(); break;
       case 9: {
-        std::string s(static_cast<std::size_t>(r.small(0, 40)), 'a');
-        for (char& c : s) c = static_cast<char>('a' + r.byte() % 26);
-        const auto piece = static_cast<std::size_t>(r.small(1, 5));
+        // A run: pieces of one string, or a list of texts of any size (some
+        // not ASCII, which the column measure counts differently).
         const int spaces = r.small(0, 3);
         const int offset = r.small(-3, 3);
-        if (batched) {
-          f.print_pieces(s, piece, spaces, offset);
-          break;
+        std::vector<std::string> texts;
+        std::string s;
+        std::size_t piece = 0;
+        if (r.byte() & 1) {
+          s = letters(r, 'a') + letters(r, 'a') + letters(r, 'a');
+          piece = static_cast<std::size_t>(r.small(1, 5));
+          for (std::size_t i = 0; i < s.size(); i += piece) texts.push_back(s.substr(i, piece));
+        } else {
+          for (int k = r.small(0, 20); k > 0; --k)
+            texts.push_back(r.byte() % 8 == 0 ? std::string("\xc3\xa9t\xc3\xa9") : letters(r, 'a'));
         }
-        for (std::size_t i = 0; i < s.size(); i += piece) {
-          if (i > 0) f.print_break(spaces, offset);
-          f.print_string(s.substr(i, piece));
+        if (!batched) {
+          for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (i > 0) f.print_break(spaces, offset);
+            f.print_string(texts[i]);
+          }
+        } else if (piece != 0) {
+          f.print_pieces(s, piece, spaces, offset);
+        } else {
+          const std::vector<std::string_view> views(texts.begin(), texts.end());
+          f.print_texts(views, spaces, offset);
         }
         break;
       }
+      case 10: f.set_measure(r.byte() & 1 ? quarn::text_measure::columns : quarn::text_measure::bytes); break;
       default: {
         std::vector<long long> v(static_cast<std::size_t>(r.small(0, 100)));
         for (long long& x : v) {

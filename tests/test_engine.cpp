@@ -507,16 +507,18 @@ TEST(Engine, MisuseThrowsLogicError) {
 
 }  // namespace
 
-// print_pieces() queues a run of texts and hints as one token when nothing
-// can be laid out meanwhile: random documents laid out with it and with
-// print_string() and print_break() one by one must come out the same, at
-// every margin, in every box kind, right after a new line or a conditional
-// text, and beyond the maximum indentation.
-TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
+// print_pieces() and print_texts() lay a run of texts and hints out
+// directly, or queue it as one token when nothing can be laid out
+// meanwhile: random documents laid out with them and with print_string()
+// and print_break() one by one must come out the same, at every margin, in
+// every box kind, right after a new line or a conditional text, and beyond
+// the maximum indentation.
+TEST(Engine, RunsLayOutAsTextsAndHintsOneByOne) {
   struct op {
-    enum { open, close, text, hint, pieces, newline, if_newline, flush } kind;
+    enum { open, close, text, hint, pieces, listed, newline, if_newline, flush } kind;
     int a = 0, b = 0;
     std::string s;
+    std::vector<std::string> texts = {};  // listed
   };
   unsigned state = 12345;
   const auto next = [&state](int n) {
@@ -546,6 +548,17 @@ TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
             f.print_string(o.s.substr(i, static_cast<std::size_t>(o.a)));
           }
           break;
+        case op::listed:
+          if (!one_by_one) {
+            const std::vector<std::string_view> views(o.texts.begin(), o.texts.end());
+            f.print_texts(views, o.b, 1);
+            break;
+          }
+          for (std::size_t i = 0; i < o.texts.size(); ++i) {
+            if (i > 0) f.print_break(o.b, 1);
+            f.print_string(o.texts[i]);
+          }
+          break;
       }
     }
     f.print_flush();
@@ -568,7 +581,18 @@ TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
       else if (k < 14) {
         std::string s(static_cast<std::size_t>(next(40)), 'x');
         for (char& c : s) c = static_cast<char>('a' + next(26));
-        ops.push_back({op::pieces, 1 + next(10), next(3), s});
+        if (next(2) == 0) {
+          ops.push_back({op::pieces, 1 + next(10), next(3), s});
+        } else {
+          // The same letters as texts of 0 to 7 bytes.
+          op o{op::listed, 0, next(3), {}};
+          for (std::size_t i = 0; i < s.size();) {
+            const auto size = std::min(s.size() - i, static_cast<std::size_t>(next(8)));
+            o.texts.push_back(s.substr(i, size));
+            i += size;
+          }
+          ops.push_back(o);
+        }
       } else if (k < 15)
         ops.push_back({next(2) == 0 ? op::newline : op::if_newline, 0, 0, {}});
       else
@@ -582,4 +606,6 @@ TEST(Engine, PrintPiecesLaysOutAsTextsAndHintsOneByOne) {
   formatter f(out);
   EXPECT_THROW(f.print_pieces("ab", 0, 1), std::invalid_argument);
   EXPECT_THROW(f.print_pieces("ab", 1, -1), std::invalid_argument);
+  const std::string_view texts[] = {"a", "b"};
+  EXPECT_THROW(f.print_texts(texts, -1), std::invalid_argument);
 }

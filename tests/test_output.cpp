@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <quarn/quarn.hpp>
 
@@ -22,11 +23,9 @@ TEST(Devices, StandardFormattersAreSingletons) {
 }
 
 // A string formatter printing its own target appends what the string holds
-// when the text is read, as s.append(s) does, even when draining grows it.
-// A string formatter printing its own target appends what the string holds
 // when the text is read, as s.append(s) does, even when draining grows it:
-// the text printed at once, laid out behind pending material, in pieces, or
-// walked word by word.
+// the text printed at once, laid out behind pending material, in pieces, as
+// a list of texts, or walked word by word.
 TEST(Devices, StringFormatterPrintsItsOwnTarget) {
   using print_fn = void (*)(quarn::formatter&, const std::string&);
   const struct {
@@ -42,6 +41,13 @@ TEST(Devices, StringFormatterPrintsItsOwnTarget) {
        [](quarn::formatter& f, const std::string& b) {
          f.set_measure(quarn::text_measure::columns);
          f.print_pieces(b, 100, 0);
+       },
+       false},
+      {"texts",
+       [](quarn::formatter& f, const std::string& b) {
+         std::vector<std::string_view> texts;
+         for (std::size_t i = 0; i < b.size(); i += 100) texts.push_back(std::string_view(b).substr(i, 100));
+         f.print_texts(texts, 0);
        },
        false},
       {"words", [](quarn::formatter& f, const std::string& b) { quarn::fprint(f, "@[<h>%a@]", quarn::words, b); },

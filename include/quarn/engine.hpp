@@ -91,14 +91,6 @@ struct formatter_access {
   // Whether the next text `f` receives is conditional (print_if_newline):
   // a caller that joins texts must then hand over the first one alone.
   static bool next_text_conditional(const formatter& f);
-  // For each of `n` texts, the i-th of `lengths[i]` bytes, one after the
-  // other at `p`: f.print_string(text) then f.print_break(spaces, offset).
-  // The collection printers' step for elements whose texts they wrote
-  // themselves.  `spaces` is not negative.  The caller prints a text next,
-  // with no setting changed before (the layout of what precedes it may be
-  // decided here already).
-  static void print_text_breaks(formatter& f, const char* p, const unsigned char* lengths, std::size_t n, int spaces,
-                                int offset);
 };
 
 }  // namespace detail

@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "engine/display_columns.hpp"
 
@@ -59,31 +60,30 @@ inline void layout_engine::same_line(long long spaces) {
   out_.spaces(spaces);
 }
 
+[[gnu::always_inline]] inline bool layout_engine::hint_splits(const laid_box& box, long long span, long long room,
+                                                              bool fresh, int offset) const {
+  switch (box.kind) {
+    case box_layout::hov: return span > room;
+    case box_layout::b:
+      // A b box splits where a hov box would, and also where the new line
+      // would be indented less than the current one; never at the start of
+      // a line.
+      return !fresh && (span > room || current_indent_ > settings_.margin - box.width + offset);
+    case box_layout::hv:
+    case box_layout::v: return true;
+    case box_layout::fits:
+    case box_layout::h: return false;
+  }
+  return false;
+}
+
 [[gnu::always_inline]] inline void layout_engine::lay_out_hint(long long span, int spaces, int offset) {
   if (boxes_.empty()) return;
   const laid_box top = boxes_.back();
-  switch (top.kind) {
-    case box_layout::hov:
-      if (span > space_left_)
-        new_line(offset, top.width);
-      else
-        same_line(spaces);
-      break;
-    case box_layout::b:
-      if (is_new_line_)
-        same_line(spaces);
-      else if (span > space_left_)
-        new_line(offset, top.width);
-      else if (current_indent_ > settings_.margin - top.width + offset)
-        new_line(offset, top.width);
-      else
-        same_line(spaces);
-      break;
-    case box_layout::hv:
-    case box_layout::v: new_line(offset, top.width); break;
-    case box_layout::fits:
-    case box_layout::h: same_line(spaces); break;
-  }
+  if (hint_splits(top, span, space_left_, is_new_line_, offset))
+    new_line(offset, top.width);
+  else
+    same_line(spaces);
 }
 
 inline void layout_engine::lay_out_open_box(long long span, int indent, box_kind box) {
@@ -134,29 +134,37 @@ inline void layout_engine::print_break(int spaces, int offset) {
   queue_hint(spaces, offset);
 }
 
-inline void layout_engine::print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces,
-                                             int offset) {
+template <class Texts>
+[[gnu::always_inline]] inline void layout_engine::print_run(const Texts& texts, int spaces, int offset) {
   if (depth_ >= settings_.max_boxes) return;
-  for (std::size_t i = 0; i < n;) {
-    i += same_line_run(p, lengths + i, n - i, spaces, offset);
-    if (i == n) break;
-    text_break(std::string_view(p, lengths[i]), spaces, offset);
-    p += lengths[i++];
-  }
-}
-
-inline void layout_engine::print_pieces(std::string_view s, std::size_t piece, int spaces, int offset) {
-  if (depth_ >= settings_.max_boxes) return;
-  for (std::size_t i = 0; i < s.size();) {
-    if (i > 0) print_break(spaces, offset);
-    if (const std::size_t n = queue_pieces(s.substr(i), piece, spaces, offset)) {
-      i += n;
+  const std::size_t n = texts.size();
+  if (n == 0) return;
+  if (settings_.measure == text_measure::columns && !texts.ascii()) [[unlikely]]
+    return print_measured_run(texts, spaces, offset);
+  // Every text but the last with the hint after it, then the last text.
+  const std::size_t last = n - 1;
+  for (std::size_t i = 0; i < last;) {
+    if (lone_pending_hint()) {
+      if (!boxes_.empty()) {
+        i = lay_out_run_directly(texts, i, last, spaces, offset);
+        continue;
+      }
+    } else if (const std::size_t queued = queue_run(texts, i, last, spaces, offset); queued != i) {
+      i = queued;
+      continue;
+    } else if (!queue_.empty() && queue_.head().span >= 0 && queue_.last().kind != token_kind::if_newline) {
+      // The text's push would lay out the head, its span known: doing it
+      // first may leave the hint before the text alone in the queue, for
+      // the text to decide.  Not before a conditional mark, which takes the
+      // text that follows it.
+      advance();
       continue;
     }
-    const std::string_view p = s.substr(i, piece);
-    enqueue_text(static_cast<long long>(p.size()), p);
-    i += p.size();
+    queue_unit(texts[i], spaces, offset);
+    ++i;
   }
+  const std::string_view s = texts[last];
+  enqueue_text(static_cast<long long>(s.size()), s);
 }
 
 inline void layout_engine::force_newline() { queue_zero_width(token_kind::newline); }
@@ -202,6 +210,12 @@ inline void layout_engine::end_box() {
   scan_.close_last_box(queue_);
 }
 
+inline void layout_engine::queue_unit(std::string_view s, int spaces, int offset) {
+  enqueue_text(static_cast<long long>(s.size()), s);
+  queue_hint(spaces, offset);
+  advance();
+}
+
 inline void layout_engine::queue_hint(int spaces, int offset) {
   token& t = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
   t.hint = {spaces, offset};
@@ -220,72 +234,49 @@ inline bool layout_engine::lone_pending_hint() const {
          scan_.top_seq() == seq;
 }
 
-[[gnu::always_inline]] inline void layout_engine::text_break(std::string_view s, int spaces, int offset) {
-  if (!lone_pending_hint()) [[unlikely]]
-    return queue_text_break(s, spaces, offset);
-  const auto width = static_cast<long long>(s.size());
+template <class Texts>
+[[gnu::always_inline]] inline std::size_t layout_engine::lay_out_run_directly(const Texts& texts, std::size_t i,
+                                                                              std::size_t end, int spaces, int offset) {
+  // The state is kept in locals (stores of text into the staging area would
+  // otherwise make the compiler reload it) and written back at the end.
   const std::uint64_t seq = queue_.head_seq();
-  if (queue_.pending() + width >= space_left_) {
-    // The text's push lays the hint out at once, its span counted as
-    // infinite, then the text.
-    queue_.set_head(seq + 1);
-    const token& hint = queue_.at(seq);
-    lay_out_hint(infinity, hint.hint.spaces, hint.hint.offset);
-    queue_.count_laid_out(hint.width);
-    lay_out_now(width, s);
-    queue_hint(spaces, offset);
-    return;
-  }
-  // The new hint completes the span of this one, and takes its place on
-  // the scan stack, as scan_stack::push_hint() does it.
-  const token& hint = queue_.at(seq);
-  const long long hint_width = hint.width;
-  const token::hint_args args = hint.hint;
-  queue_.count_queued(width);
-  token& next = queue_.push(token_kind::hint, -queue_.right_total(), spaces);
-  next.hint = {spaces, offset};
-  const long long span = hint.span + queue_.right_total();
-  scan_.replace_top_hint(queue_);
-  queue_.set_head(seq + 1);
-  if (!boxes_.empty() && boxes_.back().kind == box_layout::hov && span <= space_left_)
-    same_line(args.spaces);
-  else
-    lay_out_hint(span, args.spaces, args.offset);
-  queue_.count_laid_out(hint_width + width);
-  space_left_ -= width;
-  is_new_line_ = false;
-  out_.write_small(s.data(), s.size());
-}
-
-inline std::size_t layout_engine::same_line_run(const char*& p, const std::uint8_t* lengths, std::size_t n, int spaces,
-                                                int offset) {
-  if (!lone_pending_hint() || boxes_.empty()) return 0;
-  const std::uint64_t seq = queue_.head_seq();
-  const box_layout kind = boxes_.back().kind;
-  if (kind != box_layout::hov && kind != box_layout::h && kind != box_layout::fits) return 0;
   const token& hint = queue_.at(seq);
   long long hint_span = hint.span;  // minus the right total before it
   long long hint_width = hint.width;
-  long long hint_spaces = hint.hint.spaces;
+  token::hint_args args = hint.hint;
   long long left = queue_.left_total();
   long long right = queue_.right_total();
   long long room = space_left_;
-  std::size_t i = 0;
-  for (; i < n; ++i) {
-    const long long width = lengths[i];
-    // The right total once the text and the next hint are queued.
+  bool fresh = is_new_line_;
+  const laid_box box = boxes_.back();
+  for (; i < end; ++i) {
+    const std::string_view s = texts[i];
+    const auto width = static_cast<long long>(s.size());
+    // The right total once the text and the hint after it are queued.
     const long long next = right + width + spaces;
-    if (right - left + width >= room || hint_span + next > room) break;
-    out_.write_spaced(static_cast<std::size_t>(hint_spaces), p, lengths[i]);
-    room -= hint_spaces + width;
+    // The text's push lays the hint out at once, its span counted as
+    // infinite, when the pending material reaches the room left.  Else the
+    // next hint completes its span, and the next text's push lays it out
+    // with that span, then the text, and nothing else is laid out between:
+    // so both are laid out here, and the next hint is left pending.
+    const long long span = right - left + width >= room ? infinity : hint_span + next;
+    if (hint_splits(box, span, room, fresh, args.offset)) [[unlikely]] {
+      space_left_ = room;
+      new_line(args.offset, box.width);
+      room = space_left_;
+      out_.write_small(s.data(), s.size());
+    } else {
+      out_.write_spaced(static_cast<std::size_t>(args.spaces), s.data(), s.size());
+      room -= args.spaces;
+    }
+    room -= width;
+    fresh = false;
     left += hint_width + width;
     hint_span = -(right + width);
     hint_width = spaces;
-    hint_spaces = spaces;
+    args = {spaces, offset};
     right = next;
-    p += width;
   }
-  if (i == 0) return 0;
   queue_.set_head(seq + 1);
   queue_.count_laid_out(left - queue_.left_total());
   queue_.count_queued(right - spaces - queue_.right_total());
@@ -309,10 +300,6 @@ inline void layout_engine::advance() {
   std::uint64_t tail = queue_.tail_seq();
   while (seq != tail) {
     const token& head = ring[seq & mask];
-    if (head.kind == token_kind::pieces) [[unlikely]] {
-      lay_out_pieces(seq);
-      continue;
-    }
     long long span = head.span;
     if (span < 0) {
       if (queue_.pending() < space_left_) return;
@@ -342,6 +329,21 @@ inline void layout_engine::advance() {
         if (!boxes_.empty()) boxes_.pop_back();
         queue_.count_laid_out(width);
         continue;
+      case token_kind::run: {
+        // Its texts and its hints but the last.  The last hint is laid out
+        // as any other when its span is known; otherwise it takes the run's
+        // place, to be taken next.
+        const token::hint_args last = lay_out_run(head);
+        span -= run_span_bias;
+        if (span >= 0) {
+          lay_out_hint(span, last.spaces, last.offset);
+          queue_.count_laid_out(last.spaces);
+        } else {
+          queue_.set_head(--seq);
+          queue_.run_to_hint(seq, last);
+        }
+        continue;
+      }
       default: break;
     }
     lay_out_rare_kind(span, head);
@@ -378,48 +380,64 @@ inline void layout_engine::enqueue_text(long long width, std::string_view s) {
   }
 }
 
-inline std::size_t layout_engine::queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset) {
-  if (rest.size() <= piece || piece > UINT32_MAX || queue_.empty() || queue_.head().span >= 0) return 0;
-  // After a conditional mark, the first text alone is conditional.
-  if (queue_.last().kind == token_kind::if_newline) return 0;
-  if (scan_.pending_hint_on_top(queue_) && scan_.top_seq() == queue_.head_seq()) return 0;
-  const long long room = space_left_ - queue_.pending();
-  const long long step = static_cast<long long>(piece) + spaces;
-  if (2 * step >= room + spaces) return 0;
-  const auto fit = static_cast<std::size_t>((room + spaces - 1) / step);
-  const std::size_t texts = std::min(fit, (rest.size() + piece - 1) / piece);
-  const std::size_t run_bytes = (texts - 1) * piece;
-  const long long first_hint_at = queue_.right_total() + step;
-  queue_.push_pieces(rest.substr(0, run_bytes), {static_cast<std::uint32_t>(piece), spaces, offset});
-  scan_.push_pieces(queue_, first_hint_at);
-  const std::string_view last = rest.substr(run_bytes, piece);
-  if (last.size() <= inline_text)
-    queue_.push_text(static_cast<long long>(last.size()), last.data(), last.size());
-  else
-    queue_.push_arena_text(static_cast<long long>(last.size()), last);
-  return run_bytes + last.size();
+template <class Texts>
+[[gnu::always_inline]] inline std::size_t layout_engine::queue_run(const Texts& texts, std::size_t i, std::size_t end,
+                                                                   int spaces, int offset) {
+  // One by one, the texts would only be queued while the head of the queue
+  // waits: its span is unknown and the pending material narrower than the
+  // room left.  The head goes on waiting as long as the pending material
+  // stays narrower (fitting() counts the texts that keep it so) and the
+  // head is not the hint on top of the scan stack, the only token besides
+  // the new ones whose span the run's first hint completes.  After a
+  // conditional mark, the first text alone is conditional: it goes alone.
+  if (queue_.empty() || queue_.head().span >= 0 || queue_.last().kind == token_kind::if_newline) return i;
+  if (scan_.pending_hint_on_top(queue_) && scan_.top_seq() == queue_.head_seq()) return i;
+  const std::size_t n = texts.fitting(i, end - i, space_left_ - queue_.pending(), spaces);
+  if (n < 2) return i;
+  const long long first_hint_at = queue_.right_total() + static_cast<long long>(texts[i].size()) + spaces;
+  queue_.push_run(texts, i, n, spaces, offset);
+  scan_.push_run(queue_, first_hint_at);
+  return i + n;
 }
 
-[[gnu::always_inline]] inline void layout_engine::lay_out_pieces(std::uint64_t seq) {
-  const token& t = queue_.at(seq);
-  const token_queue::pieces_run run = queue_.pieces_of(t);
-  const std::string_view s = queue_.pieces_text(t);
-  const long long piece = run.piece;
-  const long long columns = queue_.at(seq).width - run.spaces;  // but the last hint
-  if (!boxes_.empty() && (boxes_.back().kind == box_layout::fits || boxes_.back().kind == box_layout::h)) {
-    // A box that never splits: every hint prints its spaces.
+// A run reaches the head of the queue with the spans of its texts and its
+// hints but the last known (a hint's span runs to the next hint of the
+// run): they are laid out as advance() would lay each of them out.
+[[gnu::always_inline]] inline token::hint_args layout_engine::lay_out_run(const token& t) {
+  const token_queue::run_reader run = queue_.run_of(t);
+  const token_queue::run_shape& shape = run.shape;
+  const long long columns = t.width - shape.spaces;  // but the last hint
+  if (shape.piece != 0 && !boxes_.empty() && never_splits(boxes_.back().kind)) {
+    // Pieces in a box that never splits: every hint prints its spaces.
     space_left_ -= columns;
     is_new_line_ = false;
-    out_.write_pieces(s, run.piece, static_cast<std::size_t>(run.spaces));
+    out_.write_pieces(std::string_view(run.bytes, t.text_len), shape.piece, static_cast<std::size_t>(shape.spaces));
   } else {
-    const long long hint_span = 2LL * run.spaces + piece;
-    for (std::size_t i = 0; i < s.size(); i += run.piece) {
-      if (i > 0) lay_out_hint(hint_span, run.spaces, run.offset);
-      lay_out_text(piece, s.substr(i, run.piece));
-    }
+    lay_out_run_texts(run);
   }
   queue_.count_laid_out(columns);
-  queue_.pieces_to_hint(seq, run);
+  return {shape.spaces, shape.offset};
+}
+
+// Kept out of advance(), whose frequent paths run faster without it.
+[[gnu::noinline]] void layout_engine::lay_out_run_texts(const token_queue::run_reader& run) {
+  const token_queue::run_shape& shape = run.shape;
+  const char* p = run.bytes;
+  for (std::size_t i = 0; i < shape.texts; ++i) {
+    const long long size = run.size_of(i);
+    if (i > 0) lay_out_hint(2LL * shape.spaces + size, shape.spaces, shape.offset);
+    lay_out_text(size, std::string_view(p, static_cast<std::size_t>(size)));
+    p += size;
+  }
+}
+
+template <class Texts>
+void layout_engine::print_measured_run(const Texts& texts, int spaces, int offset) {
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i > 0) print_break(spaces, offset);
+    const std::string_view s = texts[i];
+    print_as(static_cast<long long>(measure_text(settings_.measure, s)), s);
+  }
 }
 
 // ---- the less frequent operations ------------------------------------------
@@ -521,13 +539,6 @@ std::string layout_engine::mark(const stag& tag, bool open) {
   return fn(tag);
 }
 
-void layout_engine::queue_text_break(std::string_view s, int spaces, int offset) {
-  enqueue_text(static_cast<long long>(s.size()), s);
-  queue_hint(spaces, offset);
-  // The next text's push would lay out what this does.
-  advance();
-}
-
 void layout_engine::split_before_deep_box() {
   if (boxes_.empty()) {
     out_.newline();
@@ -560,7 +571,7 @@ void layout_engine::lay_out_rare_kind(long long span, const token& t) {
     case token_kind::hint:
     case token_kind::open_box:
     case token_kind::close_box:
-    case token_kind::pieces: break;  // laid out by advance() itself
+    case token_kind::run: break;  // laid out by advance() itself
     case token_kind::open_tag: {
       // Open-tag tokens leave the queue in order, so theirs is the first.
       std::shared_ptr<const stag> tag = queue_.take_tag();
@@ -677,16 +688,21 @@ void formatter::print_pieces(std::string_view s, std::size_t piece, int spaces, 
   // Printing may move the target string, and `s` with it if it lies there.
   if (e.target_holds(s)) [[unlikely]]
     return print_pieces(std::string(s), piece, spaces, offset);
-  if (e.settings().measure == text_measure::columns && !detail::is_ascii(s)) {
-    // Pieces cut by bytes need not be whole characters: each is measured on
-    // its own, as print_string() would.
-    for (std::size_t i = 0; i < s.size(); i += piece) {
-      if (i > 0) e.print_break(spaces, offset);
-      print_string(s.substr(i, piece));
+  e.print_run(detail::piece_texts{s, piece}, spaces, offset);
+}
+
+void formatter::print_texts(std::span<const std::string_view> texts, int spaces, int offset) {
+  if (spaces < 0) throw std::invalid_argument("quarn::formatter::print_texts: negative number of spaces");
+  detail::layout_engine& e = engine_for_change();
+  for (const std::string_view s : texts) {
+    if (e.target_holds(s)) [[unlikely]] {
+      // Printing may move the target string: print copies of the texts.
+      const std::vector<std::string> copies(texts.begin(), texts.end());
+      const std::vector<std::string_view> views(copies.begin(), copies.end());
+      return print_texts(views, spaces, offset);
     }
-    return;
   }
-  e.print_pieces(s, piece, spaces, offset);
+  e.print_run(detail::listed_texts{texts}, spaces, offset);
 }
 
 void formatter::print_int(long long n) {
@@ -752,14 +768,5 @@ int formatter::depth() const { return engine_for_reading().depth(); }
 
 void formatter::reset() { engine_for_change().reset(); }
 void formatter::retarget(std::string& buffer) { engine_for_change().retarget(buffer); }
-
-void detail::formatter_access::print_text_breaks(formatter& f, const char* p, const unsigned char* lengths,
-                                                 std::size_t n, int spaces, int offset) {
-  detail::layout_engine* e = f.e_;
-  // A moved-from or busy formatter throws as any other call on it does.
-  if (e == nullptr || e->busy()) [[unlikely]]
-    e = &f.engine_for_change();
-  e->print_text_breaks(p, lengths, n, spaces, offset);
-}
 
 }  // namespace quarn

@@ -44,6 +44,17 @@
 //   it like any other box, so its last hint is measured, and opens a new
 //   one.
 //
+// - Runs.  print_pieces() and print_texts() hand over many texts with a
+//   hint between each two (run_texts.hpp); print_run() lays them out
+//   exactly as those texts and hints one at a time, in one of three ways
+//   for each text.  When the hint before it is the only token queued, its
+//   span pending, the text decides that hint: both are laid out at once,
+//   nothing queued.  When the head of the queue waits on other material
+//   and would go on waiting through several of the texts, they are queued
+//   as one run token, whose inner hints have known spans.  Otherwise the
+//   text and its hint are queued as usual.  Texts counted in columns that
+//   are not all ASCII go one by one, each measured.
+//
 // This header declares the engine; layout_engine.cpp defines it, together
 // with quarn::formatter's operations, in one translation unit: a call on a
 // formatter is one function, with the engine's frequent paths inlined into
@@ -58,6 +69,7 @@
 #include <vector>
 
 #include "engine/output.hpp"
+#include "engine/run_texts.hpp"
 #include "engine/scan_stack.hpp"
 #include "engine/token_queue.hpp"
 #include "quarn/engine.hpp"
@@ -110,13 +122,12 @@ public:
   void print_as(long long width, std::string_view s);
   void print_char(char c);
   void print_break(int spaces, int offset);
-  // For each of `n` texts, the i-th of `lengths[i]` bytes, one after the
-  // other at `p`: the text and a hint as print_as() and print_break()
-  // would queue them (see text_break()).
-  void print_text_breaks(const char* p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset);
-  // Texts of `piece` bytes with a hint between them, as print_as() and
-  // print_break() would queue them one by one.
-  void print_pieces(std::string_view s, std::size_t piece, int spaces, int offset);
+  // The texts of `texts` (run_texts.hpp) with a hint between each two, as
+  // print_as() of each text, measured by the current measure, and
+  // print_break() between them would queue them one by one.  See "Runs"
+  // above.
+  template <class Texts>
+  void print_run(const Texts& texts, int spaces, int offset);
   void force_newline();
   void print_if_newline();
   // Whether the next text is conditional: a print_if_newline is the last
@@ -165,38 +176,40 @@ private:
   static void abandon_document(void* self);
   void end_box();
   void set_min_space_left(long long n);
-  // text_break() in general: the text and the hint queued as
-  // print_as() and print_break() queue them.
-  void queue_text_break(std::string_view s, int spaces, int offset);
+  // A text and the hint after it, queued as print_as() and print_break()
+  // queue them, and laid out as far as the next text's push would: a run
+  // always has a next text.
+  void queue_unit(std::string_view s, int spaces, int offset);
   void queue_hint(int spaces, int offset);
   void queue_zero_width(token_kind kind);
 
   // Whether the queue holds one token, the hint on top of the scan stack,
-  // its span still pending: where text_break() and same_line_run() can lay
-  // out without queueing.
+  // its span still pending: then the next text of a run decides it.
   [[nodiscard]] bool lone_pending_hint() const;
 
-  // A text of `s.size()` columns then a hint, as print_as() and
-  // print_break() would queue them, for a caller that prints a text next
-  // and changes no setting before: that text's push would lay out at once
-  // what is laid out here ahead of it.
-  //
-  // Usually the queue holds the hint before the text alone, its span
-  // unknown.  The text and the new hint then decide it: the text's push
-  // would lay it out at once when the pending material reaches the room
-  // left (its span counted as infinite), else the new hint completes its
-  // span, and the next text's push lays it out with that span, then the
-  // text, and nothing is laid out between.  So the hint and the text are
-  // laid out here, without being queued, and the new hint is left alone in
-  // the queue for the next call.
-  void text_break(std::string_view s, int spaces, int offset);
+  // The texts [i, end) of a run and the hints after them, when the hint
+  // before text i is the lone pending hint and a box is open: each text
+  // decides the hint before it, both are laid out, and the last hint is
+  // left pending alone.  Returns `end`.
+  template <class Texts>
+  std::size_t lay_out_run_directly(const Texts& texts, std::size_t i, std::size_t end, int spaces, int offset);
 
-  // text_break() of the texts of `lengths` at `p` (which moves past them)
-  // for as long as it would lay out the hint before each on the same line,
-  // in an h, hov or fitting box; returns how many.  The totals, the room
-  // left and the hint pending are kept in locals, and the last hint is
-  // queued at the end as text_break() leaves it.
-  std::size_t same_line_run(const char*& p, const std::uint8_t* lengths, std::size_t n, int spaces, int offset);
+  // Queues as many of the texts [i, end) of a run as one by one would only
+  // be queued, each with the hint after it, as one token; returns the index
+  // past them, `i` when it queues nothing (it queues two texts or more).
+  template <class Texts>
+  std::size_t queue_run(const Texts& texts, std::size_t i, std::size_t end, int spaces, int offset);
+
+  // Lays out the texts of the run `t`, just taken from the head of the
+  // queue, and its hints but the last; returns the last one's arguments.
+  token::hint_args lay_out_run(const token& t);
+  // Its texts and hints one after the other.
+  void lay_out_run_texts(const token_queue::run_reader& run);
+
+  // The texts of a run one by one, each measured: texts in columns that are
+  // not all ASCII, whose bytes do not tell their width.
+  template <class Texts>
+  void print_measured_run(const Texts& texts, int spaces, int offset);
 
   // True when the head of the queue (there is one) must wait: its span is
   // unknown and the pending material may still fit on the line.
@@ -211,33 +224,6 @@ private:
   // leave the queue at once.
   void enqueue_text(long long width, std::string_view s);
 
-  // Queues as many of the pieces of `rest` as one by one would only be
-  // queued, at least two, all but the last as one token (a run), each with
-  // the hint after it; returns the bytes queued, 0 for none.  One by one they
-  // would only be queued while the head of the queue waits (its span is
-  // unknown and the pending material narrower than the room left): so when
-  // it does, will still wait once they are queued (the pending material
-  // still narrower), and is not the hint on top of the scan stack, the only
-  // token besides the new ones whose span their first hint completes.  A
-  // text queued one by one would then find the head waiting and lay
-  // nothing out.  The run may follow a hint (the pieces after the first) or
-  // anything but a conditional mark, which would drop the whole run instead
-  // of its first text (the first piece, right after a box opens, say).
-  //
-  // The run is laid out as its texts and hints one by one would be:
-  // advance() lays out its texts and its hints but the last as soon as it
-  // reaches the head, as it would each of them, whose spans are all known
-  // (a hint's span runs to the next hint of the run), and leaves in its
-  // place the last hint, a plain hint token with the span the scan stack
-  // gives it, as it gives the last hint of any run of hints.  The totals
-  // and the scan stack see the same columns and spans as they would token
-  // by token.  So the layout is the same, with two tokens instead of 2n - 1.
-  std::size_t queue_pieces(std::string_view rest, std::size_t piece, int spaces, int offset);
-
-  // Lays out the texts of the run at the head and its hints but the last,
-  // and leaves the last hint in its place.
-  void lay_out_pieces(std::uint64_t seq);
-
   // Lays out a text at once, counted as queued then laid out.
   void lay_out_now(long long width, std::string_view s);
   void lay_out_text(long long width, std::string_view s);
@@ -245,8 +231,13 @@ private:
   // its indentation plus `offset` the next line's.
   void new_line(long long offset, long long width);
   void same_line(long long spaces);
-  // Lays out a hint whose span is `span`: spaces or a new line, by the kind
-  // of the innermost box.
+  // Whether the boxes of this layout never split a line at a hint.
+  static bool never_splits(box_layout kind) { return kind == box_layout::fits || kind == box_layout::h; }
+  // The one decision of whether a hint splits the line: a hint of span
+  // `span` and `offset` in the open box `box`, with `room` columns left on
+  // the line, `fresh` when nothing was laid out on it yet.
+  [[nodiscard]] bool hint_splits(const laid_box& box, long long span, long long room, bool fresh, int offset) const;
+  // Lays out a hint whose span is `span`: its spaces or a new line.
   void lay_out_hint(long long span, int spaces, int offset);
   void lay_out_open_box(long long span, int indent, box_kind box);
   // Lays out a token of the kinds that advance() leaves to it.

@@ -54,11 +54,11 @@ public:
     return top.hint && live(top, q);
   }
   [[nodiscard]] std::uint64_t top_seq() const { return entries_.back().seq; }
-  // A run of pieces was just queued: its hints are registered as
-  // push_hint() registers hints one by one.  Its first hint completes the
-  // hint on top, if any, and its last hint ends up on top.  `first_hint_at`
-  // is the right total just after the first hint.
-  void push_pieces(token_queue& q, long long first_hint_at) {
+  // A run was just queued: its hints are registered as push_hint()
+  // registers hints one by one.  Its first hint completes the hint on top,
+  // if any, and its last hint ends up on top.  `first_hint_at` is the right
+  // total just after the first hint.
+  [[gnu::always_inline]] void push_run(token_queue& q, long long first_hint_at) {
     entry& top = entries_.back();
     if (top.hint && live(top, q)) {
       if (top.seq >= q.head_seq()) q.at(top.seq).span += first_hint_at;

@@ -26,7 +26,7 @@ void check_text_length(std::size_t n) {
 
 // Texts of queued tokens live in one arena; the prefix that the layout has
 // consumed is dropped when it makes up most of the arena.
-std::size_t token_queue::store(std::string_view s, std::string_view more) {
+std::size_t token_queue::store(std::string_view s) {
   if (empty()) {
     arena_base_ += arena_.size();
     arena_.clear();
@@ -34,7 +34,7 @@ std::size_t token_queue::store(std::string_view s, std::string_view more) {
     std::size_t live = arena_.size();
     for (std::uint64_t seq = head_; seq != tail_; ++seq) {
       const token& t = at(seq);
-      if (t.kind == token_kind::arena_text || t.kind == token_kind::pieces) {
+      if (t.kind == token_kind::arena_text || t.kind == token_kind::run) {
         live = t.text_off - arena_base_;
         break;
       }
@@ -46,7 +46,6 @@ std::size_t token_queue::store(std::string_view s, std::string_view more) {
   }
   std::size_t off = arena_base_ + arena_.size();
   arena_.append(s);
-  arena_.append(more);
   return off;
 }
 
@@ -59,16 +58,9 @@ void token_queue::push_arena_text(long long width, std::string_view s, bool coun
   t.text_off = off;
 }
 
-void token_queue::push_pieces(std::string_view s, pieces_run run) {
-  check_text_length(s.size());
-  // The shape first, then the bytes, in one piece of the arena.
-  const std::size_t off = store(std::string_view(reinterpret_cast<const char*>(&run), sizeof run), s);
-  const auto texts = static_cast<long long>(s.size() / run.piece);
-  const long long columns = static_cast<long long>(s.size()) + texts * run.spaces;
-  // Its span is the last hint's: minus the right total before its spaces.
-  token& t = push(token_kind::pieces, -(right_total_ + columns - run.spaces), columns);
-  t.text_off = off;
-  t.text_len = static_cast<std::uint32_t>(s.size());
+void token_queue::run_too_long(std::size_t bytes) {
+  check_text_length(bytes);
+  throw std::length_error("quarn::formatter: more than 4 Gi texts in one call");
 }
 
 void token_queue::push_tag(std::shared_ptr<const stag> tag) {

@@ -32,8 +32,12 @@ enum class token_kind : unsigned char {
   if_newline,   // the next token is laid out only right after a new line
   open_tag,     // tag marks, written at zero width
   close_tag,
-  pieces,       // texts with hints between them, then a hint (see push_pieces)
+  run,          // texts with a hint after each (see push_run)
 };
+
+// Added to the span of a run token (see token_queue::push_run): far above
+// any span, far below overflow once right totals are added.
+inline constexpr long long run_span_bias = 1LL << 62;
 
 // Texts of up to this many bytes are kept in the token itself.
 inline constexpr std::size_t inline_text = 8;
@@ -49,11 +53,11 @@ struct token {
   };
   union {
     char chars[inline_text];  // text: the bytes
-    std::size_t text_off;     // arena_text, pieces: absolute offset in the text arena
+    std::size_t text_off;     // arena_text, run: absolute offset in the text arena
     hint_args hint;           // hint
     int indent;               // open_box
   };
-  std::uint32_t text_len;  // text, arena_text and pieces: bytes
+  std::uint32_t text_len;  // text, arena_text and run: bytes
   token_kind kind;
   box_kind box;  // open_box
 };
@@ -128,34 +132,66 @@ public:
       t.chars[n - 1] = p[n - 1];
     }
   }
-  // A run of pieces: texts of `piece` bytes each, the bytes of `s`, with a
-  // hint of `spaces` and `offset` after each one, the last hint included.
-  // One token stands for them all.  Its span is the last hint's, still
-  // unknown (as any hint's when it is queued); its width counts every
-  // text and hint.  The hints but the last have known spans: a hint's span
-  // runs to the next hint of its box, here the next one of the run.
-  struct pieces_run {
-    std::uint32_t piece;
+  // A run: texts with a hint of `spaces` and `offset` after each one, the
+  // last included.  One token stands for them all.  Its span is the last
+  // hint's, still unknown (as any hint's when it is queued), plus
+  // run_span_bias: the scan stack completes it as any hint's, and it never
+  // looks unknown, so that the layout takes the run as soon as it reaches
+  // the head, without a test of its kind on every token.  Its width counts
+  // every text and hint.  The hints but the last have known spans: a
+  // hint's span runs to the next hint of its box, here the next one of the
+  // run.  In the arena: the shape, then the texts' sizes unless they all
+  // have the same, then their bytes.
+  struct run_shape {
+    std::uint32_t texts;  // how many
+    std::uint32_t piece;  // the size of every text, or 0 when they differ
     int spaces;
     int offset;
   };
-  void push_pieces(std::string_view s, pieces_run run);
-  // The bytes and the shape of a run.
-  [[nodiscard]] std::string_view pieces_text(const token& t) const {
-    return {arena_.data() + (t.text_off - arena_base_) + sizeof(pieces_run), t.text_len};
+  // Texts [first, first + n) of `texts` (run_texts.hpp), a hint after each.
+  template <class Texts>
+  [[gnu::always_inline]] void push_run(const Texts& texts, std::size_t first, std::size_t n, int spaces, int offset) {
+    const std::size_t bytes = texts.bytes(first, n);
+    if (bytes > UINT32_MAX || n > UINT32_MAX) [[unlikely]]
+      run_too_long(bytes);
+    const run_shape shape{static_cast<std::uint32_t>(n), texts.common_size(), spaces, offset};
+    const std::size_t off = store(std::string_view(reinterpret_cast<const char*>(&shape), sizeof shape));
+    texts.append_to(arena_, first, n);
+    const long long columns = static_cast<long long>(bytes) + static_cast<long long>(n) * spaces;
+    // Its span is the last hint's (minus the right total before its
+    // spaces), biased.
+    token& t = push(token_kind::run, run_span_bias - (right_total_ + columns - spaces), columns);
+    t.text_off = off;
+    t.text_len = static_cast<std::uint32_t>(bytes);
   }
-  [[nodiscard]] pieces_run pieces_of(const token& t) const {
-    pieces_run r;
-    std::memcpy(&r, arena_.data() + (t.text_off - arena_base_), sizeof r);
+  // A queued run, read back: its shape, and its texts one after the other.
+  struct run_reader {
+    run_shape shape;
+    const char* sizes;  // shape.texts sizes when shape.piece is 0 (unaligned)
+    const char* bytes;
+    [[nodiscard]] std::uint32_t size_of(std::size_t i) const {
+      if (shape.piece != 0) return shape.piece;
+      std::uint32_t n;
+      std::memcpy(&n, sizes + i * sizeof n, sizeof n);
+      return n;
+    }
+  };
+  [[nodiscard]] run_reader run_of(const token& t) const {
+    run_reader r{};
+    const char* p = arena_.data() + (t.text_off - arena_base_);
+    std::memcpy(&r.shape, p, sizeof r.shape);
+    r.sizes = p + sizeof r.shape;
+    r.bytes = r.sizes + (r.shape.piece == 0 ? r.shape.texts * sizeof(std::uint32_t) : 0);
     return r;
   }
   // What is left of a run once its texts and its hints but the last are
-  // laid out: that hint, as a plain one.
-  void pieces_to_hint(std::uint64_t seq, pieces_run run) {
+  // laid out: that hint, `last`, as a plain one.
+  void run_to_hint(std::uint64_t seq, token::hint_args last) {
     token& t = at(seq);
     t.kind = token_kind::hint;
-    t.width = run.spaces;
-    t.hint = {run.spaces, run.offset};
+    t.span -= run_span_bias;
+    t.width = last.spaces;
+    t.hint = last;
   }
 
   // A text of any length, its bytes copied into the arena.  With `counted`,
@@ -180,8 +216,10 @@ public:
 
 private:
   void grow();
-  // Copies `s` then `more` into the arena; returns the offset of `s`.
-  std::size_t store(std::string_view s, std::string_view more = {});
+  // Throws std::length_error for a run too long to queue.
+  [[noreturn]] static void run_too_long(std::size_t bytes);
+  // Copies `s` into the arena; returns its offset there.
+  std::size_t store(std::string_view s);
 
   std::vector<token> ring_;
   std::size_t mask_ = 0;    // ring_.size() - 1

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <ranges>
+#include <span>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -39,11 +41,11 @@ inline constexpr bool is_integer_printer<integer_printer<Signed, Unsigned>> = tr
 // Prints the `n` elements at `v` as print_range() does, when `p` is an
 // integer printer and `sep` a separator known here (a hint, or a mark and a
 // hint); returns false, having printed nothing, for any other separator.
-// An element's text and the separator after it go to the formatter in one
-// call, the mark appended to the text: a text printed right after another
-// lays out as the two printed as one.  The first element's text goes alone
-// all the same, since what comes before it may be a conditional text
-// (print_if_newline), which takes the next token only.
+// The texts go to the formatter a batch at a time (print_texts), each with
+// its mark appended: a text printed right after another lays out as the two
+// printed as one.  The first element's text goes alone all the same, since
+// what comes before it may be a conditional text (print_if_newline), which
+// takes the next text only.
 template <class P, class T>
 bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n) {
   int spaces = 1;
@@ -60,33 +62,30 @@ bool print_integers(formatter& f, const t<unit>& sep, const T* v, std::size_t n)
   } else {
     return false;
   }
-  if (n == 0) return true;
-  // The texts go to the formatter in batches.
   constexpr std::size_t batch = 64;
   char text[batch * 24];
-  unsigned char lengths[batch];
+  std::string_view texts[batch];
   std::size_t k = 0;
   char* end = text;
-  for (std::size_t i = 0; i + 1 < n; ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     char* start = end;
     end = P::write_text(end, v[i]);
-    if (marked) {
+    if (marked && i + 1 < n) {
       if (i == 0) {
         f.print_string(std::string_view(start, static_cast<std::size_t>(end - start)));
         end = start;
       }
       *end++ = mark;
     }
-    lengths[k++] = static_cast<unsigned char>(end - start);
-    if (k == batch) {
-      formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
+    texts[k++] = std::string_view(start, static_cast<std::size_t>(end - start));
+    if (k == batch || i + 1 == n) {
+      // The hint between this batch and the one before.
+      if (i + 1 > k) f.print_break(spaces, 0);
+      f.print_texts(std::span<const std::string_view>(texts, k), spaces);
       k = 0;
       end = text;
     }
   }
-  if (k > 0) formatter_access::print_text_breaks(f, text, lengths, k, spaces, 0);
-  end = P::write_text(text, v[n - 1]);
-  f.print_string(std::string_view(text, static_cast<std::size_t>(end - text)));
   return true;
 }
 
