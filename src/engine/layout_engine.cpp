@@ -261,7 +261,6 @@ template <class Texts>
     // so both are laid out here, and the next hint is left pending.
     const long long span = right - left + width >= room ? infinity : hint_span + next;
     if (hint_splits(box, span, room, fresh, args.offset)) [[unlikely]] {
-      space_left_ = room;
       new_line(args.offset, box.width);
       room = space_left_;
       out_.write_small(s.data(), s.size());
